@@ -1,0 +1,30 @@
+// Runs a fuzz target over every file in the folders given on the command line.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+int main(int argc, char** argv) {
+    namespace fs = std::filesystem;
+    int count = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (!fs::is_directory(argv[i]))
+            continue;
+        for (const auto& entry : fs::recursive_directory_iterator(argv[i])) {
+            if (!entry.is_regular_file())
+                continue;
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                       std::istreambuf_iterator<char>());
+            LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+            ++count;
+        }
+    }
+    std::printf("replayed %d inputs\n", count);
+    return count > 0 ? 0 : 1;
+}

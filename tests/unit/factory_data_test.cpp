@@ -1,0 +1,70 @@
+#include "programming/factory_data.h"
+#include "programming/loader_protocol.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+
+namespace {
+QByteArray parsed(const QByteArray& text) {
+    const auto result = parseFactoryData(text);
+    EXPECT_TRUE(result.ok()) << (result.ok() ? QString() : result.error().message).toStdString();
+    return result.ok() ? result.value() : QByteArray();
+}
+} // namespace
+
+TEST(FactoryData, ExamplesFillAZeroBufferOf4097Bytes) {
+    const QByteArray three = parsed("1,2,3,#");
+    ASSERT_EQ(three.size(), kConfigCapacity);
+    EXPECT_EQ(three.left(4).toHex(' '), "01 02 03 00");
+    EXPECT_EQ(three.mid(3), QByteArray(4094, '\0'));
+
+    EXPECT_EQ(parsed("1,2,3#").left(3).toHex(' '), "01 02 00");
+    EXPECT_EQ(parsed("300,-1,#").left(2).toHex(' '), "2c ff");
+    EXPECT_EQ(parsed("7,#garbage, not read 9999999,\xff").left(2).toHex(' '), "07 00");
+    EXPECT_EQ(parsed("0,1,0,1,0,0,0,0,#").left(8).toHex(' '), "00 01 00 01 00 00 00 00");
+    EXPECT_EQ(parsed(" 5 ,\r\n 6,\t7\r\n,#\r\n").left(3).toHex(' '), "05 06 07");
+    EXPECT_EQ(parsed("#"), QByteArray(kConfigCapacity, '\0'));
+}
+
+TEST(FactoryData, TheWholeBufferMayBeFilled) {
+    QByteArray text;
+    for (int i = 0; i < kConfigCapacity; ++i)
+        text += QByteArray::number(i) + ',';
+    const QByteArray full = parsed(text + '#');
+    EXPECT_EQ(static_cast<quint8>(full.back()), 4096 & 0xFF);
+
+    const auto tooMany = parseFactoryData(text + "1,#");
+    ASSERT_FALSE(tooMany.ok());
+    EXPECT_TRUE(tooMany.error().message.contains("number 4098"));
+}
+
+TEST(FactoryData, BadFilesAreRefusedNamingThePosition) {
+    const auto word = parseFactoryData("1,2,\r\nabc,#");
+    ASSERT_FALSE(word.ok());
+    EXPECT_EQ(word.error().line, 2);
+    EXPECT_TRUE(word.error().message.contains("number 3 (\"abc\")"))
+        << word.error().message.toStdString();
+
+    EXPECT_FALSE(parseFactoryData("1,,#").ok());    // an empty number
+    EXPECT_FALSE(parseFactoryData("32768,#").ok()); // beyond 16 bits
+    EXPECT_FALSE(parseFactoryData("1.5,#").ok());
+    EXPECT_TRUE(parseFactoryData("-32768,#").ok());
+    const auto open = parseFactoryData("1,2,\n3,");
+    ASSERT_FALSE(open.ok());
+    EXPECT_TRUE(open.error().message.contains("\"#\""));
+}
+
+TEST(FactoryData, FileOnDisk) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("default.dat");
+    EXPECT_FALSE(readFactoryDataFile(path).ok());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(formatFactoryData(QByteArray::fromHex("000100ff")));
+    file.close();
+    const auto read = readFactoryDataFile(path);
+    ASSERT_TRUE(read.ok());
+    EXPECT_EQ(read.value().left(5).toHex(' '), "00 01 00 ff 00");
+}

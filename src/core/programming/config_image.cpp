@@ -1,0 +1,254 @@
+#include "programming/config_image.h"
+
+#include "programming/loader_protocol.h"
+
+#include <array>
+#include <cmath>
+
+namespace ondrel {
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+constexpr int kLengthFieldMax = 127;
+constexpr int kKdxWords = 2;
+
+int baudCode(const Value& baudRate) {
+    const auto rate = baudRate.toReal();
+    if (!rate)
+        return 0;
+    static constexpr std::array<std::pair<double, int>, 6> codes{
+        {{7600, 1}, {9600, 2}, {19200, 3}, {28800, 4}, {38400, 5}, {115200, 7}}};
+    for (const auto& [r, code] : codes)
+        if (*rate == r)
+            return code;
+    return 0;
+}
+
+QString portName(int port) {
+    return port == 0 ? QStringLiteral("control port 1") : QStringLiteral("control port 2");
+}
+
+Error buttonError(int button, const QString& what) {
+    return makeError(QStringLiteral("Button %1: %2").arg(button + 1).arg(what));
+}
+
+Error commandError(int button, int port, const QString& what) {
+    return makeError(QStringLiteral("Button %1, %2: %3").arg(button + 1).arg(portName(port), what));
+}
+
+Result<QByteArray> commandBytes(const ByteList& list, int button, int port, bool secondary) {
+    QByteArray bytes;
+    for (int i = 0; i < list.upperBound(); ++i) {
+        const auto b = list.byteAt(i);
+        if (!b)
+            return commandError(button, port,
+                                QStringLiteral("byte %1 (\"%2\") of the %3 command is not a number "
+                                               "from 0 to 255")
+                                    .arg(i + 1)
+                                    .arg(list.slot(i).toText(), secondary
+                                                                    ? QStringLiteral("secondary")
+                                                                    : QStringLiteral("primary")));
+        bytes.append(static_cast<char>(*b));
+    }
+    return bytes;
+}
+
+class ImageWriter {
+public:
+    void word(int value) {
+        bytes_.append(static_cast<char>((value >> 8) & 0xFF));
+        bytes_.append(static_cast<char>(value & 0xFF));
+    }
+    // "Label: hi lo" plus the trailing text, as the report shows a header word.
+    void reportedWord(const QString& label, int value, const QString& after) {
+        word(value);
+        report_ += label + QString::number((value >> 8) & 0xFF) + QLatin1Char(' ') +
+                   QString::number(value & 0xFF) + after + crlf;
+    }
+    void command(const QByteArray& data) {
+        for (char c : data)
+            word(static_cast<quint8>(c));
+    }
+    void reportCommand(const QString& label, const QByteArray& data) {
+        report_ += label;
+        for (char c : data)
+            report_ +=
+                QStringLiteral("0 ") + QString::number(static_cast<quint8>(c)) + QLatin1Char(' ');
+        report_ += crlf;
+    }
+    void reportLine(const QString& text) { report_ += text + crlf; }
+    qsizetype size() const { return bytes_.size(); }
+    ConfigImage result() && { return {std::move(bytes_), std::move(report_)}; }
+
+private:
+    QByteArray bytes_;
+    QString report_;
+};
+
+// One control port's two commands of a button, in the order the panel reads them.
+struct PortCommands {
+    QByteArray first;
+    QByteArray second;
+};
+
+Result<PortCommands> portCommands(const ByteList& primary, const ByteList& secondary, int button,
+                                  int port) {
+    auto p = commandBytes(primary, button, port, false);
+    if (!p)
+        return p.error();
+    auto s = commandBytes(secondary, button, port, true);
+    if (!s)
+        return s.error();
+    // A secondary command is sent first.
+    if (secondary.upperBound() > 0)
+        return PortCommands{std::move(s.value()), std::move(p.value())};
+    return PortCommands{std::move(p.value()), std::move(s.value())};
+}
+
+int typeWord(const ButtonConfig& b, int type) {
+    static constexpr std::array<int, 5> base{36, 65, 4, 1, 2};
+    int word = base[static_cast<size_t>(type)];
+    if (b.Incr == Value(1))
+        word += 8;
+    if (b.Repeatng == Value(1))
+        word += 16;
+    const Value relay1 = b.getRelay1St(0);
+    const Value relay2 = b.getRelay2St(0);
+    if (relay1 == Value(RelayMomentary))
+        word += 128;
+    if (relay2 == Value(RelayMomentary))
+        word += 256;
+    if (relay1 == Value(RelayOn))
+        word += 512;
+    if (relay2 == Value(RelayOn))
+        word += 1024;
+    if (relay1 == Value(RelayOff))
+        word += 2048;
+    if (relay2 == Value(RelayOff))
+        word += 4096;
+    return word;
+}
+
+} // namespace
+
+int portSettingCode(const CommSets& port) {
+    int code = baudCode(port.BaudRate);
+    const QString parity = port.Parity.toText();
+    if (parity == QStringLiteral("EVEN"))
+        code += 16;
+    else if (parity == QStringLiteral("ODD"))
+        code += 32;
+    return code;
+}
+
+Result<ConfigImage> BuildConfigImage(const ProjectState& state) {
+    std::array<int, kButtonCount> types{};
+    int sourceClearMask = 0;
+    for (int i = 0; i < kButtonCount; ++i) {
+        const ButtonConfig& b = state.button(i);
+        const auto type = b.Button_type.toInteger();
+        if (!type || *type < TypeOn || *type > TypeToggle)
+            return buttonError(i, QStringLiteral("button type \"%1\" is not one of 0 (On) to 4 "
+                                                 "(Toggle)")
+                                      .arg(b.Button_type.toText()));
+        types[static_cast<size_t>(i)] = static_cast<int>(*type);
+        if (*type == TypeSource || b.clrWthSrc == Value(1))
+            sourceClearMask |= 1 << i;
+    }
+
+    const double timer = std::nearbyint(state.timerMinutes.value_or(0));
+    if (!(timer >= 0 && timer <= 0xFFFF))
+        return makeError(QStringLiteral("The shut-off timer of %1 minutes does not fit the panel "
+                                        "(0 to 65535 minutes)")
+                             .arg(*state.timerMinutes));
+
+    ImageWriter image;
+    image.word(1);
+    image.word(1);
+    image.reportedWord(QStringLiteral("Baud Rate: "),
+                       (portSettingCode(state.port(1)) % 128) * 128 +
+                           portSettingCode(state.port(0)) % 128,
+                       QStringLiteral(" "));
+    image.reportedWord(QStringLiteral("Timer: "), static_cast<int>(timer), QString());
+
+    for (int i = 0; i < kButtonCount; ++i) {
+        const ButtonConfig& b = state.button(i);
+        const int type = types[static_cast<size_t>(i)];
+        int offMask = 0;
+        if (type == TypeSource)
+            offMask = sourceClearMask & ~(1 << i);
+        else if (type == TypeOff)
+            offMask = 1023 & ~(1 << i);
+
+        const UploadStrings u = b.setUpldStrngs();
+        auto port1 = portCommands(u.UploadString1, u.UploadString1_2, i, 0);
+        if (!port1)
+            return port1.error();
+        auto port2 = portCommands(u.UploadString2, u.UploadString2_2, i, 1);
+        if (!port2)
+            return port2.error();
+        const PortCommands& p1 = port1.value();
+        const PortCommands& p2 = port2.value();
+
+        QByteArray kdx;
+        if (state.kdxDevicePresent) {
+            for (size_t k : {static_cast<size_t>(i), static_cast<size_t>(i + 11)}) {
+                const int code = state.kdxCodeTable[k];
+                if (code < 0 || code > 255)
+                    return buttonError(
+                        i, QStringLiteral("KDX code %1 is not a number from 0 to 255").arg(code));
+                kdx.append(static_cast<char>(code));
+            }
+        }
+        const auto tooLong = [&](qsizetype count, qsizetype limit,
+                                 int port) -> std::optional<Error> {
+            if (count <= limit)
+                return std::nullopt;
+            return commandError(
+                i, port,
+                QStringLiteral("a command of %1 bytes is too long; at most %2 bytes fit%3")
+                    .arg(count)
+                    .arg(limit)
+                    .arg(limit < kLengthFieldMax ? QStringLiteral(" with the KDX device")
+                                                 : QString()));
+        };
+        for (auto error : {tooLong(p1.first.size(), kLengthFieldMax - kdx.size(), 0),
+                           tooLong(p1.second.size(), kLengthFieldMax, 0),
+                           tooLong(p2.first.size(), kLengthFieldMax, 1),
+                           tooLong(p2.second.size(), kLengthFieldMax, 1)})
+            if (error)
+                return *error;
+
+        image.reportLine(QString());
+        image.reportLine(QStringLiteral("Button Number %1").arg(i + 1));
+        image.reportedWord(QStringLiteral("Button Type: "), typeWord(b, type), QString());
+        image.reportedWord(QStringLiteral("State: "), type == TypeOff ? 1 : 0, QStringLiteral(" "));
+        image.reportedWord(QStringLiteral("Off: "), offMask, QStringLiteral(" "));
+        image.reportedWord(QStringLiteral("P1 Bytes: "),
+                           static_cast<int>(p2.first.size() * 128 + p1.first.size() + kdx.size()),
+                           QString());
+        image.reportedWord(QStringLiteral("P2 Bytes: "),
+                           static_cast<int>(p2.second.size() * 128 + p1.second.size()), QString());
+
+        const std::array<std::pair<const QByteArray*, int>, 4> commands{
+            {{&p1.first, 0}, {&p2.first, 1}, {&p1.second, 0}, {&p2.second, 1}}};
+        for (const auto& [data, port] : commands) {
+            image.command(*data);
+            if (data == &p1.first)
+                image.command(kdx);
+            if (image.size() > kConfigCapacity)
+                return commandError(i, port,
+                                    QStringLiteral("the configuration does not fit the panel's "
+                                                   "memory (at most %1 bytes)")
+                                        .arg(kConfigCapacity));
+        }
+        image.reportCommand(QStringLiteral("P1C1: "), p1.first);
+        image.reportCommand(QStringLiteral("P2C1: "), p2.first);
+        image.reportCommand(QStringLiteral("P1C2: "), p1.second);
+        image.reportCommand(QStringLiteral("P2C2: "), p2.second);
+    }
+    return std::move(image).result();
+}
+
+} // namespace ondrel

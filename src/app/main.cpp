@@ -1,6 +1,22 @@
+#include "project/project_state.h"
+#include "ui/frm_main.h"
+#include "ui/intro.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Ondrel"));
+    // Modeless windows may still be open when the main window closes; the run ends with it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    ondrel::ProjectState state;
+    ondrel::ui::FrmMain mainWindow(state);
+    mainWindow.applyScreenWorkArea();
+    QObject::connect(&mainWindow, &ondrel::ui::FrmMain::closed, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+
+    auto* intro = new ondrel::ui::Intro(&mainWindow);
+    intro->show();
+    return app.exec();
 }

@@ -1,0 +1,397 @@
+#include "frm_main.h"
+
+#include "app_version.h"
+#include "brand_picture.h"
+#include "platform/work_area.h"
+#include "twips.h"
+#include "wrap_button.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+
+namespace ondrel::ui {
+
+namespace {
+
+const char* const kButtonNames[kButtonCount] = {
+    "Button One", "Button Two",   "Button Three", "Button Four", "Button Five",
+    "Button Six", "Button Seven", "Button Eight", "Button Nine", "Button Ten"};
+
+constexpr double kFrameWidth = 2775;
+constexpr double kFrameHeight = 1575;
+// Design positions of the ten frames, laid out like the panel's buttons.
+constexpr QPointF kFrameTopLeft[kButtonCount] = {
+    {2640, 1440},  {9600, 1440}, {960, 3600},  {4440, 3600}, {7920, 3600},
+    {11400, 3600}, {960, 5760},  {4440, 5760}, {7920, 5760}, {11400, 5760}};
+// Column of each frame, which decides how far the compact layout moves it left.
+constexpr int kCompactColumn[kButtonCount] = {2, 4, 1, 2, 3, 4, 1, 2, 3, 4};
+constexpr double kFrameScale = 0.9;
+
+// Decorative lines: x1, y1, x2, y2 in twips.
+constexpr QRectF kLines[9] = {{240, 1200, 14760, 0}, {5760, 7920, 0, 2520}, {9480, 7920, 0, 2520},
+                              {240, 3360, 14760, 0}, {240, 5520, 14760, 0}, {6000, 1440, 0, 1575},
+                              {9240, 1440, 0, 1575}, {5760, 7920, 3720, 0}, {5760, 10440, 3720, 0}};
+
+QPixmap timerPicture(QSize size) {
+    QPixmap pixmap(size);
+    pixmap.fill(QColor(0xe8, 0xec, 0xf2));
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double r = size.height() * 0.18;
+    const QPointF centre(size.width() / 2.0, size.height() / 2.0);
+    p.setPen(QPen(QColor(0x1f, 0x3a, 0x5f), 2));
+    p.setBrush(Qt::white);
+    p.drawEllipse(centre, r, r);
+    for (int h = 0; h < 12; ++h) {
+        p.save();
+        p.translate(centre);
+        p.rotate(h * 30.0);
+        p.drawLine(QPointF(0, -r * 0.8), QPointF(0, -r * 0.95));
+        p.restore();
+    }
+    p.setPen(QPen(QColor(0xc0, 0x30, 0x30), 2));
+    p.drawLine(centre, centre + QPointF(0, -r * 0.75));
+    p.drawLine(centre, centre + QPointF(r * 0.5, 0));
+    return pixmap;
+}
+
+} // namespace
+
+FrmMain::FrmMain(ProjectState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
+    setObjectName(QStringLiteral("FrmMain"));
+    setWindowTitle(QStringLiteral("Corvane Ondrel   Version: ") + versionText());
+    buildControls();
+    buildMenus();
+    applyWorkArea({kClientWidth, kClientHeight});
+    connect(&state_, &ProjectState::changed, this, &FrmMain::refreshFromState);
+    refreshFromState();
+    CheckRelays();
+}
+
+FrmMain::~FrmMain() = default;
+
+void FrmMain::place(QWidget* widget, const QRectF& twips) {
+    widget->setProperty("twipsGeometry", twips);
+    widget->setGeometry(twipsToPixels(twips));
+}
+
+QRectF FrmMain::twipsGeometry(const QWidget* widget) {
+    return widget->property("twipsGeometry").toRectF();
+}
+
+void FrmMain::buildControls() {
+    // The window is laid out in twips for an 8-point face; a larger default font would overflow.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client_);
+
+    auto* picture1 = new QLabel(client_);
+    picture1->setObjectName(QStringLiteral("Picture1"));
+    picture1->setFrameShape(QFrame::Panel);
+    picture1->setFrameShadow(QFrame::Sunken);
+    design_[picture1] = {5880, 7980, 3480, 2340};
+    picture1->setPixmap(timerPicture(twipsToPixels(design_[picture1].size())));
+    picture1->setToolTip(tr("Click to set up the shut-off timer"));
+    picture1->installEventFilter(this);
+    picture1_ = picture1;
+
+    const double textLeft[4] = {6000, 6600, 7560, 8160};
+    const double textTop[4] = {8040, 9720, 8040, 9720};
+    for (int i = 0; i < 4; ++i) {
+        auto* box = new QLineEdit(client_);
+        box->setObjectName(QStringLiteral("Text1_%1").arg(i));
+        box->setReadOnly(true);
+        box->setFocusPolicy(Qt::NoFocus);
+        box->setAlignment(Qt::AlignCenter);
+        box->installEventFilter(this);
+        design_[box] = {textLeft[i], textTop[i], 1095, 375};
+        text1_[size_t(i)] = box;
+    }
+
+    QFont boldFont = font();
+    boldFont.setBold(true);
+    for (int i = 0; i < kButtonCount; ++i) {
+        auto* frame = new QGroupBox(tr(kButtonNames[i]), client_);
+        frame->setObjectName(QStringLiteral("frmButton_%1").arg(i));
+        frame->setFont(boldFont);
+        design_[frame] = {kFrameTopLeft[i], QSizeF(kFrameWidth, kFrameHeight)};
+        frmButton_[size_t(i)] = frame;
+
+        auto makeLabel = [&](const QString& name, const QString& caption, double top) {
+            auto* label = new QLabel(caption, frame);
+            label->setObjectName(name.arg(i));
+            label->setFont(font());
+            label->hide();
+            place(label, {120, top, 2535, 240});
+            return label;
+        };
+        auto makeCombo = [&](const QString& name, double top) {
+            auto* combo = new QComboBox(frame);
+            combo->setObjectName(name.arg(i));
+            combo->setFont(font());
+            combo->setEditable(true);
+            combo->setInsertPolicy(QComboBox::NoInsert);
+            combo->setMaxVisibleItems(20);
+            design_[combo] = {120, top, 2535, 315};
+            return combo;
+        };
+        label3_[size_t(i)] = makeLabel(QStringLiteral("Label3_%1"), QStringLiteral("Label3"), 240);
+        combo1_[size_t(i)] = makeCombo(QStringLiteral("Combo1_%1"), 480);
+        label4_[size_t(i)] = makeLabel(QStringLiteral("Label4_%1"), QStringLiteral("Label4"), 840);
+        combo2_[size_t(i)] = makeCombo(QStringLiteral("Combo2_%1"), 1080);
+        combo2_[size_t(i)]->hide();
+
+        auto* reconfigure = new QPushButton(tr("View Button Detail/Reconfigure"), client_);
+        reconfigure->setObjectName(QStringLiteral("cmdReConfig_%1").arg(i));
+        design_[reconfigure] = {kFrameTopLeft[i].x(), kFrameTopLeft[i].y() + 1560, kFrameWidth,
+                                375};
+        connect(reconfigure, &QPushButton::clicked, this,
+                [this, i] { openButtonConfiguration(i); });
+        cmdReConfig_[size_t(i)] = reconfigure;
+    }
+
+    command2_ = new WrapButton(tr("Restore Factory Setup"), client_);
+    command2_->setObjectName(QStringLiteral("Command2"));
+    design_[command2_] = {12000, 8280, 2175, 735};
+    command1_ = new WrapButton(tr("Upload New configuration to Control"), client_);
+    command1_->setObjectName(QStringLiteral("Command1"));
+    design_[command1_] = {12000, 9240, 2175, 735};
+
+    label1_ = new QLabel(QStringLiteral("Ondrel"), client_);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label1_->setFont(productNameFont(20));
+    label1_->setAlignment(Qt::AlignCenter);
+    design_[label1_] = {6960, 1440, 1695, 615};
+
+    image1_ = new QLabel(client_);
+    image1_->setObjectName(QStringLiteral("Image1"));
+    image1_->setScaledContents(true);
+    design_[image1_] = {960, 8280, 3600, 1800};
+    image1_->setPixmap(brandPicture(twipsToPixels(design_[image1_].size()) * 2));
+
+    for (int n = 0; n < 9; ++n) {
+        auto* line = new QFrame(client_);
+        line->setObjectName(QStringLiteral("Line%1").arg(n + 1));
+        const QRectF& l = kLines[n];
+        const bool horizontal = l.height() == 0;
+        line->setFrameShape(horizontal ? QFrame::HLine : QFrame::VLine);
+        line->setFrameShadow(QFrame::Sunken);
+        design_[line] = horizontal ? QRectF(l.left(), l.top() - 15, l.width(), 30)
+                                   : QRectF(l.left() - 15, l.top(), 30, l.height());
+        line->lower();
+        line_[size_t(n)] = line;
+    }
+    picture1_->lower();
+}
+
+void FrmMain::buildMenus() {
+    QMenuBar* bar = menuBar();
+    auto menu = [](QWidget* parentMenu, const QString& name, const QString& title) {
+        auto* m = new QMenu(title, parentMenu);
+        m->setObjectName(name);
+        m->menuAction()->setObjectName(name);
+        return m;
+    };
+    auto item = [](QMenu* m, const QString& name, const QString& caption) {
+        QAction* a = m->addAction(caption);
+        a->setObjectName(name);
+        return a;
+    };
+
+    mnuFike = menu(bar, QStringLiteral("mnuFike"), tr("&File"));
+    bar->addMenu(mnuFike);
+    mnuOpenFile = item(mnuFike, QStringLiteral("mnuOpenFile"), tr("&Open"));
+    mnuSave = item(mnuFike, QStringLiteral("mnuSave"), tr("&Save"));
+    mnuSaveas = item(mnuFike, QStringLiteral("mnuSaveas"), tr("Save As"));
+    mnuExit = item(mnuFike, QStringLiteral("mnuExit"), tr("E&xit"));
+    connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+
+    mnuControlPorts = menu(bar, QStringLiteral("mnuControlPorts"), tr("&Control Ports"));
+    bar->addMenu(mnuControlPorts);
+    mnuSettings = menu(mnuControlPorts, QStringLiteral("mnuSettings"), tr("Settings"));
+    mnuControlPorts->addMenu(mnuSettings);
+    mnuPort[0] = item(mnuSettings, QStringLiteral("mnuPort_0"), tr("Port 1"));
+    mnuPort[1] = item(mnuSettings, QStringLiteral("mnuPort_1"), tr("Port 2"));
+    mnuKdx = item(mnuControlPorts, QStringLiteral("mnuKdx"), tr("Enable KDX Device"));
+    mnuKdx->setCheckable(true);
+
+    mnuProjector = menu(bar, QStringLiteral("mnuProjector"), tr("&Projector"));
+    bar->addMenu(mnuProjector);
+    mnuSelectModel = menu(mnuProjector, QStringLiteral("mnuSelectModel"), tr("Select Model"));
+    mnuProjector->addMenu(mnuSelectModel);
+    mnuControl[0] = item(mnuSelectModel, QStringLiteral("mnuControl_0"), tr("Control Port 1"));
+    mnuControl[1] = item(mnuSelectModel, QStringLiteral("mnuControl_1"), tr("Control Port 2"));
+    mnuControl[1]->setEnabled(false);
+    mnuEnable2 = item(mnuProjector, QStringLiteral("mnuEnable2"), tr("Enable Second Projector"));
+    mnuEnable2->setCheckable(true);
+
+    mnuTimer = menu(bar, QStringLiteral("mnuTimer"), tr("&Timer"));
+    bar->addMenu(mnuTimer);
+    mnuSetupTimer = item(mnuTimer, QStringLiteral("mnuSetupTimer"), tr("Setup"));
+    connect(mnuSetupTimer, &QAction::triggered, this, &FrmMain::timerDisplayClicked);
+
+    Relays = menu(bar, QStringLiteral("Relays"), tr("Setup &Relays"));
+    bar->addMenu(Relays);
+    for (int i = 0; i < kButtonCount; ++i) {
+        QMenu* rb = menu(Relays, QStringLiteral("RB_%1").arg(i), tr(kButtonNames[i]));
+        Relays->addMenu(rb);
+        RB[size_t(i)] = rb;
+        for (int relay = 0; relay < 2; ++relay) {
+            QAction* a = item(rb, QStringLiteral("RL%1_%2").arg(i + 1).arg(relay),
+                              relay == 0 ? tr("Relay One") : tr("Relay Two"));
+            a->setCheckable(true);
+            connect(a, &QAction::triggered, this, [this, i, relay] { relayClicked(i, relay); });
+            RL[size_t(i)][size_t(relay)] = a;
+        }
+    }
+
+    mnuPrgrm = menu(bar, QStringLiteral("mnuPrgrm"), tr("Program"));
+    bar->addMenu(mnuPrgrm);
+    mnuCommSett = menu(mnuPrgrm, QStringLiteral("mnuCommSett"), tr("Upload Port"));
+    mnuPrgrm->addMenu(mnuCommSett);
+    auto* uploadPorts = new QActionGroup(mnuCommSett);
+    uploadPorts->setExclusive(true);
+    for (int p = 1; p <= 3; ++p) {
+        QAction* a =
+            item(mnuCommSett, QStringLiteral("uploadport_%1").arg(p), tr("Port %1").arg(p));
+        a->setCheckable(true);
+        uploadPorts->addAction(a);
+        uploadport[size_t(p)] = a;
+    }
+    uploadport[1]->setChecked(true);
+    mnuUpload = item(mnuPrgrm, QStringLiteral("mnuUpload"), tr("Upload New code"));
+    mnuRestore = item(mnuPrgrm, QStringLiteral("mnuRestore"), tr("Restore Factory Setup"));
+    mnuViewDta = item(mnuPrgrm, QStringLiteral("mnuViewDta"), tr("View Previous Upload Data"));
+    mnuFrmWare = item(mnuPrgrm, QStringLiteral("mnuFrmWare"), tr("Update Firmware"));
+
+    mnuLables = menu(bar, QStringLiteral("mnuLables"), tr("&Labels"));
+    bar->addMenu(mnuLables);
+    mnuLabelLayout = item(mnuLables, QStringLiteral("mnuLabelLayout"), tr(" Layout"));
+
+    mnuDiag = menu(bar, QStringLiteral("mnuDiag"), tr("Diagnostics"));
+    bar->addMenu(mnuDiag);
+    mnuIncmDta = item(mnuDiag, QStringLiteral("mnuIncmDta"), tr("Incoming Data"));
+    mnuSim = item(mnuDiag, QStringLiteral("mnuSim"), tr("Simulate Control"));
+}
+
+void FrmMain::refreshFromState() {
+    for (int i = 0; i < kButtonCount; ++i) {
+        const auto index = size_t(i);
+        {
+            const QSignalBlocker block1(combo1_[index]);
+            combo1_[index]->setEditText(state_.commandText1[index]);
+        }
+        {
+            const QSignalBlocker block2(combo2_[index]);
+            combo2_[index]->setEditText(state_.commandText2[index]);
+        }
+        label3_[index]->setText(state_.deviceLabel1);
+        label3_[index]->setVisible(state_.deviceLabel1Visible);
+        label4_[index]->setText(state_.deviceLabel2);
+        label4_[index]->setVisible(state_.deviceLabel2Visible);
+        combo2_[index]->setVisible(state_.commandList2Visible);
+    }
+    mnuEnable2->setChecked(state_.secondProjectorEnabled);
+    mnuControl[1]->setEnabled(state_.secondProjectorEnabled);
+    mnuControl[0]->setEnabled(!state_.port1SelectDisabled);
+    for (size_t t = 0; t < text1_.size(); ++t)
+        text1_[t]->setText(state_.timerTexts[t]);
+}
+
+void FrmMain::applyWorkArea(QSizeF workAreaTwips) {
+    for (auto it = design_.cbegin(); it != design_.cend(); ++it)
+        place(it.key(), it.value());
+    compact_ = workAreaTwips.width() < kClientWidth;
+    QList<QWidget*> hiddenWhenCompact = {picture1_, command1_, command2_, line_[1],
+                                         line_[2],  line_[7],  line_[8]};
+    for (QLineEdit* box : text1_)
+        hiddenWhenCompact.append(box);
+    for (QWidget* w : hiddenWhenCompact)
+        w->setVisible(!compact_);
+    if (!compact_) {
+        client_->setFixedSize(twipsToPixels(QSizeF(kClientWidth, kClientHeight)));
+        adjustSize();
+        return;
+    }
+
+    const double r = workAreaTwips.height() / kClientHeight;
+    client_->setFixedSize(twipsToPixels(workAreaTwips));
+    for (int i = 0; i < kButtonCount; ++i) {
+        const int k = kCompactColumn[i];
+        for (QWidget* w : {static_cast<QWidget*>(frmButton_[size_t(i)]),
+                           static_cast<QWidget*>(cmdReConfig_[size_t(i)])}) {
+            const QRectF d = design_.value(w);
+            place(w, {d.left() * r - 400 * k, (d.top() - 1200) * r, d.width() * kFrameScale,
+                      d.height() * kFrameScale});
+        }
+        for (QComboBox* combo : {combo1_[size_t(i)], combo2_[size_t(i)]}) {
+            const QRectF d = design_.value(combo);
+            place(combo, {d.topLeft(), QSizeF(d.width() * kFrameScale, d.height())});
+        }
+    }
+    const QRectF image = design_.value(image1_);
+    place(image1_,
+          {0, twipsGeometry(cmdReConfig_[6]).top() + 700, image.width() * r, image.height() * r});
+    adjustSize();
+}
+
+void FrmMain::applyScreenWorkArea() {
+    const QSize screen = screenWorkArea();
+    if (screen.isEmpty())
+        return;
+    // The work area holds the whole window: leave room for the menu bar and the title bar.
+    constexpr int kTitleBar = 30;
+    const int clientHeight = screen.height() - menuBar()->sizeHint().height() - kTitleBar;
+    applyWorkArea({pixelsToTwips(screen.width()), pixelsToTwips(clientHeight)});
+}
+
+void FrmMain::CheckRelays() {
+    for (int i = 0; i < kButtonCount; ++i) {
+        const ButtonConfig& record = state_.button(i);
+        RL[size_t(i)][0]->setChecked(record.getRelay1St(0) == Value(RelayMomentary));
+        RL[size_t(i)][1]->setChecked(record.getRelay2St(0) == Value(RelayMomentary));
+    }
+}
+
+void FrmMain::relayClicked(int button, int relay) {
+    // The action has already toggled its mark: no mark now means it carried one before.
+    const bool nowChecked = RL[size_t(button)][size_t(relay)]->isChecked();
+    state_.editButton(button).setRelayInfo(relay + 1, nowChecked ? RelayMomentary : RelayOff);
+}
+
+void FrmMain::openButtonConfiguration(int index) {
+    Q_UNUSED(index);
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+    if (closeGuard && !closeGuard()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit closed();
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        const bool onTimer = watched == picture1_ ||
+                             std::find(text1_.begin(), text1_.end(), watched) != text1_.end();
+        if (onTimer)
+            emit timerDisplayClicked();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace ondrel::ui

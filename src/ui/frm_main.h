@@ -1,0 +1,137 @@
+#pragma once
+
+#include "project/project_state.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QRectF>
+#include <array>
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+namespace ondrel::ui {
+
+// The main window: ten button frames laid out like the wall panel, the timer display, the two
+// big command buttons and the menu bar. It lives for the whole run and renders the view state
+// of the project it is given. Controls carry their design names as object names; menu items are
+// public so that the other windows' owners can connect to them.
+class FrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Client area in twips.
+    static constexpr double kClientWidth = 15240;
+    static constexpr double kClientHeight = 10710;
+
+    explicit FrmMain(ProjectState& state, QWidget* parent = nullptr);
+    ~FrmMain() override;
+
+    ProjectState& state() { return state_; }
+
+    QGroupBox* frmButton(int i) const { return frmButton_.at(size_t(i)); }
+    QLabel* Label3(int i) const { return label3_.at(size_t(i)); }
+    QComboBox* Combo1(int i) const { return combo1_.at(size_t(i)); }
+    QLabel* Label4(int i) const { return label4_.at(size_t(i)); }
+    QComboBox* Combo2(int i) const { return combo2_.at(size_t(i)); }
+    QPushButton* cmdReConfig(int i) const { return cmdReConfig_.at(size_t(i)); }
+    QLineEdit* Text1(int i) const { return text1_.at(size_t(i)); }
+    QPushButton* Command1() const { return command1_; }
+    QPushButton* Command2() const { return command2_; }
+
+    // Renders the view state of the project: command-list texts, device labels, second command
+    // lists, the second-projector and port-one menu states and the timer texts.
+    void refreshFromState();
+
+    // Lays the window out for a work area of the given size in twips: the full layout when the
+    // window fits its width, the compact layout otherwise. Always starts from the design layout.
+    void applyWorkArea(QSizeF workAreaTwips);
+    // The same for the real screen.
+    void applyScreenWorkArea();
+    bool isCompact() const { return compact_; }
+    // The twip geometry a control was last placed at.
+    static QRectF twipsGeometry(const QWidget* widget);
+
+    // Sets the twenty relay check marks from the ten records (a mark means Momentary).
+    void CheckRelays();
+
+    // Opens the button configuration dialog on button `index` ("View Button Detail/Reconfigure").
+    void openButtonConfiguration(int index);
+
+    // Asked before the window closes (close box or "E&xit"); returning false keeps it open.
+    std::function<bool()> closeGuard;
+
+    // Menu bar, with the design's names.
+    QMenu* mnuFike = nullptr;
+    QAction* mnuOpenFile = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* mnuSaveas = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuControlPorts = nullptr;
+    QMenu* mnuSettings = nullptr;
+    std::array<QAction*, 2> mnuPort{};
+    QAction* mnuKdx = nullptr;
+    QMenu* mnuProjector = nullptr;
+    QMenu* mnuSelectModel = nullptr;
+    std::array<QAction*, 2> mnuControl{};
+    QAction* mnuEnable2 = nullptr;
+    QMenu* mnuTimer = nullptr;
+    QAction* mnuSetupTimer = nullptr;
+    QMenu* Relays = nullptr;
+    std::array<QMenu*, kButtonCount> RB{};
+    std::array<std::array<QAction*, 2>, kButtonCount> RL{}; // RL[n - 1] is the design's RLn
+    QMenu* mnuPrgrm = nullptr;
+    QMenu* mnuCommSett = nullptr;
+    std::array<QAction*, 4> uploadport{}; // indices 1 to 3; 0 is unused
+    QAction* mnuUpload = nullptr;
+    QAction* mnuRestore = nullptr;
+    QAction* mnuViewDta = nullptr;
+    QAction* mnuFrmWare = nullptr;
+    QMenu* mnuLables = nullptr;
+    QAction* mnuLabelLayout = nullptr;
+    QMenu* mnuDiag = nullptr;
+    QAction* mnuIncmDta = nullptr;
+    QAction* mnuSim = nullptr;
+
+signals:
+    // A click on the timer display (Picture1 or any Text1 box).
+    void timerDisplayClicked();
+    // The window has closed for good: the program ends.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void place(QWidget* widget, const QRectF& twips);
+    void relayClicked(int button, int relay);
+
+    ProjectState& state_;
+    QWidget* client_ = nullptr;
+    std::array<QGroupBox*, kButtonCount> frmButton_{};
+    std::array<QLabel*, kButtonCount> label3_{};
+    std::array<QComboBox*, kButtonCount> combo1_{};
+    std::array<QLabel*, kButtonCount> label4_{};
+    std::array<QComboBox*, kButtonCount> combo2_{};
+    std::array<QPushButton*, kButtonCount> cmdReConfig_{};
+    std::array<QLineEdit*, 4> text1_{};
+    std::array<QFrame*, 9> line_{};
+    QPushButton* command1_ = nullptr;
+    QPushButton* command2_ = nullptr;
+    QLabel* picture1_ = nullptr;
+    QLabel* label1_ = nullptr;
+    QLabel* image1_ = nullptr;
+    QHash<QWidget*, QRectF> design_; // the full layout, to return to from the compact one
+    bool compact_ = false;
+};
+
+} // namespace ondrel::ui

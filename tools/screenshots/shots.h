@@ -1,0 +1,43 @@
+#pragma once
+
+#include "project/project_state.h"
+#include "ui/frm_main.h"
+
+#include <QString>
+#include <memory>
+
+class QWidget;
+
+namespace ondrel::shots {
+
+// What every area's shots get: a fresh project with its main window, and a way to save a window.
+class Shots {
+public:
+    explicit Shots(QString dir);
+    ~Shots();
+
+    ProjectState& state() { return *state_; }
+    ui::FrmMain& mainWindow() { return *main_; }
+
+    // Shows `window` (if hidden), lets it lay out and paint, and writes DIR/<name>.png; the name
+    // defaults to the window's object name. Returns false when the file could not be written.
+    bool save(QWidget* window, const QString& name = {});
+    int failures() const { return failures_; }
+
+    // A new project and main window, for areas that must not see another area's changes.
+    void reset();
+
+private:
+    QString dir_;
+    std::unique_ptr<ProjectState> state_;
+    std::unique_ptr<ui::FrmMain> main_;
+    int failures_ = 0;
+};
+
+using ShotsFunction = void (*)(Shots&);
+
+// Each shots_<area>.cpp registers its function once, at static initialisation:
+//   namespace { const bool registered = ondrel::shots::registerArea("shell", &shellShots); }
+bool registerArea(const char* area, ShotsFunction function);
+
+} // namespace ondrel::shots

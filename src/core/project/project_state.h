@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <optional>
 
@@ -54,6 +55,11 @@ public:
     bool secondProjectorEnabled = false; // "Enable Second Projector" checked, device #2 selectable
     bool port1SelectDisabled = false;    // device #1 model selection disabled
     std::array<QString, 4> timerTexts;   // full time, 75 %, 50 %, 25 %
+
+    // Commands offered in each device's ten command lists (position 0 is the empty item) and the
+    // protocol they come from, so that a later choice reads that device's own command texts.
+    std::array<QStringList, 2> commandItems;
+    std::array<Value, 2> deviceProtocol;
 
     bool isModified() const { return modified_; }
     // Call after changing public fields directly: marks the project modified and tells the views.

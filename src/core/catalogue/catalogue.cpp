@@ -1,0 +1,192 @@
+#include "catalogue/catalogue.h"
+
+#include <QAtomicInteger>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+namespace ondrel {
+
+namespace {
+
+QAtomicInteger<quint64> connectionCounter;
+
+using Rows = std::vector<QSqlRecord>;
+
+Value toValue(const QVariant& v) {
+    if (v.isNull())
+        return {};
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return Value(v.toLongLong());
+    default:
+        return Value(v.toString());
+    }
+}
+
+// Catalogue numbers are bound as integers; a value that is no whole number matches no row.
+QVariant numberParameter(const Value& value) {
+    if (auto n = value.toInteger())
+        return QVariant::fromValue(*n);
+    return QVariant(QMetaType::fromType<qint64>());
+}
+
+} // namespace
+
+Catalogue::Catalogue(const QString& path)
+    : path_(path),
+      connection_(
+          QStringLiteral("ondrel-catalogue-%1").arg(connectionCounter.fetchAndAddRelaxed(1))) {
+    if (!QFileInfo::exists(path_)) {
+        openError_ = failure(QStringLiteral("the file does not exist."));
+        return;
+    }
+    auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
+    db.setDatabaseName(path_);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    if (!db.open()) {
+        openError_ = failure(db.lastError().text());
+        return;
+    }
+    // A file that is no SQLite database opens fine and fails on the first read: find out now.
+    const QStringList tables = db.tables();
+    if (db.lastError().isValid()) {
+        openError_ = failure(db.lastError().text());
+        return;
+    }
+    for (const char* name : {"Manufacturers", "make", "CommSettup", "protocal", "available"}) {
+        const QString table = QString::fromLatin1(name);
+        if (!tables.contains(table, Qt::CaseInsensitive)) {
+            openError_ = failure(QStringLiteral("the table %1 is missing.").arg(table));
+            return;
+        }
+    }
+}
+
+Catalogue::~Catalogue() {
+    if (QSqlDatabase::contains(connection_)) {
+        QSqlDatabase::database(connection_, false).close();
+        QSqlDatabase::removeDatabase(connection_);
+    }
+}
+
+Error Catalogue::failure(const QString& detail) const {
+    return makeError(
+        QStringLiteral("The projector catalogue %1 cannot be read: %2")
+            .arg(QDir::toNativeSeparators(path_),
+                 detail.trimmed().isEmpty() ? QStringLiteral("unknown error.") : detail));
+}
+
+Status Catalogue::status() const {
+    if (openError_)
+        return *openError_;
+    return Ok{};
+}
+
+Result<Rows> Catalogue::rows(const char* text, const QVariantList& parameters) const {
+    if (openError_)
+        return *openError_;
+    QSqlQuery query(QSqlDatabase::database(connection_, false));
+    query.setForwardOnly(true);
+    if (!query.prepare(QString::fromLatin1(text)))
+        return failure(query.lastError().text());
+    for (const QVariant& parameter : parameters)
+        query.addBindValue(parameter);
+    if (!query.exec())
+        return failure(query.lastError().text());
+    Rows result;
+    while (query.next())
+        result.push_back(query.record());
+    if (query.lastError().isValid())
+        return failure(query.lastError().text());
+    return result;
+}
+
+namespace {
+
+QStringList column(const std::vector<QSqlRecord>& rows, const QString& name) {
+    QStringList values;
+    for (const QSqlRecord& row : rows)
+        values << row.value(name).toString();
+    return values;
+}
+
+} // namespace
+
+Result<QStringList> Catalogue::manufacturers() const {
+    auto result = rows(catalogue_query::kManufacturers, {});
+    if (!result)
+        return result.error();
+    return column(result.value(), QStringLiteral("Manufacturer"));
+}
+
+Result<QStringList> Catalogue::models(const QString& manufacturer) const {
+    auto result = rows(catalogue_query::kModels, {manufacturer});
+    if (!result)
+        return result.error();
+    return column(result.value(), QStringLiteral("model"));
+}
+
+Result<std::optional<ModelRow>> Catalogue::model(const QString& manufacturer,
+                                                 const QString& model) const {
+    auto result = rows(catalogue_query::kModelLookup, {manufacturer, model});
+    if (!result)
+        return result.error();
+    if (result.value().empty())
+        return std::optional<ModelRow>();
+    const QSqlRecord& row = result.value().front();
+    return std::optional<ModelRow>(ModelRow{toValue(row.value(QStringLiteral("protocal"))),
+                                            toValue(row.value(QStringLiteral("rs_232Setup"))),
+                                            toValue(row.value(QStringLiteral("Present_As")))});
+}
+
+Result<std::optional<SerialSettingsRow>> Catalogue::serialSettings(const Value& option) const {
+    auto result = rows(catalogue_query::kSettingsLookup, {numberParameter(option)});
+    if (!result)
+        return result.error();
+    if (result.value().empty())
+        return std::optional<SerialSettingsRow>();
+    const QSqlRecord& row = result.value().front();
+    return std::optional<SerialSettingsRow>(SerialSettingsRow{
+        toValue(row.value(QStringLiteral("baudRate"))), toValue(row.value(QStringLiteral("bits"))),
+        toValue(row.value(QStringLiteral("stopBits"))),
+        toValue(row.value(QStringLiteral("parity")))});
+}
+
+Result<QStringList> Catalogue::commandNames() const {
+    auto result = rows(catalogue_query::kCommandNames, {});
+    if (!result)
+        return result.error();
+    return column(result.value(), QStringLiteral("Commands"));
+}
+
+Result<std::optional<ProtocolRow>> Catalogue::protocol(const Value& protocolNumber) const {
+    auto result = rows(catalogue_query::kProtocolRow, {numberParameter(protocolNumber)});
+    if (!result)
+        return result.error();
+    if (result.value().empty())
+        return std::optional<ProtocolRow>();
+    const QSqlRecord& row = result.value().front();
+    ProtocolRow protocol;
+    for (int i = 0; i < row.count(); ++i)
+        protocol.setCommand(row.fieldName(i), row.value(i).toString());
+    return std::optional<ProtocolRow>(protocol);
+}
+
+Result<std::optional<QString>> Catalogue::commandMask(const QString& command) const {
+    auto result = rows(catalogue_query::kCommandMask, {command});
+    if (!result)
+        return result.error();
+    if (result.value().empty())
+        return std::optional<QString>();
+    return std::optional<QString>(result.value().front().value(QStringLiteral("mask")).toString());
+}
+
+} // namespace ondrel

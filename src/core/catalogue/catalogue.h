@@ -1,0 +1,88 @@
+#pragma once
+
+#include "project/value.h"
+#include "result.h"
+
+#include <QHash>
+#include <QSqlRecord>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <optional>
+#include <vector>
+
+namespace ondrel {
+
+// The seven questions the tool asks the catalogue. Names and numbers are bound parameters, so a
+// maker called O'Neil is just another name.
+namespace catalogue_query {
+inline constexpr char kManufacturers[] = "select Manufacturer  from Manufacturers";
+inline constexpr char kModels[] = "select model from make where manufacturer = ? ORDER BY model;";
+inline constexpr char kModelLookup[] =
+    "select protocal, rs_232Setup, Present_As from make where manufacturer = ? and model = ?;";
+inline constexpr char kSettingsLookup[] = "select * from CommSettup where rs_232Option = ?;";
+inline constexpr char kCommandNames[] = "select Commands from available";
+inline constexpr char kProtocolRow[] = "select * from protocal  where protocalNumber = ?;";
+inline constexpr char kCommandMask[] = "select * from available where Commands= ?;";
+} // namespace catalogue_query
+
+// The row of a model in table make.
+struct ModelRow {
+    Value protocal;
+    Value rs_232Setup;
+    Value Present_As;
+};
+
+// A row of table CommSettup.
+struct SerialSettingsRow {
+    Value baudRate;
+    Value bits;
+    Value stopBits;
+    Value parity;
+};
+
+// A row of table protocal: the command text of each command column, looked up by name without
+// regard to case. Missing columns and empty cells read as the empty text.
+class ProtocolRow {
+public:
+    QString command(const QString& name) const { return cells_.value(name.toLower()); }
+    bool has(const QString& name) const { return !command(name).isEmpty(); }
+    void setCommand(const QString& name, const QString& text) { cells_[name.toLower()] = text; }
+
+private:
+    QHash<QString, QString> cells_;
+};
+
+// The projector catalogue Proj.qdb, opened read-only. Each instance has its own connection; use
+// it on the thread that created it. A query that finds no row answers with nothing; a catalogue
+// that cannot be read answers with an error that names the file.
+class Catalogue {
+public:
+    explicit Catalogue(const QString& path);
+    ~Catalogue();
+    Catalogue(const Catalogue&) = delete;
+    Catalogue& operator=(const Catalogue&) = delete;
+
+    const QString& path() const { return path_; }
+    // Whether the file opened and holds the catalogue's tables; otherwise why not.
+    Status status() const;
+
+    Result<QStringList> manufacturers() const;
+    Result<QStringList> models(const QString& manufacturer) const;
+    Result<std::optional<ModelRow>> model(const QString& manufacturer, const QString& model) const;
+    Result<std::optional<SerialSettingsRow>> serialSettings(const Value& option) const;
+    Result<QStringList> commandNames() const;
+    Result<std::optional<ProtocolRow>> protocol(const Value& protocolNumber) const;
+    // The mask letter of a command of table available.
+    Result<std::optional<QString>> commandMask(const QString& command) const;
+
+private:
+    Error failure(const QString& detail) const;
+    Result<std::vector<QSqlRecord>> rows(const char* text, const QVariantList& parameters) const;
+
+    QString path_;
+    QString connection_;
+    std::optional<Error> openError_;
+};
+
+} // namespace ondrel

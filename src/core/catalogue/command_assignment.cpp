@@ -1,0 +1,205 @@
+#include "catalogue/command_assignment.h"
+
+#include "project/split_command_text.h"
+
+namespace ondrel {
+
+namespace {
+
+std::array<QString, kButtonCount>& commandTexts(ProjectState& state, int device) {
+    return device == 0 ? state.commandText1 : state.commandText2;
+}
+
+Error noProtocolRow(const Value& protocolNumber) {
+    return makeError(
+        QStringLiteral("The catalogue has no protocol %1.")
+            .arg(protocolNumber.isEmpty() ? QStringLiteral("(none)") : protocolNumber.toText()));
+}
+
+// Splits a command text into the byte list it stores and the rest after its "/".
+std::pair<ByteList, QString> split(const QString& text) {
+    SplitResult r = SplitCommandText(text);
+    return {std::move(r.commandTokens), std::move(r.secondFunction)};
+}
+
+// Writes a model's protocol, settings option, presentation form and label captions: the part of
+// a model selection that a configuration file repeats.
+void storeModelRow(ProjectState& state, int device, const ModelRow& row,
+                   const QString& manufacturer, const QString& model) {
+    state.protocolNumber = row.protocal;
+    state.rs232Option = row.rs_232Setup;
+    state.editPort(device).prsentAs = row.Present_As;
+    const QString caption = manufacturer + QLatin1Char(' ') + model;
+    if (device == 0) {
+        state.deviceLabel1 = caption;
+        state.deviceLabel1Visible = true;
+    } else {
+        state.deviceLabel2 = caption;
+        state.deviceLabel2Visible = true;
+    }
+}
+
+// Copies the serial settings of state.rs232Option into the device's port; an option without a
+// row keeps the port as it was.
+Result<bool> storeSerialSettings(ProjectState& state, const Catalogue& catalogue, int device) {
+    auto settings = catalogue.serialSettings(state.rs232Option);
+    if (!settings)
+        return settings.error();
+    if (!settings.value())
+        return false;
+    const SerialSettingsRow& row = *settings.value();
+    CommSets& port = state.editPort(device);
+    port.BaudRate = row.baudRate;
+    port.TransmitFormat = row.bits;
+    port.StopBit = row.stopBits;
+    port.Parity = Value(row.parity.toText());
+    return true;
+}
+
+} // namespace
+
+Result<CommandListFill> populateCommandLists(ProjectState& state, const Catalogue& catalogue,
+                                             int device) {
+    auto names = catalogue.commandNames();
+    if (!names)
+        return names.error();
+    auto protocol = catalogue.protocol(state.protocolNumber);
+    if (!protocol)
+        return protocol.error();
+    if (!protocol.value())
+        return noProtocolRow(state.protocolNumber);
+
+    CommandListFill fill;
+    fill.items << QString();
+    for (const QString& name : names.value()) {
+        if (protocol.value()->has(name))
+            fill.items << name;
+    }
+    state.commandItems[device] = fill.items;
+    state.deviceProtocol[device] = state.protocolNumber;
+    commandTexts(state, device).fill(QString());
+    state.touch();
+    return fill;
+}
+
+Result<CommandListFill> populateCommandListsWithDefaults(ProjectState& state,
+                                                         const Catalogue& catalogue, int device) {
+    auto filled = populateCommandLists(state, catalogue, device);
+    if (!filled)
+        return filled;
+    CommandListFill fill = std::move(filled).value();
+    auto protocol = catalogue.protocol(state.protocolNumber);
+    if (!protocol)
+        return protocol.error();
+
+    // The j-th supported default command sits at list position j because table available lists
+    // the default commands first and in button order.
+    int j = 0;
+    for (int k = 0; k < kButtonCount; ++k) {
+        const QString name = QString::fromLatin1(kDefaultCommands[static_cast<size_t>(k)]);
+        if (protocol.value()->has(name)) {
+            ++j;
+            if (j >= fill.items.size())
+                continue;
+            fill.position[static_cast<size_t>(k)] = j;
+            if (Status chosen = chooseCommand(state, catalogue, device, k, fill.items[j]); !chosen)
+                return chosen.error();
+        } else if (k == 7) {
+            fill.renameButton8 = true;
+        } else {
+            // The empty item of the list being filled; it stores nothing.
+            fill.position[static_cast<size_t>(k)] = 0;
+        }
+    }
+    return fill;
+}
+
+Status chooseCommand(ProjectState& state, const Catalogue& catalogue, int device, int button,
+                     const QString& name) {
+    commandTexts(state, device)[static_cast<size_t>(button)] = name;
+    state.touch();
+    if (name.isEmpty() || state.deviceProtocol[device].isEmpty())
+        return Ok{};
+    auto protocol = catalogue.protocol(state.deviceProtocol[device]);
+    if (!protocol)
+        return protocol.error();
+    if (!protocol.value() || !protocol.value()->has(name))
+        return Ok{};
+
+    auto [primary, rest] = split(protocol.value()->command(name));
+    ButtonConfig& record = state.editButton(button);
+    ByteList secondary;
+    if (!rest.isEmpty())
+        secondary = split(rest).first;
+    if (device == 0) {
+        record.setCommandString1(primary.upperBound(), primary);
+        record.setCommandString1_2(secondary.upperBound(), secondary);
+    } else {
+        record.setCommandString2(primary.upperBound(), primary);
+        record.setCommandString2_2(secondary.upperBound(), secondary);
+    }
+    if (!secondary.isEmpty())
+        record.setDualFunction();
+    else if (record.commandString1_2().isEmpty() && record.commandString2_2().isEmpty())
+        record.clrDualFunction();
+
+    if (device == 0 || state.kdxDevicePresent)
+        return applyButtonMask(state, catalogue, button);
+    return Ok{};
+}
+
+Status applyButtonMask(ProjectState& state, const Catalogue& catalogue, int button) {
+    auto mask = catalogue.commandMask(state.commandText1[static_cast<size_t>(button)]);
+    if (!mask)
+        return mask.error();
+    if (!mask.value())
+        return Ok{};
+    static const QString letters = QStringLiteral("ofsmd"); // in the order of the type codes
+    const QString& letter = *mask.value();
+    const qsizetype type = letter.size() == 1 ? letters.indexOf(letter) : -1;
+    if (type >= 0)
+        state.editButton(button).Button_type = Value(static_cast<int>(type));
+    return Ok{};
+}
+
+Result<ModelSelection> selectModel(ProjectState& state, const Catalogue& catalogue, int device,
+                                   const QString& manufacturer, const QString& model) {
+    auto row = catalogue.model(manufacturer, model);
+    if (!row)
+        return row.error();
+    ModelSelection selection;
+    if (!row.value())
+        return selection;
+    selection.found = true;
+    state.deviceManufacturer[device] = manufacturer;
+    state.deviceModel[device] = model;
+    storeModelRow(state, device, *row.value(), manufacturer, model);
+    auto lists = populateCommandListsWithDefaults(state, catalogue, device);
+    if (!lists)
+        return lists.error();
+    selection.lists = std::move(lists).value();
+    auto settings = storeSerialSettings(state, catalogue, device);
+    if (!settings)
+        return settings.error();
+    selection.hasSettings = settings.value();
+    state.touch();
+    return selection;
+}
+
+Result<bool> createDataset(ProjectState& state, const Catalogue& catalogue, int device,
+                           const QString& manufacturer, const QString& model) {
+    auto row = catalogue.model(manufacturer, model);
+    if (!row)
+        return row.error();
+    if (!row.value())
+        return false;
+    storeModelRow(state, device, *row.value(), manufacturer, model);
+    if (auto lists = populateCommandLists(state, catalogue, device); !lists)
+        return lists.error();
+    if (auto settings = storeSerialSettings(state, catalogue, device); !settings)
+        return settings.error();
+    state.touch();
+    return true;
+}
+
+} // namespace ondrel

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// Subcommands of ondrel-cli. A subcommand lives in its own source file in this folder and
+// registers itself with one line:
+//   ONDREL_CLI_COMMAND(check, {"check", "FILE.qcd", "Checks that a configuration file opens.",
+//   help, runCheck});
+namespace ondrel::cli {
+
+enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
+
+struct Command {
+    QString name;
+    QString arguments; // as shown in the usage line, e.g. "IN.qcd OUT.qcd"
+    QString summary;   // one line for the command list
+    QString details;   // further paragraphs for "--help"
+    int (*run)(const QStringList& args);
+};
+
+std::vector<Command>& commands();
+
+struct Registration {
+    explicit Registration(Command command) { commands().push_back(std::move(command)); }
+};
+
+// Prints the command's usage and help to standard output.
+void printCommandHelp(const Command& command);
+// Reports wrong usage of a command on standard error; gives ExitUsage.
+int usageError(const QString& commandName, const QString& message);
+
+// Standard output and standard error, written in the locale's encoding.
+void out(const QString& text);
+void err(const QString& text);
+
+} // namespace ondrel::cli
+
+#define ONDREL_CLI_COMMAND(id, ...)                                                                \
+    static const ::ondrel::cli::Registration id##CliRegistration {                                 \
+        ::ondrel::cli::Command __VA_ARGS__                                                         \
+    }

@@ -1,0 +1,22 @@
+#include "cli/cli_project.h"
+
+#include "cli/cli_command.h"
+#include "files/qcd_file.h"
+#include "project/project_state.h"
+
+namespace ondrel::cli {
+
+bool openProjectFile(const QString& path, ProjectState& state) {
+    const auto opened = openConfiguration(state, path, DatasetLookup());
+    if (!opened) {
+        err(fileErrorText(path, opened.error()) + QLatin1Char('\n'));
+        return false;
+    }
+    for (const Error& warning : opened.value())
+        err(fileErrorText(path,
+                          Error{QStringLiteral("warning: ") + warning.message, warning.line}) +
+            QLatin1Char('\n'));
+    return true;
+}
+
+} // namespace ondrel::cli

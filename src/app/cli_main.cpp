@@ -1,0 +1,110 @@
+// ondrel-cli: the configuration tool's operations without windows, over the same core code.
+#include "cli/cli_command.h"
+
+#include "ondrel/version.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+
+namespace ondrel::cli {
+
+std::vector<Command>& commands() {
+    static std::vector<Command> all;
+    return all;
+}
+
+void out(const QString& text) {
+    QTextStream(stdout) << text << Qt::flush;
+}
+
+void err(const QString& text) {
+    QTextStream(stderr) << text << Qt::flush;
+}
+
+void printCommandHelp(const Command& command) {
+    out(QStringLiteral("Usage: ondrel-cli %1 %2\n\n%3\n")
+            .arg(command.name, command.arguments, command.summary));
+    if (!command.details.isEmpty())
+        out(QStringLiteral("\n%1\n").arg(command.details));
+}
+
+int usageError(const QString& commandName, const QString& message) {
+    err(QStringLiteral("ondrel-cli %1: %2\n").arg(commandName, message));
+    for (const Command& c : commands())
+        if (c.name == commandName)
+            err(QStringLiteral("Usage: ondrel-cli %1 %2\n").arg(c.name, c.arguments));
+    err(QStringLiteral("Try 'ondrel-cli %1 --help'.\n").arg(commandName));
+    return ExitUsage;
+}
+
+namespace {
+
+QString versionText() {
+    return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
+}
+
+void printHelp(QTextStream& stream) {
+    stream << "Usage: ondrel-cli COMMAND [ARGUMENTS]\n"
+              "       ondrel-cli COMMAND --help\n"
+              "       ondrel-cli --version\n\n"
+              "The Ondrel configuration tool without its windows.\n\nCommands:\n";
+    for (const Command& c : commands())
+        stream << "  " << c.name.leftJustified(10) << " " << c.summary << "\n";
+    stream << "\nExit status: 0 success, 1 failure, 2 wrong usage.\n";
+}
+
+const Command* findCommand(const QString& name) {
+    for (const Command& c : commands())
+        if (c.name == name)
+            return &c;
+    return nullptr;
+}
+
+} // namespace
+} // namespace ondrel::cli
+
+int main(int argc, char** argv) {
+    using namespace ondrel::cli;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ondrel-cli"));
+    std::sort(commands().begin(), commands().end(),
+              [](const Command& a, const Command& b) { return a.name < b.name; });
+
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    if (args.isEmpty()) {
+        QTextStream stream(stderr);
+        printHelp(stream);
+        return ExitUsage;
+    }
+    const QString first = args.takeFirst();
+    if (first == QLatin1String("--version") && args.isEmpty()) {
+        out(QStringLiteral("ondrel-cli %1\n").arg(versionText()));
+        return ExitOk;
+    }
+    if ((first == QLatin1String("--help") || first == QLatin1String("help")) && args.isEmpty()) {
+        QTextStream stream(stdout);
+        printHelp(stream);
+        return ExitOk;
+    }
+    if (first == QLatin1String("help") && args.size() == 1) {
+        if (const Command* c = findCommand(args[0])) {
+            printCommandHelp(*c);
+            return ExitOk;
+        }
+        err(QStringLiteral("ondrel-cli: no command '%1'. Try 'ondrel-cli --help'.\n").arg(args[0]));
+        return ExitUsage;
+    }
+    const Command* command = findCommand(first);
+    if (!command) {
+        err(QStringLiteral("ondrel-cli: no command '%1'. Try 'ondrel-cli --help'.\n").arg(first));
+        return ExitUsage;
+    }
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+        printCommandHelp(*command);
+        return ExitOk;
+    }
+    return command->run(args);
+}

@@ -1,0 +1,475 @@
+#include "files/qcd_file.h"
+
+#include "project/project_state.h"
+#include "project/split_command_text.h"
+#include "project/text_codec.h"
+#include "tools/shutoff_timer.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace ondrel {
+namespace {
+
+using Tag = QcdBlock::Tag;
+
+struct TagInfo {
+    Tag tag;
+    const char* text;
+    int values;
+};
+
+constexpr TagInfo kTags[] = {
+    {Tag::DataSet, "<Data Set>", 24},
+    {Tag::P1Primary, "<P1 Primary Function>", 10},
+    {Tag::P1Secondary, "<P1 Secondary Function>", 10},
+    {Tag::P2Primary, "<P2 Primary Function>", 10},
+    {Tag::P2Secondary, "<P2 Secondary Function>", 10},
+    {Tag::ButtonType, "<Button Type>", 10},
+    {Tag::Relay1, "<Relay 1>", 10},
+    {Tag::Relay1_2, "<Relay 1_2>", 10},
+    {Tag::Relay2, "<Relay 2>", 10},
+    {Tag::Relay2_2, "<Relay 2_2>", 10},
+    {Tag::DualFunction, "<Dual Function>", 10},
+    {Tag::RepeatIncr, "<Repeat/Incr>", 20},
+    {Tag::Labels, "<BL>", 2},
+    {Tag::PortSettings, "<Port Settings>", 10},
+    {Tag::Timer, "<Timer>", 4},
+    {Tag::Port2Enable, "<Port2.Enable>", 0},
+    {Tag::Port1Disable, "<Port1.Disable>", 0},
+};
+const QString kEnd = QStringLiteral("<End>");
+
+const TagInfo* findTag(const QString& line) {
+    for (const TagInfo& info : kTags)
+        if (line == QLatin1String(info.text))
+            return &info;
+    return nullptr;
+}
+
+QString tagText(Tag tag) {
+    for (const TagInfo& info : kTags)
+        if (info.tag == tag)
+            return QString::fromLatin1(info.text);
+    return {};
+}
+
+QString buttonName(int i) {
+    static const char* names[kButtonCount] = {"One", "Two",   "Three", "Four", "Five",
+                                              "Six", "Seven", "Eight", "Nine", "Ten"};
+    return QStringLiteral("Button ") + QLatin1String(names[i]);
+}
+
+QString quoted(const QString& text) {
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// ---- writer ----
+
+void writeCommandBlock(QStringList& out, Tag tag, const ProjectState& state,
+                       QString (ButtonConfig::*get)(const Value&) const, int selector) {
+    out << tagText(tag);
+    for (int i = 0; i < kButtonCount; ++i)
+        out << (state.button(i).*get)(selector);
+}
+
+void writeRelayBlock(QStringList& out, Tag tag, const ProjectState& state,
+                     Value (ButtonConfig::*get)(const Value&) const, int selector) {
+    out << tagText(tag);
+    for (int i = 0; i < kButtonCount; ++i)
+        out << (state.button(i).*get)(selector).toText();
+}
+
+// ---- reader ----
+
+std::optional<int> numberInRange(const QString& text, int low, int high) {
+    const auto n = Value(text).toInteger();
+    if (!n || *n < low || *n > high)
+        return std::nullopt;
+    return static_cast<int>(*n);
+}
+
+Result<std::optional<ByteList>> parseCommandLine(const QString& text, int line, int button) {
+    if (text == QLatin1String("None"))
+        return std::optional<ByteList>();
+    const QString where = QStringLiteral("command string of %1").arg(buttonName(button));
+    if (text.trimmed().isEmpty())
+        return makeError(where + QStringLiteral(" is empty (bytes or \"None\" expected)"), line);
+    if (text.contains(QLatin1Char('/')))
+        return makeError(where + QStringLiteral(" contains \"/\""), line);
+    ByteList list = SplitCommandText(text).commandTokens;
+    for (int k = 0; k < list.upperBound(); ++k) {
+        const Value& slot = list.slot(k);
+        if (slot.isEmpty())
+            continue;
+        const auto n = slot.toInteger();
+        if (!n)
+            return makeError(
+                where + QStringLiteral(": %1 is not a number").arg(quoted(slot.toText())), line);
+        if (*n < 0 || *n > 255)
+            return makeError(
+                where + QStringLiteral(": %1 is not a byte value from 0 to 255").arg(slot.toText()),
+                line);
+    }
+    return std::optional<ByteList>(std::move(list));
+}
+
+Status checkNumbers(QcdBlock& block, const QStringList& values, int firstLine, int low, int high,
+                    const QString& what) {
+    for (int k = 0; k < values.size(); ++k) {
+        const auto n = numberInRange(values[k], low, high);
+        if (!n) {
+            // Repeat/Incr holds two values per button.
+            const int button = values.size() == 2 * kButtonCount ? k / 2 : k;
+            return makeError(QStringLiteral("%1 of %2 is %3, not a number from %4 to %5")
+                                 .arg(what, buttonName(button), quoted(values[k]))
+                                 .arg(low)
+                                 .arg(high),
+                             firstLine + k);
+        }
+        block.numbers.push_back(*n);
+    }
+    return Ok{};
+}
+
+Status checkBlock(QcdBlock& block, const QStringList& values, int firstLine) {
+    switch (block.tag) {
+    case Tag::P1Primary:
+    case Tag::P1Secondary:
+    case Tag::P2Primary:
+    case Tag::P2Secondary:
+        for (int k = 0; k < values.size(); ++k) {
+            auto list = parseCommandLine(values[k], firstLine + k, k);
+            if (!list)
+                return list.error();
+            block.lists.push_back(std::move(list).value());
+        }
+        return Ok{};
+    case Tag::ButtonType:
+        return checkNumbers(block, values, firstLine, TypeOn, TypeToggle,
+                            QStringLiteral("button type"));
+    case Tag::Relay1:
+    case Tag::Relay1_2:
+    case Tag::Relay2:
+    case Tag::Relay2_2:
+        return checkNumbers(block, values, firstLine, RelayOn, RelayNoChange,
+                            QStringLiteral("relay action"));
+    case Tag::RepeatIncr:
+        return checkNumbers(block, values, firstLine, 0, 1,
+                            QStringLiteral("Repeating/Incrementing flag"));
+    case Tag::DualFunction:
+        for (int k = 0; k < values.size(); ++k) {
+            if (values[k] != QLatin1String("True") && values[k] != QLatin1String("False"))
+                return makeError(
+                    QStringLiteral("dual function of %1 is %2, not \"True\" or \"False\"")
+                        .arg(buttonName(k), quoted(values[k])),
+                    firstLine + k);
+            block.flags.push_back(values[k] == QLatin1String("True"));
+        }
+        return Ok{};
+    case Tag::Timer:
+        for (int k = 0; k < values.size(); ++k) {
+            if (!values[k].isEmpty() && !TimerTextToMinutes(values[k]))
+                return makeError(QStringLiteral("timer text %1 is not a time in hours and minutes "
+                                                "(such as \"1:30\")")
+                                     .arg(quoted(values[k])),
+                                 firstLine + k);
+        }
+        // An empty full time is what a project whose timer was never set saves.
+        if (!values[0].isEmpty())
+            block.timerMinutes = TimerTextToMinutes(values[0]);
+        block.texts = values;
+        return Ok{};
+    case Tag::DataSet:
+    case Tag::Labels:
+    case Tag::PortSettings:
+    case Tag::Port2Enable:
+    case Tag::Port1Disable:
+        block.texts = values;
+        return Ok{};
+    }
+    return Ok{};
+}
+
+QStringList splitLines(const QByteArray& bytes) {
+    QStringList lines = fromWindows1252(bytes).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    return lines;
+}
+
+Value fieldValue(const QString& text) {
+    return text.isEmpty() ? Value() : Value(text);
+}
+
+void applyCommandBlock(const QcdBlock& block, ProjectState& state,
+                       void (ButtonConfig::*set)(int, const ByteList&)) {
+    for (int i = 0; i < kButtonCount; ++i) {
+        // "None" keeps what the record held.
+        if (const auto& list = block.lists[static_cast<size_t>(i)])
+            (state.editButton(i).*set)(list->upperBound(), *list);
+    }
+}
+
+void applyRelayBlock(const QcdBlock& block, ProjectState& state, int relayNum) {
+    for (int i = 0; i < kButtonCount; ++i)
+        state.editButton(i).setRelayInfo(relayNum, block.numbers[static_cast<size_t>(i)]);
+}
+
+} // namespace
+
+QString qcdPathFor(const QString& chosenName) {
+    return chosenName.endsWith(QLatin1String(".qcd"), Qt::CaseSensitive)
+               ? chosenName
+               : chosenName + QLatin1String(".qcd");
+}
+
+QByteArray writeQcd(const ProjectState& state) {
+    QStringList out;
+    out << tagText(Tag::DataSet) << state.deviceManufacturer[0] << state.deviceModel[0]
+        << state.deviceManufacturer[1] << state.deviceModel[1];
+    for (int i = 0; i < kButtonCount; ++i)
+        out << state.commandText1[static_cast<size_t>(i)]
+            << state.commandText2[static_cast<size_t>(i)];
+    writeCommandBlock(out, Tag::P1Primary, state, &ButtonConfig::getCommandString, 1);
+    writeCommandBlock(out, Tag::P1Secondary, state, &ButtonConfig::getCommandString, 2);
+    writeCommandBlock(out, Tag::P2Primary, state, &ButtonConfig::getCommandString_2, 1);
+    writeCommandBlock(out, Tag::P2Secondary, state, &ButtonConfig::getCommandString_2, 2);
+    out << tagText(Tag::ButtonType);
+    for (int i = 0; i < kButtonCount; ++i)
+        out << state.button(i).Button_type.toText();
+    writeRelayBlock(out, Tag::Relay1, state, &ButtonConfig::getRelay1St, 0);
+    writeRelayBlock(out, Tag::Relay1_2, state, &ButtonConfig::getRelay1St, 1);
+    writeRelayBlock(out, Tag::Relay2, state, &ButtonConfig::getRelay2St, 0);
+    writeRelayBlock(out, Tag::Relay2_2, state, &ButtonConfig::getRelay2St, 1);
+    out << tagText(Tag::DualFunction);
+    for (int i = 0; i < kButtonCount; ++i)
+        out << QLatin1String(state.button(i).GetDualFunct() ? "True" : "False");
+    out << tagText(Tag::RepeatIncr);
+    for (int i = 0; i < kButtonCount; ++i)
+        out << state.button(i).Repeatng.toText() << state.button(i).Incr.toText();
+    out << tagText(Tag::Labels) << state.deviceLabel1 << state.deviceLabel2;
+    const CommSets& p0 = state.port(0);
+    const CommSets& p1 = state.port(1);
+    out << tagText(Tag::PortSettings) << p0.BaudRate.toText() << p1.BaudRate.toText()
+        << p0.Parity.toText() << p1.Parity.toText() << p0.prsentAs.toText() << p1.prsentAs.toText()
+        << p0.StopBit.toText() << p1.StopBit.toText() << p0.TransmitFormat.toText()
+        << p1.TransmitFormat.toText();
+    out << tagText(Tag::Timer);
+    for (const QString& text : state.timerTexts)
+        out << text;
+    if (state.secondProjectorEnabled)
+        out << tagText(Tag::Port2Enable);
+    if (state.port1SelectDisabled)
+        out << tagText(Tag::Port1Disable);
+    out << kEnd;
+
+    QString text;
+    for (const QString& line : out)
+        text += line + QLatin1String("\r\n");
+    return toWindows1252(text);
+}
+
+Status saveQcd(const ProjectState& state, const QString& path) {
+    QSaveFile file(path);
+    // Unbuffered, so that a short write (disk full, file size limit) shows in write()'s count:
+    // through the buffer, QSaveFile commits a truncated file as a success.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return makeError(QStringLiteral("cannot write the file: %1").arg(file.errorString()));
+    const QByteArray bytes = writeQcd(state);
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return makeError(QStringLiteral("cannot write the file: %1").arg(reason));
+    }
+    if (!file.commit())
+        return makeError(QStringLiteral("cannot write the file: %1").arg(file.errorString()));
+    return Ok{};
+}
+
+Result<QString> saveConfiguration(ProjectState& state, const QString& chosenName) {
+    if (chosenName.isEmpty())
+        return makeError(QStringLiteral("no file name was given"));
+    state.currentFileName = chosenName;
+    const QString path = qcdPathFor(chosenName);
+    const Status saved = saveQcd(state, path);
+    if (!saved)
+        return saved.error();
+    state.setUnmodified();
+    return path;
+}
+
+Result<QcdContent> parseQcd(const QByteArray& bytes) {
+    const QStringList lines = splitLines(bytes);
+    QcdContent content;
+    qsizetype i = 0;
+    while (i < lines.size()) {
+        const QString& line = lines[i];
+        const int lineNo = static_cast<int>(i) + 1;
+        ++i;
+        if (line == kEnd) {
+            content.endLine = lineNo;
+            return content;
+        }
+        const TagInfo* info = findTag(line);
+        if (!info)
+            continue; // lines that match no tag are skipped
+        const qsizetype available = lines.size() - i;
+        if (available < info->values)
+            return makeError(
+                QStringLiteral("the file ends inside the %1 block of line %2 (%3 of %4 "
+                               "value lines)")
+                    .arg(quoted(line))
+                    .arg(lineNo)
+                    .arg(available)
+                    .arg(info->values),
+                static_cast<int>(lines.size()));
+        QcdBlock block;
+        block.tag = info->tag;
+        block.line = lineNo;
+        const QStringList values = lines.mid(i, info->values);
+        const Status checked = checkBlock(block, values, lineNo + 1);
+        if (!checked)
+            return checked.error();
+        content.blocks.push_back(std::move(block));
+        i += info->values;
+    }
+    return makeError(QStringLiteral("the file ends before \"<End>\""),
+                     std::max(1, static_cast<int>(lines.size())));
+}
+
+std::vector<Error> applyQcd(const QcdContent& content, ProjectState& state,
+                            const DatasetLookup& lookup) {
+    std::vector<Error> lookupErrors;
+    for (const QcdBlock& b : content.blocks) {
+        const QStringList& t = b.texts;
+        switch (b.tag) {
+        case Tag::DataSet:
+            for (int device = 0; device < 2; ++device) {
+                state.deviceManufacturer[device] = t[2 * device];
+                state.deviceModel[device] = t[2 * device + 1];
+                state.deviceNum = device;
+                if (lookup) {
+                    const Status found = lookup(state, device, state.deviceManufacturer[device],
+                                                state.deviceModel[device]);
+                    if (!found)
+                        lookupErrors.push_back(
+                            makeError(found.error().message, b.line + 1 + 2 * device));
+                }
+            }
+            // Only the texts of the lists: the command strings come from their own blocks.
+            for (int i = 0; i < kButtonCount; ++i) {
+                state.commandText1[static_cast<size_t>(i)] = t[4 + 2 * i];
+                state.commandText2[static_cast<size_t>(i)] = t[5 + 2 * i];
+            }
+            break;
+        case Tag::P1Primary:
+            applyCommandBlock(b, state, &ButtonConfig::setCommandString1);
+            break;
+        case Tag::P1Secondary:
+            applyCommandBlock(b, state, &ButtonConfig::setCommandString1_2);
+            break;
+        case Tag::P2Primary:
+            applyCommandBlock(b, state, &ButtonConfig::setCommandString2);
+            break;
+        case Tag::P2Secondary:
+            applyCommandBlock(b, state, &ButtonConfig::setCommandString2_2);
+            break;
+        case Tag::ButtonType:
+            for (int i = 0; i < kButtonCount; ++i)
+                state.editButton(i).Button_type = b.numbers[static_cast<size_t>(i)];
+            break;
+        case Tag::Relay1:
+            applyRelayBlock(b, state, 1);
+            break;
+        case Tag::Relay1_2:
+            applyRelayBlock(b, state, 3);
+            break;
+        case Tag::Relay2:
+            applyRelayBlock(b, state, 2);
+            break;
+        case Tag::Relay2_2:
+            applyRelayBlock(b, state, 4);
+            break;
+        case Tag::DualFunction:
+            for (int i = 0; i < kButtonCount; ++i) {
+                if (b.flags[static_cast<size_t>(i)])
+                    state.editButton(i).setDualFunction();
+                else
+                    state.editButton(i).clrDualFunction();
+            }
+            break;
+        case Tag::RepeatIncr:
+            for (int i = 0; i < kButtonCount; ++i) {
+                state.editButton(i).Repeatng = b.numbers[static_cast<size_t>(2 * i)];
+                state.editButton(i).Incr = b.numbers[static_cast<size_t>(2 * i + 1)];
+            }
+            break;
+        case Tag::Labels:
+            // A caption still at its design text means no model was chosen for that device.
+            if (t[0] != QLatin1String("Label3")) {
+                state.deviceLabel1 = t[0];
+                state.deviceLabel1Visible = true;
+            }
+            if (t[1] != QLatin1String("Label4")) {
+                state.deviceLabel2 = t[1];
+                state.deviceLabel2Visible = true;
+                state.commandList2Visible = true;
+            }
+            break;
+        case Tag::PortSettings:
+            for (int p = 0; p < 2; ++p) {
+                CommSets& port = state.editPort(p);
+                port.BaudRate = fieldValue(t[p]);
+                port.Parity = fieldValue(t[2 + p]);
+                port.prsentAs = fieldValue(t[4 + p]);
+                port.StopBit = fieldValue(t[6 + p]);
+                port.TransmitFormat = fieldValue(t[8 + p]);
+            }
+            break;
+        case Tag::Timer:
+            for (int k = 0; k < 4; ++k)
+                state.timerTexts[static_cast<size_t>(k)] = t[k];
+            if (b.timerMinutes)
+                state.timerMinutes = *b.timerMinutes;
+            else
+                state.timerMinutes.reset();
+            break;
+        case Tag::Port2Enable:
+            state.secondProjectorEnabled = true;
+            break;
+        case Tag::Port1Disable:
+            state.port1SelectDisabled = true;
+            break;
+        }
+    }
+    state.touch();
+    return lookupErrors;
+}
+
+Result<std::vector<Error>> openConfiguration(ProjectState& state, const QString& path,
+                                             const DatasetLookup& lookup) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return makeError(QStringLiteral("cannot open the file: %1").arg(file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return makeError(QStringLiteral("cannot read the file: %1").arg(file.errorString()));
+    auto content = parseQcd(bytes);
+    if (!content)
+        return content.error();
+    auto lookupErrors = applyQcd(content.value(), state, lookup);
+    state.setUnmodified();
+    return lookupErrors;
+}
+
+QString fileErrorText(const QString& path, const Error& error) {
+    if (error.line > 0)
+        return QStringLiteral("%1:%2: %3").arg(path).arg(error.line).arg(error.message);
+    return QStringLiteral("%1: %2").arg(path, error.message);
+}
+
+} // namespace ondrel

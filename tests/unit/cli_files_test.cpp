@@ -1,0 +1,101 @@
+// ondrel-cli check and resave, run as the built program.
+#include "files/qcd_file.h"
+#include "support/qcd_fixtures.h"
+#include "support/test_support.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+using namespace ondrel::test;
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+CliRun cli(const QStringList& args) {
+    QProcess p;
+    p.start(binDir() + "/ondrel-cli", args);
+    EXPECT_TRUE(p.waitForFinished(30000));
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromLocal8Bit(p.readAllStandardOutput()),
+            QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+class CliFiles : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString write(const QString& name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+    QByteArray read(const QString& name) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+};
+
+} // namespace
+
+TEST_F(CliFiles, CheckSummarisesAGoodFileAndNamesTheLineOfABadOne) {
+    const QString good = write("example.qcd", fileBytes(workedExampleLines()));
+    const CliRun ok = cli({"check", good});
+    EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
+    EXPECT_TRUE(ok.out.startsWith(good + ": opens cleanly\n")) << ok.out.toStdString();
+    EXPECT_TRUE(ok.out.contains("Device #1: Maker A Model 1\nDevice #2: none\n"));
+    EXPECT_TRUE(ok.out.contains(
+        "Buttons with commands: 1 on control port one, 0 on control port two, 0 dual\n"));
+    EXPECT_TRUE(ok.out.contains("Shut-off timer: 1:30 (90 minutes)\n"));
+
+    QStringList lines = workedExampleLines();
+    lines[125] = "Yes";
+    const QString bad = write("bad.qcd", fileBytes(lines));
+    const CliRun failed = cli({"check", bad});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(failed.err,
+              bad + ":126: dual function of Button One is \"Yes\", not \"True\" or \"False\"\n");
+    EXPECT_TRUE(failed.out.isEmpty());
+}
+
+TEST_F(CliFiles, ResaveGivesTheSameBytesAndAddsTheExtension) {
+    ProjectState full;
+    setUpFullState(full);
+    for (const QByteArray& bytes :
+         {fileBytes(workedExampleLines()), writeQcd(full), fileBytes({"<End>"})}) {
+        const QString in = write("in.qcd", bytes);
+        const CliRun r = cli({"resave", in, dir.filePath("out")});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, "Saved " + dir.filePath("out.qcd") + "\n");
+        const QByteArray expected = bytes.size() > 10 ? bytes : writeQcd(ProjectState());
+        EXPECT_EQ(read("out.qcd"), expected);
+    }
+    const CliRun missing = cli({"resave", dir.filePath("none.qcd"), dir.filePath("out.qcd")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.startsWith(dir.filePath("none.qcd") + ": cannot open the file"));
+}
+
+TEST(Cli, VersionHelpAndWrongUsage) {
+    const CliRun version = cli({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith("ondrel-cli "));
+    EXPECT_EQ(cli({"--help"}).exitCode, 0);
+    const CliRun help = cli({"check", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage: ondrel-cli check FILE.qcd\n"));
+    EXPECT_EQ(cli({"help", "resave"}).exitCode, 0);
+
+    EXPECT_EQ(cli({}).exitCode, 2);
+    EXPECT_EQ(cli({"frobnicate"}).exitCode, 2);
+    const CliRun noFile = cli({"check"});
+    EXPECT_EQ(noFile.exitCode, 2);
+    EXPECT_TRUE(noFile.err.startsWith("ondrel-cli check: expects exactly one file\n"));
+    EXPECT_EQ(cli({"resave", "only-one.qcd"}).exitCode, 2);
+}

@@ -1,0 +1,298 @@
+#include "files/qcd_file.h"
+#include "project/project_state.h"
+#include "project/text_codec.h"
+#include "support/qcd_fixtures.h"
+#include "tools/shutoff_timer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+using namespace ondrel;
+using namespace ondrel::test;
+
+namespace {
+
+// What the file carries, compared field by field.
+void expectSameFileState(const ProjectState& a, const ProjectState& b) {
+    for (int i = 0; i < kButtonCount; ++i) {
+        EXPECT_EQ(a.button(i), b.button(i)) << "button " << i;
+        EXPECT_EQ(a.commandText1[i], b.commandText1[i]);
+        EXPECT_EQ(a.commandText2[i], b.commandText2[i]);
+    }
+    for (int d = 0; d < 2; ++d) {
+        EXPECT_EQ(a.deviceManufacturer[d], b.deviceManufacturer[d]);
+        EXPECT_EQ(a.deviceModel[d], b.deviceModel[d]);
+        EXPECT_EQ(a.port(d), b.port(d)) << "port " << d;
+    }
+    EXPECT_EQ(a.deviceLabel1, b.deviceLabel1);
+    EXPECT_EQ(a.deviceLabel2, b.deviceLabel2);
+    EXPECT_EQ(a.deviceLabel1Visible, b.deviceLabel1Visible);
+    EXPECT_EQ(a.deviceLabel2Visible, b.deviceLabel2Visible);
+    EXPECT_EQ(a.commandList2Visible, b.commandList2Visible);
+    EXPECT_EQ(a.secondProjectorEnabled, b.secondProjectorEnabled);
+    EXPECT_EQ(a.port1SelectDisabled, b.port1SelectDisabled);
+    EXPECT_EQ(a.timerTexts, b.timerTexts);
+    EXPECT_EQ(a.timerMinutes, b.timerMinutes);
+}
+
+class QcdFile : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    QString writeFile(const QString& name, const QByteArray& bytes) const {
+        QFile f(path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+    static QByteArray readFile(const QString& p) {
+        QFile f(p);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << p.toStdString();
+        return f.readAll();
+    }
+    // Opens the bytes into `state`; fails the test when they do not open.
+    void open(ProjectState& state, const QByteArray& bytes, const DatasetLookup& lookup = {}) {
+        const auto r = openConfiguration(state, writeFile("in.qcd", bytes), lookup);
+        ASSERT_TRUE(r.ok()) << fileErrorText("in.qcd", r.error()).toStdString();
+    }
+    // Open then save must give back the same bytes.
+    void expectResavesIdentically(const QByteArray& bytes) {
+        ProjectState state;
+        open(state, bytes);
+        EXPECT_EQ(writeQcd(state), bytes);
+    }
+};
+
+} // namespace
+
+TEST_F(QcdFile, WorkedExampleIsWrittenByteForByte) {
+    ProjectState state;
+    setUpWorkedExample(state);
+    const QStringList expected = workedExampleLines();
+    ASSERT_EQ(expected.size(), 176);
+    EXPECT_EQ(expected[156], "<BL>"); // line 157
+    EXPECT_EQ(expected[170], "<Timer>");
+    EXPECT_EQ(writeQcd(state), fileBytes(expected));
+
+    const auto saved = saveConfiguration(state, path("example"));
+    ASSERT_TRUE(saved.ok());
+    EXPECT_EQ(readFile(path("example.qcd")), fileBytes(expected));
+    EXPECT_FALSE(state.isModified());
+    EXPECT_EQ(state.currentFileName, path("example"));
+    expectResavesIdentically(fileBytes(expected));
+}
+
+TEST_F(QcdFile, SaveThenOpenRestoresEveryFieldAndBytes) {
+    ProjectState full;
+    setUpFullState(full);
+    const QByteArray bytes = writeQcd(full);
+    // Windows-1252 on disk: é is one byte 0xE9, € is 0x80.
+    EXPECT_TRUE(bytes.contains("Soci\xE9t\xE9 \xC9"
+                               "cran\r\n"));
+    EXPECT_TRUE(bytes.contains("Custom \x80\r\n"));
+    EXPECT_TRUE(bytes.endsWith("<Timer>\r\n12:05\r\n9:04\r\n6:02\r\n3:01\r\n<Port2.Enable>\r\n<"
+                               "Port1.Disable>\r\n<End>\r\n"));
+
+    ProjectState opened;
+    open(opened, bytes);
+    expectSameFileState(full, opened);
+    EXPECT_EQ(opened.timerMinutes, 725.0);
+    EXPECT_FALSE(opened.isModified());
+    EXPECT_EQ(writeQcd(opened), bytes);
+}
+
+TEST_F(QcdFile, CatalogueLookupRunsPerDeviceAndSavedPortSettingsWin) {
+    std::vector<QString> calls;
+    const DatasetLookup lookup = [&](ProjectState& s, int device, const QString& maker,
+                                     const QString& model) {
+        calls.push_back(QString("%1:%2:%3:%4").arg(device).arg(s.deviceNum).arg(maker, model));
+        if (maker.isEmpty())
+            return Status(makeError("no such model"));
+        s.protocolNumber = 7;
+        s.editPort(device).BaudRate = 38400;
+        return Status(Ok{});
+    };
+    ProjectState state;
+    const QString file = writeFile("in.qcd", fileBytes(workedExampleLines()));
+    const auto r = openConfiguration(state, file, lookup);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(calls, (std::vector<QString>{"0:0:Maker A:Model 1", "1:1::"}));
+    ASSERT_EQ(r.value().size(), 1u); // device #2 not found: a warning naming its line
+    EXPECT_EQ(r.value()[0].line, 4);
+    EXPECT_EQ(state.protocolNumber, Value(7));
+    EXPECT_EQ(state.port(0).BaudRate, Value(9600)); // "<Port Settings>" follows "<Data Set>"
+    EXPECT_EQ(state.deviceNum, 1);
+}
+
+TEST_F(QcdFile, BlockOrderDoesNotMatter) {
+    QStringList lines = workedExampleLines();
+    // Move "<Button Type>" (lines 70 to 80) in front of "<Data Set>", and "<Timer>" to the top.
+    QStringList moved = lines.mid(69, 11) + lines.mid(170, 5) + lines.mid(0, 69) +
+                        lines.mid(80, 90) + lines.mid(175);
+    ASSERT_EQ(moved.size(), 176);
+    ProjectState inOrder, reordered;
+    open(inOrder, fileBytes(lines));
+    open(reordered, fileBytes(moved));
+    expectSameFileState(inOrder, reordered);
+    EXPECT_EQ(reordered.button(0).Button_type, Value(0));
+    expectResavesIdentically(fileBytes(lines));
+}
+
+TEST_F(QcdFile, NoneKeepsStringsAndDesignCaptionsKeepLabels) {
+    ProjectState state;
+    state.editButton(4).setCommandString1(2, ByteList{1, 2});
+    state.editButton(4).setCommandString2_2(1, ByteList{9});
+    open(state, fileBytes(workedExampleLines()));
+    EXPECT_EQ(state.button(4).commandString1(), (ByteList{1, 2}));
+    EXPECT_EQ(state.button(4).commandString2_2(), (ByteList{9}));
+    EXPECT_EQ(state.button(0).commandString1(), (ByteList{2, 80, 3}));
+
+    // "<BL>": a caption other than the design text goes to all ten labels and shows them;
+    // "Label4" leaves device #2's labels and lists hidden.
+    EXPECT_EQ(state.deviceLabel1, "Maker A Model 1");
+    EXPECT_TRUE(state.deviceLabel1Visible);
+    EXPECT_EQ(state.deviceLabel2, "Label4");
+    EXPECT_FALSE(state.deviceLabel2Visible);
+    EXPECT_FALSE(state.commandList2Visible);
+
+    ProjectState custom;
+    open(custom, fileBytes({"<BL>", "Label3", "Custom", "<End>"}));
+    EXPECT_FALSE(custom.deviceLabel1Visible);
+    EXPECT_EQ(custom.deviceLabel2, "Custom");
+    EXPECT_TRUE(custom.deviceLabel2Visible);
+    EXPECT_TRUE(custom.commandList2Visible);
+}
+
+TEST_F(QcdFile, FileOfOnlyEndChangesNothing) {
+    ProjectState state;
+    setUpFullState(state);
+    const QByteArray before = writeQcd(state);
+    open(state, "<End>\r\n");
+    EXPECT_EQ(writeQcd(state), before);
+    EXPECT_FALSE(state.isModified());
+    // Unknown lines are skipped, and nothing after "<End>" is read.
+    open(state, "hello\r\n<End>\r\n<Button Type>\r\n");
+    EXPECT_EQ(writeQcd(state), before);
+}
+
+TEST_F(QcdFile, ExtensionRule) {
+    EXPECT_EQ(qcdPathFor("setup"), "setup.qcd");
+    EXPECT_EQ(qcdPathFor("setup.qcd"), "setup.qcd");
+    EXPECT_EQ(qcdPathFor("SETUP.QCD"), "SETUP.QCD.qcd");
+    ProjectState state;
+    for (const char* name : {"setup", "setup.qcd", "SETUP.QCD"})
+        ASSERT_TRUE(saveConfiguration(state, path(name)).ok());
+    EXPECT_TRUE(QFile::exists(path("setup.qcd")));
+    EXPECT_TRUE(QFile::exists(path("SETUP.QCD.qcd")));
+    EXPECT_FALSE(QFile::exists(path("setup")));
+    EXPECT_EQ(state.currentFileName, path("SETUP.QCD")); // the name as chosen
+}
+
+TEST_F(QcdFile, MalformedFileChangesNothingAndNamesTheLine) {
+    struct Case {
+        int line; // 1-based line to replace (0: drop lines from `cutFrom`)
+        const char* text;
+        int errorLine;
+        const char* message;
+    };
+    const Case cases[] = {
+        {72, "x", 72, "button type of Button Two is \"x\", not a number from 0 to 4"},
+        {80, "5", 80, "button type of Button Ten is \"5\", not a number from 0 to 4"},
+        {126, "Yes", 126, "dual function of Button One is \"Yes\", not \"True\" or \"False\""},
+        {27, " 2 256 3", 27, "command string of Button One: 256 is not a byte value from 0 to 255"},
+        {28, " 2 A0 3", 28, "command string of Button Two: \"A0\" is not a number"},
+        {82, "4", 82, "relay action of Button One is \"4\", not a number from 0 to 3"},
+        {137, "2", 137,
+         "Repeating/Incrementing flag of Button One is \"2\", not a number from 0 to 1"},
+        {172, "0:5", 172,
+         "timer text \"0:5\" is not a time in hours and minutes (such as \"1:30\")"},
+        {176, "<Ende>", 176, "the file ends before \"<End>\""},
+    };
+    ProjectState state;
+    setUpFullState(state);
+    state.setUnmodified();
+    const QByteArray before = writeQcd(state);
+    for (const Case& c : cases) {
+        QStringList lines = workedExampleLines();
+        lines[c.line - 1] = c.text;
+        const auto r = openConfiguration(state, writeFile("bad.qcd", fileBytes(lines)), {});
+        ASSERT_FALSE(r.ok()) << c.text;
+        EXPECT_EQ(r.error().line, c.errorLine);
+        EXPECT_EQ(r.error().message, c.message);
+        EXPECT_EQ(writeQcd(state), before) << c.text;
+        EXPECT_FALSE(state.isModified());
+    }
+    // Cut inside a block: the end of the file is named.
+    const auto cut = openConfiguration(
+        state, writeFile("cut.qcd", fileBytes(workedExampleLines().mid(0, 165))), {});
+    ASSERT_FALSE(cut.ok());
+    EXPECT_EQ(fileErrorText("cut.qcd", cut.error()),
+              "cut.qcd:165: the file ends inside the \"<Port Settings>\" block of line 160 (5 of "
+              "10 value lines)");
+    EXPECT_EQ(writeQcd(state), before);
+    const auto missing = openConfiguration(state, path("none.qcd"), {});
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().line, 0);
+}
+
+TEST_F(QcdFile, EmptyTimerMeansNotSetAndLaterTagsStillApply) {
+    ProjectState saved;
+    saved.secondProjectorEnabled = true;
+    saved.port1SelectDisabled = true;
+    const QByteArray bytes = writeQcd(saved);
+    EXPECT_TRUE(bytes.contains(
+        "<Timer>\r\n\r\n\r\n\r\n\r\n<Port2.Enable>\r\n<Port1.Disable>\r\n<End>\r\n"));
+
+    ProjectState state;
+    setShutOffTimer(state, 90); // a timer set before the open is replaced by "not set"
+    open(state, bytes);
+    EXPECT_TRUE(state.secondProjectorEnabled);
+    EXPECT_TRUE(state.port1SelectDisabled);
+    EXPECT_FALSE(state.timerMinutes.has_value());
+    EXPECT_EQ(state.timerTexts[0], "");
+    expectResavesIdentically(bytes);
+
+    // A file without the optional tags leaves the menu state as it was.
+    open(state, fileBytes(workedExampleLines()));
+    EXPECT_TRUE(state.secondProjectorEnabled);
+}
+
+TEST_F(QcdFile, LineEndsWithoutCarriageReturnAlsoRead) {
+    QByteArray lf = fileBytes(workedExampleLines()).replace("\r\n", "\n");
+    ProjectState a, b;
+    open(a, lf);
+    open(b, fileBytes(workedExampleLines()));
+    expectSameFileState(a, b);
+}
+
+// A save that fails while writing (here: the file size limit of the process) reports it and
+// leaves the previous file as it was.
+TEST_F(QcdFile, FailedSaveKeepsTheOldFile) {
+    const QString target = path("keep.qcd");
+    const QByteArray old = fileBytes({"<End>"});
+    writeFile("keep.qcd", old);
+    ProjectState state;
+    setUpFullState(state);
+
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 512;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const auto r = saveConfiguration(state, target);
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    ASSERT_FALSE(r.ok());
+    EXPECT_TRUE(r.error().message.startsWith("cannot write the file"));
+    EXPECT_EQ(readFile(target), old);
+    EXPECT_TRUE(state.isModified());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.qcd"}); // no leftovers
+
+    EXPECT_FALSE(saveConfiguration(state, path("no/such/folder/x")).ok());
+}

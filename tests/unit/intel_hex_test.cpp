@@ -1,9 +1,7 @@
 #include "programming/hex_generator.h"
 #include "programming/intel_hex.h"
 
-#include <QFile>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace ondrel;
@@ -126,22 +124,4 @@ TEST(IntelHex, GeneratedFirmwareParsesToItsWords) {
             EXPECT_EQ(static_cast<quint8>(block.bytes[i]), word >> 8);
             EXPECT_EQ(static_cast<quint8>(block.bytes[i + 1]), word & 0xFF);
         }
-}
-
-TEST(IntelHex, FirmwareFiles) {
-    EXPECT_EQ(firmwareFileName(2, 5, 5), "2_5_5.hex");
-    EXPECT_EQ(ownFirmwareFileName(), "1_0_0.hex");
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath("1_0_0.hex");
-    const auto missing = readFirmwareFile(path);
-    ASSERT_FALSE(missing.ok());
-    EXPECT_TRUE(missing.error().message.contains(path));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(generateFirmwareHex(8).toLatin1());
-    file.close();
-    const auto read = readFirmwareFile(path);
-    ASSERT_TRUE(read.ok());
-    EXPECT_EQ(read.value().size(), 1u);
 }

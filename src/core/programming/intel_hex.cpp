@@ -1,8 +1,5 @@
 #include "programming/intel_hex.h"
 
-#include "ondrel/version.h"
-
-#include <QFile>
 #include <QStringList>
 
 namespace ondrel {
@@ -134,21 +131,6 @@ Result<std::vector<DataBlock>> parseFirmwareText(const QString& text) {
             blocks.push_back(std::move(line.value().block));
     }
     return blocks;
-}
-
-Result<std::vector<DataBlock>> readFirmwareFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return makeError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    return parseFirmwareText(QString::fromLatin1(file.readAll()));
-}
-
-QString firmwareFileName(int major, int minor, int revision) {
-    return QStringLiteral("%1_%2_%3.hex").arg(major).arg(minor).arg(revision);
-}
-
-QString ownFirmwareFileName() {
-    return firmwareFileName(kVersionMajor, kVersionMinor, kVersionRevision);
 }
 
 QString makeHexRecord(quint8 type, quint16 address, const QByteArray& data) {

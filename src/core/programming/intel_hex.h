@@ -45,15 +45,6 @@ Result<HexLine> parseHexLine(const QString& line, int lineNumber);
 // line ends would otherwise be reported loaded without a byte sent).
 Result<std::vector<DataBlock>> parseFirmwareText(const QString& text);
 
-// Reads the firmware file at `path` and checks it whole (parseFirmwareText); a missing or
-// unreadable file gives a readable error.
-Result<std::vector<DataBlock>> readFirmwareFile(const QString& path);
-
-// The name of the firmware file that belongs to a version: "1_0_0.hex" for 1.0.0.
-QString firmwareFileName(int major, int minor, int revision);
-// The firmware file of this tool's own version, in the folder "firmware" beside the program.
-QString ownFirmwareFileName();
-
 // One Intel HEX record line, checksum included, without line end: ":LLAAAATT...CC".
 QString makeHexRecord(quint8 type, quint16 address, const QByteArray& data);
 

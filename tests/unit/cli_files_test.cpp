@@ -99,3 +99,25 @@ TEST(Cli, VersionHelpAndWrongUsage) {
     EXPECT_TRUE(noFile.err.startsWith("ondrel-cli check: expects exactly one file\n"));
     EXPECT_EQ(cli({"resave", "only-one.qcd"}).exitCode, 2);
 }
+
+TEST_F(CliFiles, ImagePrintsOrWritesTheConfigurationImage) {
+    const QString in = write("example.qcd", fileBytes(workedExampleLines()));
+    const CliRun shown = cli({"image", in});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err.toStdString();
+    const QStringList lines = shown.out.split('\n');
+    ASSERT_EQ(lines.size(), 9); // 114 bytes in 8 lines, then the final line end
+    EXPECT_EQ(lines[0], "00 01 00 01 00 02 00 5A 00 24 00 00 00 00 00 03");
+    EXPECT_TRUE(lines[1].startsWith("00 00 00 02 00 50 00 03 00 01 "));
+
+    const CliRun kdx = cli({"image", in, "--kdx", "--report", "-o", dir.filePath("image.bin")});
+    ASSERT_EQ(kdx.exitCode, 0) << kdx.err.toStdString();
+    const QByteArray bytes = read("image.bin");
+    EXPECT_EQ(bytes.size(), 114 + 40);
+    EXPECT_EQ(bytes.mid(14, 14).toHex(' '), "00 05 00 00 00 02 00 50 00 03 00 7e 00 36");
+    EXPECT_TRUE(kdx.out.contains("\nBaud Rate: 0 2 \nTimer: 0 90\n\nButton Number 1\n"));
+    EXPECT_TRUE(kdx.out.contains("P1C1: 0 2 0 80 0 3 \n"));
+
+    EXPECT_EQ(cli({"image"}).exitCode, 2);
+    EXPECT_EQ(cli({"image", in, "--bogus"}).exitCode, 2);
+    EXPECT_EQ(cli({"image", dir.filePath("none.qcd")}).exitCode, 1);
+}

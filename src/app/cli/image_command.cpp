@@ -1,0 +1,87 @@
+// image: the configuration image that an upload would write, without a panel.
+#include "cli/cli_command.h"
+#include "cli/cli_project.h"
+#include "programming/config_image.h"
+#include "project/device_options.h"
+#include "project/project_state.h"
+
+#include <QSaveFile>
+
+namespace ondrel::cli {
+namespace {
+
+QString hexLines(const QByteArray& bytes) {
+    QString text;
+    for (qsizetype i = 0; i < bytes.size(); i += 16)
+        text += QString::fromLatin1(bytes.mid(i, 16).toHex(' ').toUpper()) + QLatin1Char('\n');
+    return text;
+}
+
+int runImage(const QStringList& args) {
+    const QString name = QStringLiteral("image");
+    QString input, output;
+    bool kdx = false, report = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--kdx"))
+            kdx = true;
+        else if (a == QLatin1String("--report"))
+            report = true;
+        else if (a == QLatin1String("-o")) {
+            if (++i == args.size())
+                return usageError(name, QStringLiteral("-o needs a file name"));
+            output = args[i];
+        } else if (a.startsWith(QLatin1Char('-')))
+            return usageError(name, QStringLiteral("unknown option %1").arg(a));
+        else if (input.isEmpty())
+            input = a;
+        else
+            return usageError(name, QStringLiteral("expects one configuration file"));
+    }
+    if (input.isEmpty())
+        return usageError(name, QStringLiteral("expects one configuration file"));
+
+    ProjectState state;
+    if (!openProjectFile(input, state))
+        return ExitFailure;
+    if (kdx)
+        setKdxDevicePresent(state, true);
+    const auto image = BuildConfigImage(state);
+    if (!image) {
+        err(QStringLiteral("%1: %2\n").arg(input, image.error().message));
+        return ExitFailure;
+    }
+    const QByteArray& bytes = image.value().bytes;
+    if (output.isEmpty()) {
+        out(hexLines(bytes));
+    } else {
+        QSaveFile file(output);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
+            !file.commit()) {
+            err(QStringLiteral("Cannot write %1: %2\n").arg(output, file.errorString()));
+            return ExitFailure;
+        }
+        out(QStringLiteral("%1 bytes written to %2\n").arg(bytes.size()).arg(output));
+    }
+    if (report) {
+        QString text = image.value().report;
+        out(QLatin1Char('\n') + text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+    return ExitOk;
+}
+
+} // namespace
+
+ONDREL_CLI_COMMAND(
+    image,
+    {QStringLiteral("image"), QStringLiteral("FILE.qcd [--kdx] [--report] [-o OUT]"),
+     QStringLiteral("Prints the configuration image an upload would write to the panel."),
+     QStringLiteral("Opens FILE as File > Open does and builds the image that the upload writes\n"
+                    "at panel word address 0x1600, without sending anything. The bytes are\n"
+                    "printed in hexadecimal, 16 to a line, or written unchanged to OUT with -o.\n"
+                    "--kdx builds it with the KDX device enabled; --report also prints the\n"
+                    "upload report. Exit status 1, with the reason on standard error, when the\n"
+                    "file does not open or the configuration does not fit the panel."),
+     runImage});
+
+} // namespace ondrel::cli

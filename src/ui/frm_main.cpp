@@ -2,6 +2,7 @@
 
 #include "app_version.h"
 #include "brand_picture.h"
+#include "frm_control_port_settings.h"
 #include "platform/work_area.h"
 #include "twips.h"
 #include "wrap_button.h"
@@ -224,6 +225,8 @@ void FrmMain::buildMenus() {
     mnuControlPorts->addMenu(mnuSettings);
     mnuPort[0] = item(mnuSettings, QStringLiteral("mnuPort_0"), tr("Port 1"));
     mnuPort[1] = item(mnuSettings, QStringLiteral("mnuPort_1"), tr("Port 2"));
+    for (int p = 0; p < 2; ++p)
+        connect(mnuPort[size_t(p)], &QAction::triggered, this, [this, p] { showPortSettings(p); });
     mnuKdx = item(mnuControlPorts, QStringLiteral("mnuKdx"), tr("Enable KDX Device"));
     mnuKdx->setCheckable(true);
 
@@ -371,6 +374,13 @@ void FrmMain::relayClicked(int button, int relay) {
     state_.editButton(button).setRelayInfo(relay + 1, nowChecked ? RelayMomentary : RelayOff);
 }
 
+FrmControlPortSettings* FrmMain::showPortSettings(int index) {
+    if (!portSettings_)
+        portSettings_ = new FrmControlPortSettings(state_, this);
+    portSettings_->openForPort(index);
+    return portSettings_;
+}
+
 void FrmMain::openButtonConfiguration(int index) {
     Q_UNUSED(index);
 }
@@ -381,6 +391,10 @@ void FrmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    // Every other window goes with the main window; none of them asks anything.
+    for (QWidget* child : findChildren<QWidget*>())
+        if (child->isWindow())
+            child->close();
     emit closed();
 }
 

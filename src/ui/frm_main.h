@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QRectF>
 #include <array>
 #include <functional>
@@ -18,6 +19,8 @@ class QMenu;
 class QPushButton;
 
 namespace ondrel::ui {
+
+class FrmControlPortSettings;
 
 // The main window: ten button frames laid out like the wall panel, the timer display, the two
 // big command buttons and the menu bar. It lives for the whole run and renders the view state
@@ -63,6 +66,9 @@ public:
 
     // Opens the button configuration dialog on button `index` ("View Button Detail/Reconfigure").
     void openButtonConfiguration(int index);
+
+    // "Settings" > "Port 1"/"Port 2": the control port settings window for port `index` (0 or 1).
+    FrmControlPortSettings* showPortSettings(int index);
 
     // Asked before the window closes (close box or "E&xit"); returning false keeps it open.
     std::function<bool()> closeGuard;
@@ -130,6 +136,7 @@ private:
     QLabel* picture1_ = nullptr;
     QLabel* label1_ = nullptr;
     QLabel* image1_ = nullptr;
+    QPointer<FrmControlPortSettings> portSettings_;
     QHash<QWidget*, QRectF> design_; // the full layout, to return to from the compact one
     bool compact_ = false;
 };

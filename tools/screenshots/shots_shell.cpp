@@ -1,5 +1,6 @@
 // The main window (full and compact) and the splash.
 #include "shots.h"
+#include "ui/frm_control_port_settings.h"
 #include "ui/intro.h"
 
 #include <QTimer>
@@ -14,6 +15,14 @@ void shellShots(ondrel::shots::Shots& shots) {
     main.applyWorkArea({800 * 15.0, 530 * 15.0});
     shots.save(&main, QStringLiteral("FrmMain-compact"));
     main.applyWorkArea({ondrel::ui::FrmMain::kClientWidth, ondrel::ui::FrmMain::kClientHeight});
+
+    ondrel::CommSets& port = shots.state().editPort(0);
+    port.BaudRate = 9600;
+    port.TransmitFormat = 8;
+    port.Parity = "NONE";
+    port.StopBit = 1;
+    port.prsentAs = 2;
+    shots.save(main.showPortSettings(0));
 
     auto* intro = new ondrel::ui::Intro(nullptr);
     intro->Timer1()->stop();

@@ -1,0 +1,101 @@
+#include "frm_control_port_settings.h"
+
+#include "project/project_state.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace ondrel::ui {
+
+FrmControlPortSettings::FrmControlPortSettings(ProjectState& state, QWidget* parent)
+    : QDialog(parent), state_(state) {
+    setObjectName(QStringLiteral("frmControlPortSettings"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* fields = new QFormLayout;
+    auto addList = [&](const char* labelName, const QString& caption, const char* listName,
+                       const QStringList& items) {
+        auto* label = new QLabel(caption, this);
+        label->setObjectName(QString::fromLatin1(labelName));
+        auto* list = new QComboBox(this);
+        list->setObjectName(QString::fromLatin1(listName));
+        list->setEditable(true);
+        list->setInsertPolicy(QComboBox::NoInsert);
+        list->addItems(items);
+        list->setCurrentIndex(-1);
+        label->setBuddy(list);
+        fields->addRow(label, list);
+        return list;
+    };
+    baudRate_ = addList("Label2", tr("Baud Rate"), "cmbBaudRate",
+                        {"7600", "9600", "19200", "28800", "38400", "115200"});
+    bits_ = addList("Label4", tr("Bits"), "cmbBits", {"8"});
+    parity_ = addList("Label1", tr("Parity"), "cmbParity", {"NONE", "EVEN", "ODD"});
+    stopBit_ = addList("Label3", tr("Stop Bit"), "cmbSbit", {"1"});
+
+    auto* format = new QGroupBox(tr("Format"), this);
+    format->setObjectName(QStringLiteral("format"));
+    ascii_ = new QRadioButton(tr("ASCII"), format);
+    ascii_->setObjectName(QStringLiteral("ChooseAscii"));
+    hex_ = new QRadioButton(tr("Hex"), format);
+    hex_->setObjectName(QStringLiteral("ChooseHex"));
+    auto* formatLayout = new QHBoxLayout(format);
+    formatLayout->addWidget(ascii_);
+    formatLayout->addWidget(hex_);
+
+    auto* enterButton = new QPushButton(tr("Enter"), this);
+    enterButton->setObjectName(QStringLiteral("Command1"));
+    enterButton->setDefault(true);
+    connect(enterButton, &QPushButton::clicked, this, &FrmControlPortSettings::enter);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(format);
+    layout->addWidget(enterButton, 0, Qt::AlignRight);
+    setFixedSize(sizeHint().expandedTo(QSize(260, 0)));
+}
+
+void FrmControlPortSettings::openForPort(int index) {
+    portNumber_ = index;
+    show();
+    raise();
+    activateWindow();
+    const CommSets& port = state_.port(index);
+    baudRate_->setEditText(port.BaudRate.toText());
+    parity_->setEditText(port.Parity.toText());
+    stopBit_->setEditText(port.StopBit.toText());
+    bits_->setEditText(port.TransmitFormat.toText());
+    setWindowTitle(index == 0 ? tr("Setup Control Port One") : tr("Setup Control Port Two"));
+    // A choice made for the other port must not carry over when the window is reopened.
+    for (QRadioButton* option : {ascii_, hex_}) {
+        option->setAutoExclusive(false);
+        option->setChecked(false);
+        option->setAutoExclusive(true);
+    }
+    if (port.prsentAs == Value(2))
+        hex_->setChecked(true);
+    else if (port.prsentAs == Value(1))
+        ascii_->setChecked(true);
+}
+
+void FrmControlPortSettings::enter() {
+    CommSets& port = state_.editPort(portNumber_);
+    port.BaudRate = baudRate_->currentText();
+    port.TransmitFormat = bits_->currentText();
+    port.Parity = parity_->currentText();
+    port.StopBit = stopBit_->currentText();
+    if (ascii_->isChecked())
+        port.prsentAs = 1;
+    else if (hex_->isChecked())
+        port.prsentAs = 2;
+    state_.touch();
+    close();
+}
+
+} // namespace ondrel::ui

@@ -1,0 +1,67 @@
+#include "project/project_state.h"
+#include "ui/frm_main.h"
+
+#include <QAction>
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+using ondrel::ui::FrmMain;
+
+namespace {
+
+QAction* relayItem(FrmMain& main, int buttonNumber, int index) {
+    auto* a = main.findChild<QAction*>(QStringLiteral("RL%1_%2").arg(buttonNumber).arg(index));
+    EXPECT_NE(a, nullptr);
+    return a;
+}
+
+} // namespace
+
+TEST(RelayMenu, UncheckingGivesOffNeverNoChange) {
+    ProjectState state;
+    FrmMain main(state);
+    QAction* item = relayItem(main, 1, 0);
+    EXPECT_FALSE(item->isChecked()); // default No Change shows no mark
+    item->trigger();
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_EQ(state.button(0).getRelay1St(0), Value(RelayMomentary));
+    item->trigger();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_EQ(state.button(0).getRelay1St(0), Value(RelayOff));
+    item->trigger();
+    EXPECT_EQ(state.button(0).getRelay1St(0), Value(RelayMomentary));
+    EXPECT_TRUE(state.isModified());
+
+    // Relay two of button Ten; the secondary function's relays are never touched.
+    relayItem(main, 10, 1)->trigger();
+    EXPECT_EQ(state.button(9).getRelay2St(0), Value(RelayMomentary));
+    EXPECT_EQ(state.button(9).getRelay1St(0), Value(RelayNoChange));
+    EXPECT_EQ(state.button(9).getRelay2St(1), Value(RelayOff));
+}
+
+TEST(RelayMenu, AnOnRelayShowsNoMarkAndAClickMakesItMomentary) {
+    ProjectState state;
+    state.editButton(4).setRelayInfo(1, RelayOn);
+    FrmMain main(state);
+    QAction* item = relayItem(main, 5, 0);
+    EXPECT_FALSE(item->isChecked());
+    item->trigger();
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_EQ(state.button(4).getRelay1St(0), Value(RelayMomentary));
+}
+
+TEST(RelayMenu, CheckRelaysRedrawsEveryMarkFromTheRecords) {
+    ProjectState state;
+    FrmMain main(state);
+    for (int i = 0; i < kButtonCount; ++i) {
+        state.editButton(i).setRelayInfo(1, RelayMomentary);
+        state.editButton(i).setRelayInfo(2, RelayMomentary);
+    }
+    main.CheckRelays();
+    state.editButton(1).setRelayInfo(2, RelayOff);
+    main.CheckRelays();
+    for (int n = 1; n <= kButtonCount; ++n)
+        for (int index = 0; index < 2; ++index)
+            EXPECT_EQ(relayItem(main, n, index)->isChecked(), !(n == 2 && index == 1))
+                << "RL" << n << "_" << index;
+}

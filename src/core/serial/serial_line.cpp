@@ -1,0 +1,41 @@
+#include "serial/serial_line.h"
+
+#include <QStringList>
+
+namespace ondrel {
+
+Result<SerialSettings> SerialSettings::parse(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    auto refuse = [&text](const QString& why) {
+        return makeError(QStringLiteral("The line settings \"%1\" are not valid: %2.").arg(text, why));
+    };
+    if (parts.size() != 4)
+        return refuse(QStringLiteral("expected baud rate, parity, data bits and stop bits"));
+    SerialSettings s;
+    bool ok = false;
+    s.baudRate = parts[0].trimmed().toInt(&ok);
+    if (!ok || s.baudRate <= 0)
+        return refuse(QStringLiteral("\"%1\" is not a baud rate").arg(parts[0].trimmed()));
+    const QString parity = parts[1].trimmed().toUpper();
+    if (parity != QLatin1String("N") && parity != QLatin1String("E") &&
+        parity != QLatin1String("O"))
+        return refuse(QStringLiteral("the parity must be N, E or O"));
+    s.parity = parity.at(0).toLatin1();
+    s.dataBits = parts[2].trimmed().toInt(&ok);
+    if (!ok || s.dataBits < 5 || s.dataBits > 8)
+        return refuse(QStringLiteral("the data bits must be 5 to 8"));
+    s.stopBits = parts[3].trimmed().toInt(&ok);
+    if (!ok || (s.stopBits != 1 && s.stopBits != 2))
+        return refuse(QStringLiteral("the stop bits must be 1 or 2"));
+    return s;
+}
+
+QString SerialSettings::toString() const {
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(baudRate)
+        .arg(QLatin1Char(parity))
+        .arg(dataBits)
+        .arg(stopBits);
+}
+
+} // namespace ondrel

@@ -1,0 +1,276 @@
+#include "platform/qt_serial_line.h"
+
+#include <QCollator>
+#include <QDeadlineTimer>
+#include <QSerialPort>
+#include <QSerialPortInfo>
+#include <algorithm>
+
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
+
+namespace ondrel {
+
+namespace {
+
+// Asks the driver to hand each received byte on at once. Ports that do not offer it (ptys,
+// most built-in UARTs) refuse quietly, and nothing is lost by that.
+bool requestLowLatency([[maybe_unused]] QSerialPort& port) {
+#ifdef Q_OS_LINUX
+    const int fd = static_cast<int>(port.handle());
+    serial_struct info{};
+    if (fd < 0 || ioctl(fd, TIOCGSERIAL, &info) != 0)
+        return false;
+    if (info.flags & ASYNC_LOW_LATENCY)
+        return true;
+    info.flags |= ASYNC_LOW_LATENCY;
+    return ioctl(fd, TIOCSSERIAL, &info) == 0;
+#else
+    return false;
+#endif
+}
+
+bool isFatal(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::ResourceError:
+    case QSerialPort::NotOpenError:
+    case QSerialPort::UnknownError:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QtSerialLine::QtSerialLine(QString device) : device_(std::move(device)) {}
+
+QtSerialLine::~QtSerialLine() {
+    close();
+}
+
+bool QtSerialLine::isOpen() const {
+    return port_ && port_->isOpen();
+}
+
+Status QtSerialLine::open(const SerialSettings& settings) {
+    close();
+    port_ = std::make_unique<QSerialPort>();
+    port_->setPortName(device_);
+    if (!port_->open(QIODevice::ReadWrite)) {
+        QString message;
+        switch (port_->error()) {
+        case QSerialPort::DeviceNotFoundError:
+            message = QStringLiteral("The serial port %1 does not exist.").arg(device_);
+            break;
+        case QSerialPort::PermissionError:
+            message = QStringLiteral("The serial port %1 is in use by another program or may not "
+                                     "be opened (%2).")
+                          .arg(device_, port_->errorString());
+            break;
+        default:
+            message = QStringLiteral("The serial port %1 could not be opened: %2.")
+                          .arg(device_, port_->errorString());
+        }
+        port_.reset();
+        return makeError(message);
+    }
+    if (Status applied = applySettings(settings); !applied) {
+        close();
+        return applied;
+    }
+    port_->setFlowControl(QSerialPort::NoFlowControl);
+    lowLatency_ = requestLowLatency(*port_);
+    port_->clear();
+    port_->clearError();
+    return Ok{};
+}
+
+Status QtSerialLine::setSettings(const SerialSettings& settings) {
+    if (!isOpen()) {
+        settings_ = settings;
+        return Ok{};
+    }
+    return applySettings(settings);
+}
+
+Status QtSerialLine::applySettings(const SerialSettings& s) {
+    settings_ = s;
+    const QSerialPort::Parity parity = s.parity == 'E'   ? QSerialPort::EvenParity
+                                       : s.parity == 'O' ? QSerialPort::OddParity
+                                                         : QSerialPort::NoParity;
+    const bool ok = port_->setBaudRate(s.baudRate) && port_->setParity(parity) &&
+                    port_->setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits)) &&
+                    port_->setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop
+                                                       : QSerialPort::OneStop);
+    if (!ok) {
+        const QString why = port_->errorString();
+        port_->clearError();
+        return makeError(QStringLiteral("The serial port %1 does not accept the settings %2 (%3).")
+                             .arg(device_, s.toString(), why));
+    }
+    return Ok{};
+}
+
+void QtSerialLine::close() {
+    if (port_) {
+        if (port_->isOpen())
+            port_->close();
+        port_.reset();
+    }
+    lowLatency_ = false;
+}
+
+Error QtSerialLine::lineFailure(const QString& doing) {
+    if (!port_)
+        return makeError(QStringLiteral("The serial port %1 is not open.").arg(device_));
+    const QString why = port_->errorString();
+    close();
+    return makeError(QStringLiteral("The serial port %1 failed while %2 (%3); it was closed.")
+                         .arg(device_, doing, why));
+}
+
+Status QtSerialLine::write(const QByteArray& bytes) {
+    if (!isOpen())
+        return makeError(QStringLiteral("The serial port %1 is not open.").arg(device_));
+    if (port_->write(bytes) != bytes.size())
+        return lineFailure(QStringLiteral("sending"));
+    port_->flush();
+    if (isFatal(port_->error()))
+        return lineFailure(QStringLiteral("sending"));
+    return Ok{};
+}
+
+Status QtSerialLine::waitForWritten(int timeoutMs) {
+    if (!isOpen())
+        return makeError(QStringLiteral("The serial port %1 is not open.").arg(device_));
+    QDeadlineTimer deadline(std::max(timeoutMs, 0));
+    while (port_->bytesToWrite() > 0) {
+        if (!port_->waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
+            if (isFatal(port_->error()))
+                return lineFailure(QStringLiteral("sending"));
+            port_->clearError();
+            if (deadline.hasExpired())
+                return makeError(
+                    QStringLiteral("The serial port %1 did not send its data within %2 ms.")
+                        .arg(device_)
+                        .arg(timeoutMs));
+        }
+    }
+    return Ok{};
+}
+
+qint64 QtSerialLine::bytesAvailable() {
+    if (!isOpen())
+        return 0;
+    // Without an event loop nothing fills the port's buffer unless it is asked to look.
+    if (port_->bytesAvailable() == 0 && !port_->waitForReadyRead(0)) {
+        if (isFatal(port_->error())) {
+            close();
+            return 0;
+        }
+        port_->clearError();
+    }
+    return isOpen() ? port_->bytesAvailable() : 0;
+}
+
+Result<QByteArray> QtSerialLine::read(qint64 maxBytes, int timeoutMs) {
+    if (!isOpen())
+        return makeError(QStringLiteral("The serial port %1 is not open.").arg(device_));
+    QDeadlineTimer deadline(std::max(timeoutMs, 0));
+    while (port_->bytesAvailable() == 0) {
+        const int remaining = static_cast<int>(deadline.remainingTime());
+        if (!port_->waitForReadyRead(remaining)) {
+            if (isFatal(port_->error()))
+                return lineFailure(QStringLiteral("receiving"));
+            port_->clearError();
+            if (remaining <= 0 || deadline.hasExpired())
+                return QByteArray();
+        }
+    }
+    return port_->read(maxBytes);
+}
+
+QList<FoundPort> findSerialPorts() {
+    QList<FoundPort> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        FoundPort port;
+        port.device = info.systemLocation().isEmpty() ? info.portName() : info.systemLocation();
+        port.usb = info.hasVendorIdentifier() || info.portName().startsWith(u"ttyUSB") ||
+                   info.portName().startsWith(u"ttyACM");
+        QStringList about;
+        if (port.usb)
+            about << QStringLiteral("USB serial");
+        if (!info.description().isEmpty())
+            about << info.description();
+        if (!info.manufacturer().isEmpty())
+            about << info.manufacturer();
+        port.description = about.join(QStringLiteral(", "));
+        ports << port;
+    }
+    QCollator collator;
+    collator.setNumericMode(true);
+    std::stable_sort(ports.begin(), ports.end(), [&](const FoundPort& a, const FoundPort& b) {
+        if (a.usb != b.usb)
+            return a.usb;
+        return collator.compare(a.device, b.device) < 0;
+    });
+    return ports;
+}
+
+namespace {
+QString portVariable(int port) {
+    return QStringLiteral("ONDREL_PORT%1").arg(port);
+}
+} // namespace
+
+Result<QString> QtSerialLineFactory::deviceForPort(int port) const {
+    if (port < 1 || port > 3)
+        return makeError(QStringLiteral("There is no port %1; the ports are 1 to 3.").arg(port));
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(port);
+#else
+    const QString named = qEnvironmentVariable(portVariable(port).toLatin1().constData());
+    if (!named.isEmpty())
+        return named;
+    const QList<FoundPort> found = findSerialPorts();
+    if (port <= found.size())
+        return found.at(port - 1).device;
+    return makeError(QStringLiteral("Port %1 reaches no device: %2 serial device(s) found. Set %3 "
+                                    "to the device to use, for example /dev/ttyUSB0.")
+                         .arg(port)
+                         .arg(found.size())
+                         .arg(portVariable(port)));
+#endif
+}
+
+std::unique_ptr<SerialLine> QtSerialLineFactory::create(const QString& device) const {
+    return std::make_unique<QtSerialLine>(device);
+}
+
+QString QtSerialLineFactory::describe(int port) const {
+    const Result<QString> device = deviceForPort(port);
+    if (!device)
+        return device.error().message;
+#ifdef Q_OS_WIN
+    return QStringLiteral("Port %1: %2").arg(port).arg(device.value());
+#else
+    if (!qEnvironmentVariable(portVariable(port).toLatin1().constData()).isEmpty())
+        return QStringLiteral("Port %1: %2 (set by %3)")
+            .arg(port)
+            .arg(device.value(), portVariable(port));
+    const QList<FoundPort> found = findSerialPorts();
+    const auto info = std::find_if(found.begin(), found.end(),
+                                   [&](const FoundPort& p) { return p.device == device.value(); });
+    const QString about = info == found.end() || info->description.isEmpty()
+                              ? QString()
+                              : info->description + QStringLiteral(", ");
+    return QStringLiteral("Port %1: %2 (%3device no. %1 found)").arg(port).arg(device.value(), about);
+#endif
+}
+
+} // namespace ondrel

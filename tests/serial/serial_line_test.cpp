@@ -1,0 +1,112 @@
+#include "platform/qt_serial_line.h"
+#include "support/pty_pair.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+using ondrel::test::PtyPair;
+
+namespace {
+const SerialSettings kLoader{19200, 'N', 8, 1};
+}
+
+TEST(SerialSettingsText, ParsesAndWritesTheToolsSettings) {
+    auto loader = SerialSettings::parse(QStringLiteral("19200,N,8,1"));
+    ASSERT_TRUE(loader.ok());
+    EXPECT_EQ(loader.value(), kLoader);
+    EXPECT_EQ(loader.value().toString(), QStringLiteral("19200,N,8,1"));
+    auto simulator = SerialSettings::parse(QStringLiteral("9600,e,8,1"));
+    ASSERT_TRUE(simulator.ok());
+    EXPECT_EQ(simulator.value().parity, 'E');
+    EXPECT_FALSE(SerialSettings::parse(QStringLiteral("19200,X,8,1")).ok());
+    EXPECT_FALSE(SerialSettings::parse(QStringLiteral("fast,N,8,1")).ok());
+    EXPECT_FALSE(SerialSettings::parse(QStringLiteral("19200,N,8")).ok());
+}
+
+TEST(QtSerialLine, OpeningAMissingOrBusyPortSaysWhy) {
+    QtSerialLine missing(QStringLiteral("/dev/ondrel-no-such-port"));
+    Status opened = missing.open(kLoader);
+    ASSERT_FALSE(opened.ok());
+    EXPECT_TRUE(opened.error().message.contains(QStringLiteral("does not exist")))
+        << opened.error().message.toStdString();
+    EXPECT_FALSE(missing.isOpen());
+
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    QtSerialLine first(pty.path());
+    ASSERT_TRUE(first.open(kLoader).ok());
+    QtSerialLine second(pty.path());
+    Status busy = second.open(kLoader);
+    ASSERT_FALSE(busy.ok());
+    EXPECT_TRUE(busy.error().message.contains(QStringLiteral("in use")))
+        << busy.error().message.toStdString();
+    first.close();
+    EXPECT_TRUE(second.open(kLoader).ok());
+}
+
+TEST(QtSerialLine, EveryByteValuePassesUnchangedBothWays) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    QtSerialLine line(pty.path());
+    ASSERT_TRUE(line.open(kLoader).ok());
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    ASSERT_TRUE(line.write(all).ok());
+    ASSERT_TRUE(line.waitForWritten(1000).ok());
+    EXPECT_EQ(pty.receive(256, 2000), all);
+
+    pty.send(all);
+    QByteArray got;
+    while (got.size() < 256) {
+        auto part = line.read(256, 1000);
+        ASSERT_TRUE(part.ok());
+        ASSERT_FALSE(part.value().isEmpty());
+        got += part.value();
+    }
+    EXPECT_EQ(got, all);
+}
+
+TEST(QtSerialLine, ReadWaitsAtMostItsTimeOutAndReadsOneByteAtATime) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    QtSerialLine line(pty.path());
+    ASSERT_TRUE(line.open(kLoader).ok());
+    QElapsedTimer timer;
+    timer.start();
+    auto nothing = line.read(1, 150);
+    ASSERT_TRUE(nothing.ok());
+    EXPECT_TRUE(nothing.value().isEmpty());
+    EXPECT_GE(timer.elapsed(), 140);
+    EXPECT_LT(timer.elapsed(), 1000);
+
+    pty.send(QByteArray("\xE7\xE4", 2));
+    EXPECT_EQ(line.read(1, 1000).value(), QByteArray("\xE7", 1));
+    EXPECT_EQ(line.read(1, 1000).value(), QByteArray("\xE4", 1));
+}
+
+TEST(QtSerialLine, AHungUpLineFailsReadablyAndIsClosed) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    QtSerialLine line(pty.path());
+    ASSERT_TRUE(line.open(kLoader).ok());
+    pty.closeMaster();
+    auto read = line.read(1, 500);
+    ASSERT_FALSE(read.ok());
+    EXPECT_FALSE(read.error().message.isEmpty());
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_FALSE(line.write(QByteArray(1, char(0xEA))).ok());
+}
+
+TEST(QtSerialLineFactory, PortNumbersFollowTheEnvironmentFirst) {
+    QtSerialLineFactory factory;
+    qputenv("ONDREL_PORT2", "/tmp/ondrel-panel-two");
+    auto device = factory.deviceForPort(2);
+    ASSERT_TRUE(device.ok());
+    EXPECT_EQ(device.value(), QStringLiteral("/tmp/ondrel-panel-two"));
+    EXPECT_TRUE(factory.describe(2).contains(QStringLiteral("ONDREL_PORT2")));
+    qunsetenv("ONDREL_PORT2");
+    EXPECT_FALSE(factory.deviceForPort(0).ok());
+    EXPECT_FALSE(factory.deviceForPort(4).ok());
+}

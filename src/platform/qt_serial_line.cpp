@@ -103,10 +103,10 @@ Status QtSerialLine::applySettings(const SerialSettings& s) {
     const QSerialPort::Parity parity = s.parity == 'E'   ? QSerialPort::EvenParity
                                        : s.parity == 'O' ? QSerialPort::OddParity
                                                          : QSerialPort::NoParity;
-    const bool ok = port_->setBaudRate(s.baudRate) && port_->setParity(parity) &&
-                    port_->setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits)) &&
-                    port_->setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop
-                                                       : QSerialPort::OneStop);
+    const bool ok =
+        port_->setBaudRate(s.baudRate) && port_->setParity(parity) &&
+        port_->setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits)) &&
+        port_->setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     if (!ok) {
         const QString why = port_->errorString();
         port_->clearError();
@@ -269,7 +269,9 @@ QString QtSerialLineFactory::describe(int port) const {
     const QString about = info == found.end() || info->description.isEmpty()
                               ? QString()
                               : info->description + QStringLiteral(", ");
-    return QStringLiteral("Port %1: %2 (%3device no. %1 found)").arg(port).arg(device.value(), about);
+    return QStringLiteral("Port %1: %2 (%3device no. %1 found)")
+        .arg(port)
+        .arg(device.value(), about);
 #endif
 }
 

@@ -28,7 +28,11 @@ public:
         tcsetattr(slave_, TCSANOW, &t);
         path_ = QString::fromLocal8Bit(name);
     }
-    ~PtyPair() { closeMaster(); if (slave_ >= 0) ::close(slave_); }
+    ~PtyPair() {
+        closeMaster();
+        if (slave_ >= 0)
+            ::close(slave_);
+    }
     PtyPair(const PtyPair&) = delete;
     PtyPair& operator=(const PtyPair&) = delete;
 
@@ -36,8 +40,8 @@ public:
     QString path() const { return path_; }
 
     void send(const QByteArray& bytes) const {
-        if (master_ >= 0)
-            [[maybe_unused]] auto n = ::write(master_, bytes.constData(), size_t(bytes.size()));
+        if (master_ >= 0) [[maybe_unused]]
+            auto n = ::write(master_, bytes.constData(), size_t(bytes.size()));
     }
     // What arrives on the master end within `timeoutMs`, stopping early once `count` bytes came.
     QByteArray receive(int count, int timeoutMs) const {

@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
                                    QStringLiteral("Send stray bytes before these answers."),
                                    QStringLiteral("n,m,..."));
     const QCommandLineOption dropAlways(QStringLiteral("drop-always"),
-                                       QStringLiteral("Answer no packet (polls still are)."));
+                                        QStringLiteral("Answer no packet (polls still are)."));
     const QCommandLineOption stopAfter(
         QStringLiteral("stop-after"),
         QStringLiteral("Answer nothing at all after this many packets."), QStringLiteral("n"));
@@ -151,8 +151,8 @@ int main(int argc, char** argv) {
                                                    "word 0x1600 as text here (- for standard "
                                                    "output)."),
                                     QStringLiteral("file"));
-    const QCommandLineOption verbose(QStringLiteral("verbose"),
-                                     QStringLiteral("Log every poll and packet on standard error."));
+    const QCommandLineOption verbose(
+        QStringLiteral("verbose"), QStringLiteral("Log every poll and packet on standard error."));
     parser.addOptions({device, link, baud, writeMs, resetDelay, slow, drop, garble, stray,
                        dropAlways, stopAfter, closeAfter, dump, decode, verbose});
     parser.process(app);
@@ -207,7 +207,7 @@ int main(int argc, char** argv) {
     std::printf("%s\n", qPrintable(path));
     std::fflush(stdout);
 
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = onSignal;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
@@ -280,8 +280,8 @@ int main(int argc, char** argv) {
     while (!stopRequested && !closed) {
         int timeout = 100;
         if (!outputs.empty()) {
-            const auto wait = std::chrono::duration_cast<milliseconds>(outputs.begin()->first -
-                                                                       Clock::now());
+            const auto wait =
+                std::chrono::duration_cast<milliseconds>(outputs.begin()->first - Clock::now());
             timeout = std::clamp(int(wait.count()), 0, 100);
         }
         pollfd p{fd, POLLIN, 0};

@@ -1,26 +1,26 @@
 #include "panel_core.h"
 
+#include "programming/loader_protocol.h"
+
 #include <QStringList>
 #include <algorithm>
 
 namespace ondrel::panel {
 
 namespace {
-constexpr quint8 kPoll = 0xEA;
-constexpr quint8 kWrite = 0xE3;
 constexpr int kHeaderSize = 5; // command, address high, address low, count, checksum
 constexpr quint32 kMemoryBytes = 2 * 65536;
-constexpr quint32 kTableWord = 0x1600;
+constexpr quint32 kTableWord = kConfigWordAddress;
 } // namespace
 
 std::optional<LoaderEvent> PacketReader::feed(quint8 byte) {
     if (pending_.isEmpty()) {
-        if (byte == kWrite) {
+        if (byte == kWriteCommand) {
             pending_.append(char(byte));
             return std::nullopt;
         }
         LoaderEvent event;
-        event.kind = byte == kPoll ? LoaderEvent::Kind::Poll : LoaderEvent::Kind::Stray;
+        event.kind = byte == kLoaderPoll ? LoaderEvent::Kind::Poll : LoaderEvent::Kind::Stray;
         event.byte = byte;
         return event;
     }
@@ -117,7 +117,8 @@ Result<PanelMemory> PanelMemory::parseDump(const QString& text) {
         if (colon < 0 || !ok || address > 0xFFFF)
             return makeError(QStringLiteral("Not a memory dump line: %1").arg(line), lineNumber);
         QByteArray data;
-        for (const QString& byte : line.mid(colon + 1).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        for (const QString& byte :
+             line.mid(colon + 1).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             const uint value = byte.toUInt(&ok, 16);
             if (!ok || value > 0xFF)
                 return makeError(QStringLiteral("Not a byte: %1").arg(byte), lineNumber);
@@ -143,12 +144,23 @@ QString describeSetting(int setting) {
 QString describeType(int word) {
     QString base;
     switch (word & 0x67) {
-    case 36: base = QStringLiteral("On"); break;
-    case 65: base = QStringLiteral("Off"); break;
-    case 4: base = QStringLiteral("Source"); break;
-    case 1: base = QStringLiteral("Momentary"); break;
-    case 2: base = QStringLiteral("Toggle"); break;
-    default: base = QStringLiteral("unknown type");
+    case 36:
+        base = QStringLiteral("On");
+        break;
+    case 65:
+        base = QStringLiteral("Off");
+        break;
+    case 4:
+        base = QStringLiteral("Source");
+        break;
+    case 1:
+        base = QStringLiteral("Momentary");
+        break;
+    case 2:
+        base = QStringLiteral("Toggle");
+        break;
+    default:
+        base = QStringLiteral("unknown type");
     }
     QStringList extras;
     if (word & 8)
@@ -176,7 +188,8 @@ QString describeMask(int mask) {
     for (int j = 0; j < 10; ++j)
         if (mask & (1 << j))
             buttons << QString::number(j + 1);
-    return buttons.isEmpty() ? QStringLiteral("none") : QStringLiteral("buttons ") + buttons.join(u' ');
+    return buttons.isEmpty() ? QStringLiteral("none")
+                             : QStringLiteral("buttons ") + buttons.join(u' ');
 }
 
 } // namespace
@@ -215,8 +228,8 @@ QString decodeConfigTable(const PanelMemory& memory) {
                    .arg(describeMask(off));
         const int counts[4] = {firstLengths & 0x7F, firstLengths >> 7 & 0x7F, secondLengths & 0x7F,
                                secondLengths >> 7 & 0x7F};
-        static const char* const kNames[4] = {"port one first", "port two first",
-                                              "port one second", "port two second"};
+        static const char* const kNames[4] = {"port one first", "port two first", "port one second",
+                                              "port two second"};
         for (int c = 0; c < 4; ++c) {
             QStringList bytes;
             for (int k = 0; k < counts[c]; ++k)

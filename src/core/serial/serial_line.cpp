@@ -7,7 +7,8 @@ namespace ondrel {
 Result<SerialSettings> SerialSettings::parse(const QString& text) {
     const QStringList parts = text.split(QLatin1Char(','));
     auto refuse = [&text](const QString& why) {
-        return makeError(QStringLiteral("The line settings \"%1\" are not valid: %2.").arg(text, why));
+        return makeError(
+            QStringLiteral("The line settings \"%1\" are not valid: %2.").arg(text, why));
     };
     if (parts.size() != 4)
         return refuse(QStringLiteral("expected baud rate, parity, data bits and stop bits"));

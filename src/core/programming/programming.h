@@ -1,0 +1,96 @@
+#pragma once
+
+#include "programming/loader_protocol.h"
+#include "serial/serial_line.h"
+
+#include <QList>
+#include <QMetaType>
+#include <QString>
+#include <atomic>
+#include <functional>
+#include <vector>
+
+// The panel's loader seen from the tool: the reset handshake, write packets with their answers,
+// and the three programming procedures. Everything here is synchronous and blocking, meant for a
+// worker thread; every wait has a time-out and the cancel flag is looked at between steps.
+namespace ondrel {
+
+// A message box for the window to show after a procedure, with the texts the installer knows.
+struct UserMessage {
+    enum class Icon { None, Exclamation, Critical };
+    QString title; // empty: the application's own title
+    QString text;
+    Icon icon = Icon::None;
+};
+
+struct ProgrammingResult {
+    enum class Outcome { Succeeded, Cancelled, Failed };
+    Outcome outcome = Outcome::Failed;
+    QList<UserMessage> messages;        // shown in this order
+    QString detail;                     // what went wrong, readable, when it did not succeed
+    QList<quint32> failedWordAddresses; // blocks the panel never acknowledged
+    int packetsSent = 0;                // resends included
+
+    bool succeeded() const { return outcome == Outcome::Succeeded; }
+};
+
+enum class ProgrammingStage { WaitingForReset, LoadingFirmware, WritingBlocks, Finished };
+
+struct ProgrammingOptions {
+    int blockTimeoutMs = 1000;  // for both answer bytes, counted from the packet's sending
+    int tries = 3;              // sends per block; a write to a fixed address may be repeated
+    int pollIntervalMs = 100;   // between reset polls
+    int handshakeTimeoutMs = 0; // 0: poll until the panel answers or the user cancels
+    int failedBlocksToStop = 3; // unacknowledged blocks in a row that mean the panel is gone
+    const std::atomic<bool>* cancel = nullptr; // set from another thread (Esc)
+    std::function<void(ProgrammingStage)> stage;
+    // caption ("Uploading Firmware", "Programming...."), value, maximum
+    std::function<void(const QString&, int, int)> progress;
+};
+
+// Captions of the progress window.
+inline constexpr char kFirmwareCaption[] = "Uploading Firmware";
+inline constexpr char kProgrammingCaption[] = "Programming....";
+
+enum class HandshakeOutcome { Ready, Cancelled };
+// Sends 0xEA every poll interval until the loader answers 0xEB. An error when the line fails or
+// the optional overall time-out passes.
+Result<HandshakeOutcome> resetHandshake(SerialLine& line, const ProgrammingOptions& options);
+
+enum class BlockAnswer { Accepted, NoAnswer, WrongAnswer };
+// One write packet and its answer. The block is done as soon as both answer bytes are in, or
+// when the time-out passed. An error only when the line failed or the block cannot be packed.
+Result<BlockAnswer> SendDataBlock(SerialLine& line, const DataBlock& block,
+                                  const ProgrammingOptions& options);
+
+// Writes `data` from `startWordAddress` on in blocks of at most 16 bytes, each sent up to
+// `tries` times. Fills `result` (failed addresses, messages) and says whether every block went
+// through.
+bool WriteDataBlocks(SerialLine& line, quint32 startWordAddress, const QByteArray& data,
+                     const ProgrammingOptions& options, ProgrammingResult& result);
+
+// Sends checked firmware blocks in file order, stopping at the first that is not acknowledged.
+bool LoadFirmwareLines(SerialLine& line, const std::vector<DataBlock>& blocks,
+                       const ProgrammingOptions& options, ProgrammingResult& result);
+
+// The version-named firmware file beside the program: "<dir>/firmware/1_0_0.hex".
+QString firmwareFilePath(const QString& programDir);
+
+// Opens the line, waits for the reset, refreshes the firmware from the version-named file, then
+// writes the configuration image at word 0x1600. The image is built and checked by the caller.
+ProgrammingResult UploadConfiguration(SerialLine& line, const QByteArray& image,
+                                      const QString& programDir, const ProgrammingOptions& options);
+// The same with the factory image from "default.dat" beside the program (all 4097 bytes).
+ProgrammingResult RestoreFactorySetup(SerialLine& line, const QString& programDir,
+                                      const ProgrammingOptions& options);
+// Sends the firmware file the installer chose.
+ProgrammingResult UpdateFirmware(SerialLine& line, const QString& firmwarePath,
+                                 const ProgrammingOptions& options);
+
+// True while one of the three procedures runs; a second one is refused meanwhile.
+bool programmingInProgress();
+
+} // namespace ondrel
+
+Q_DECLARE_METATYPE(ondrel::ProgrammingResult)
+Q_DECLARE_METATYPE(ondrel::ProgrammingStage)

@@ -1,0 +1,83 @@
+#include "panel_core.h"
+
+#include <gtest/gtest.h>
+
+using namespace ondrel::panel;
+
+TEST(PanelPacketReader, ReadsPollsPacketsAndStrayBytes) {
+    PacketReader reader;
+    // The write packet of data 01 02 at word 0x1600, cut in two as a line may deliver it.
+    std::vector<LoaderEvent> events = readEvents(reader, QByteArray::fromHex("EA0055E3160002"));
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].kind, LoaderEvent::Kind::Poll);
+    EXPECT_EQ(events[1].kind, LoaderEvent::Kind::Stray);
+    EXPECT_EQ(events[2].byte, 0x55);
+    EXPECT_TRUE(reader.inPacket());
+    events = readEvents(reader, QByteArray::fromHex("030102E300010302FF02"));
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].kind, LoaderEvent::Kind::Packet);
+    EXPECT_EQ(events[0].wordAddress, 0x1600);
+    EXPECT_EQ(events[0].data, QByteArray::fromHex("0102"));
+    EXPECT_TRUE(events[0].checksumOk);
+    // A 3-byte packet whose third byte is still to come: a poll byte then counts as data.
+    EXPECT_TRUE(reader.inPacket());
+    events = readEvents(reader, QByteArray::fromHex("EA"));
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].data, QByteArray::fromHex("FF02EA"));
+    EXPECT_FALSE(events[0].checksumOk);
+}
+
+TEST(PanelMemory, DumpShowsWrittenRunsAndReadsBack) {
+    PanelMemory memory;
+    memory.write(0x1600, QByteArray::fromHex("000100010000012C"));
+    memory.write(0x1E00, QByteArray::fromHex("AB"));
+    EXPECT_EQ(memory.dump(), QStringLiteral("1600: 00 01 00 01 00 00 01 2C\n1E00: AB\n"));
+    auto back = PanelMemory::parseDump(memory.dump());
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back.value().read(0x1600, 8), QByteArray::fromHex("000100010000012C"));
+    EXPECT_TRUE(back.value().isWritten(0x1E00 * 2));
+    EXPECT_FALSE(back.value().isWritten(0x1E00 * 2 + 1));
+    EXPECT_FALSE(PanelMemory::parseDump(QStringLiteral("1600 00 01")).ok());
+}
+
+TEST(PanelMemory, DecodesTheConfigurationTable) {
+    PanelMemory memory;
+    QByteArray table = QByteArray::fromHex("00010001"
+                                           "0982"
+                                           "012C");
+    // Button One: Toggle, repeating, relay one on, relay two momentary; 5 + 3 command bytes.
+    table += QByteArray::fromHex("0312"
+                                 "0000"
+                                 "0000"
+                                 "0185"
+                                 "0000");
+    for (int b : {1, 2, 3, 4, 5, 7, 8, 9})
+        table += char(0), table += char(b);
+    for (int i = 1; i < 10; ++i) // Buttons Two to Ten: an "Off" button's record at index 9
+        table += i == 9 ? QByteArray::fromHex("0041"
+                                              "0001"
+                                              "01FF"
+                                              "0000"
+                                              "0000")
+                        : QByteArray::fromHex("0024"
+                                              "0000"
+                                              "0000"
+                                              "0000"
+                                              "0000");
+    memory.write(0x1600, table);
+    const QString text = decodeConfigTable(memory);
+    EXPECT_TRUE(text.contains(QStringLiteral("Port one: 9600 baud, no parity (setting 2)")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Port two: 19200 baud, even parity (setting 19)")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Timer: 300 minutes")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Button 1: Toggle (type word 786), repeating, relay "
+                                             "one on, relay two momentary")));
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("  port one first: 1 2 3 4 5\n  port two first: 7 8 9")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Button 10: Off (type word 65); state 1; switches off "
+                                             "buttons 1 2 3 4 5 6 7 8 9")));
+    EXPECT_FALSE(text.contains(QStringLiteral("ends early")));
+
+    PanelMemory cut;
+    cut.write(0x1600, table.left(20));
+    EXPECT_TRUE(decodeConfigTable(cut).contains(QStringLiteral("word 0x160a was never written")));
+}

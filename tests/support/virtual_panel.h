@@ -1,0 +1,64 @@
+#pragma once
+
+#include "support/test_support.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace ondrel::test {
+
+// The ondrel-panel program on its own pseudo-terminal, for tests that program a panel.
+// `arguments` add panel options (faults, delays); stop() ends it and collects its memory.
+class VirtualPanel {
+public:
+    explicit VirtualPanel(const QStringList& arguments = {}) {
+        process_.setProgram(binDir() + QStringLiteral("/ondrel-panel"));
+        process_.setArguments(QStringList{QStringLiteral("--dump"), dumpPath(),
+                                          QStringLiteral("--decode"), decodePath()} +
+                              arguments);
+        process_.setProcessChannelMode(QProcess::SeparateChannels);
+        process_.start();
+        if (process_.waitForStarted(5000))
+            while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
+            }
+        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+    ~VirtualPanel() { stop(); }
+    VirtualPanel(const VirtualPanel&) = delete;
+    VirtualPanel& operator=(const VirtualPanel&) = delete;
+
+    bool ok() const { return !path_.isEmpty(); }
+    // The device to open: the pty's slave end.
+    QString path() const { return path_; }
+
+    // Ends the panel (it writes its memory on the way out); safe to call twice.
+    void stop() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.terminate();
+            if (!process_.waitForFinished(5000))
+                process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+    // The written memory as "1600: 00 01 ..." lines, after stop().
+    QString dump() const { return readText(dumpPath()); }
+    // The configuration table as text, after stop().
+    QString decoded() const { return readText(decodePath()); }
+    QString log() { return QString::fromLocal8Bit(process_.readAllStandardError()); }
+
+private:
+    QString dumpPath() const { return dir_.filePath(QStringLiteral("memory.txt")); }
+    QString decodePath() const { return dir_.filePath(QStringLiteral("table.txt")); }
+    static QString readText(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    QTemporaryDir dir_;
+    QProcess process_;
+    QString path_;
+};
+
+} // namespace ondrel::test

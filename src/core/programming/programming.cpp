@@ -1,11 +1,9 @@
 #include "programming/programming.h"
 
-#include "ondrel/version.h"
 #include "programming/factory_data.h"
 #include "programming/intel_hex.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QStringList>
 
 namespace ondrel {
@@ -142,13 +140,10 @@ Result<bool> sendWithRetries(SerialLine& line, const DataBlock& block,
     return false;
 }
 
-Result<std::vector<DataBlock>> readFirmwareFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return makeError(
-            QStringLiteral("Cannot read the firmware file %1: %2").arg(path, file.errorString()));
-    Result<std::vector<DataBlock>> blocks = parseFirmwareText(QString::fromLatin1(file.readAll()));
-    if (!blocks)
+// The firmware file checked whole, its errors naming the file: nothing is sent from a bad one.
+Result<std::vector<DataBlock>> checkFirmwareFile(const QString& path) {
+    Result<std::vector<DataBlock>> blocks = readFirmwareFile(path);
+    if (!blocks && blocks.error().line > 0)
         return makeError(
             QStringLiteral("%1 (in %2). Nothing was sent.").arg(blocks.error().message, path),
             blocks.error().line);
@@ -196,7 +191,7 @@ ProgrammingResult firmwareThenImage(SerialLine& line, const QString& programDir,
                                     const QByteArray& image, const ProgrammingOptions& options,
                                     const std::function<Result<QByteArray>()>& loadImage) {
     ProgrammingResult result;
-    Result<std::vector<DataBlock>> firmware = readFirmwareFile(firmwareFilePath(programDir));
+    Result<std::vector<DataBlock>> firmware = checkFirmwareFile(firmwareFilePath(programDir));
     if (!firmware) {
         if (isInvalidRange(firmware.error()))
             result.messages << UserMessage{QString(), kInvalidRange, UserMessage::Icon::None};
@@ -380,11 +375,7 @@ bool LoadFirmwareLines(SerialLine& line, const std::vector<DataBlock>& blocks,
 }
 
 QString firmwareFilePath(const QString& programDir) {
-    return QStringLiteral("%1/firmware/%2_%3_%4.hex")
-        .arg(programDir)
-        .arg(kVersionMajor)
-        .arg(kVersionMinor)
-        .arg(kVersionRevision);
+    return programDir + QStringLiteral("/firmware/") + ownFirmwareFileName();
 }
 
 ProgrammingResult UploadConfiguration(SerialLine& line, const QByteArray& image,
@@ -412,7 +403,7 @@ ProgrammingResult UpdateFirmware(SerialLine& line, const QString& firmwarePath,
     if (!guard.acquired())
         return busyResult();
     ProgrammingResult result;
-    Result<std::vector<DataBlock>> firmware = readFirmwareFile(firmwarePath);
+    Result<std::vector<DataBlock>> firmware = checkFirmwareFile(firmwarePath);
     if (!firmware) {
         if (isInvalidRange(firmware.error())) {
             result.detail = firmware.error().message;

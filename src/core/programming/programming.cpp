@@ -1,9 +1,11 @@
 #include "programming/programming.h"
 
+#include "ondrel/version.h"
 #include "programming/factory_data.h"
 #include "programming/intel_hex.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QStringList>
 
 namespace ondrel {
@@ -142,8 +144,12 @@ Result<bool> sendWithRetries(SerialLine& line, const DataBlock& block,
 
 // The firmware file checked whole, its errors naming the file: nothing is sent from a bad one.
 Result<std::vector<DataBlock>> checkFirmwareFile(const QString& path) {
-    Result<std::vector<DataBlock>> blocks = readFirmwareFile(path);
-    if (!blocks && blocks.error().line > 0)
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return makeError(
+            QStringLiteral("Cannot read the firmware file %1: %2").arg(path, file.errorString()));
+    Result<std::vector<DataBlock>> blocks = parseFirmwareText(QString::fromLatin1(file.readAll()));
+    if (!blocks)
         return makeError(
             QStringLiteral("%1 (in %2). Nothing was sent.").arg(blocks.error().message, path),
             blocks.error().line);
@@ -375,7 +381,11 @@ bool LoadFirmwareLines(SerialLine& line, const std::vector<DataBlock>& blocks,
 }
 
 QString firmwareFilePath(const QString& programDir) {
-    return programDir + QStringLiteral("/firmware/") + ownFirmwareFileName();
+    return QStringLiteral("%1/firmware/%2_%3_%4.hex")
+        .arg(programDir)
+        .arg(kVersionMajor)
+        .arg(kVersionMinor)
+        .arg(kVersionRevision);
 }
 
 ProgrammingResult UploadConfiguration(SerialLine& line, const QByteArray& image,

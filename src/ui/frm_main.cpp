@@ -2,6 +2,7 @@
 
 #include "app_version.h"
 #include "brand_picture.h"
+#include "catalogue/catalogue.h"
 #include "frm_control_port_settings.h"
 #include "platform/work_area.h"
 #include "twips.h"
@@ -75,6 +76,7 @@ FrmMain::FrmMain(ProjectState& state, QWidget* parent) : QMainWindow(parent), st
     applyWorkArea({kClientWidth, kClientHeight});
     connect(&state_, &ProjectState::changed, this, &FrmMain::refreshFromState);
     refreshFromState();
+    setUpCatalogue();
     CheckRelays();
 }
 
@@ -158,8 +160,7 @@ void FrmMain::buildControls() {
         reconfigure->setObjectName(QStringLiteral("cmdReConfig_%1").arg(i));
         design_[reconfigure] = {kFrameTopLeft[i].x(), kFrameTopLeft[i].y() + 1560, kFrameWidth,
                                 375};
-        connect(reconfigure, &QPushButton::clicked, this,
-                [this, i] { openButtonConfiguration(i); });
+        connect(reconfigure, &QPushButton::clicked, this, [this, i] { cmdReConfig_Click(i); });
         cmdReConfig_[size_t(i)] = reconfigure;
     }
 

@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -18,9 +19,15 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 
+namespace ondrel {
+class Catalogue;
+struct CommandListFill;
+} // namespace ondrel
+
 namespace ondrel::ui {
 
 class FrmControlPortSettings;
+class frmProjectorSelect;
 
 // The main window: ten button frames laid out like the wall panel, the timer display, the two
 // big command buttons and the menu bar. It lives for the whole run and renders the view state
@@ -69,6 +76,27 @@ public:
 
     // "Settings" > "Port 1"/"Port 2": the control port settings window for port `index` (0 or 1).
     FrmControlPortSettings* showPortSettings(int index);
+    // Catalogue side: model selection and the command lists (frm_main_catalogue.cpp).
+    // The catalogue beside the program, or the one at `path` (tests, tools).
+    const Catalogue& catalogue() const { return *catalogue_; }
+    void useCatalogue(const QString& path);
+    // Fills device state.deviceNum's command lists from state.protocolNumber, with (PopulateCombos)
+    // or without (PopulateCombos2) the default commands.
+    void PopulateCombos();
+    void PopulateCombos2();
+    // A command chosen in a list of button `index` (by the user; the program stores its own).
+    void Combo1_Click(int index);
+    void Combo2_Click(int index);
+    // Sets the type of the button whose command was chosen last from its device #1 command.
+    void Combo1_DblClick(int index);
+    // "View Button Detail/Reconfigure": the one-time custom-setup warning, then the dialog.
+    void cmdReConfig_Click(int index);
+    void mnuControl_Click(int index);
+    void mnuEnable2_Click();
+    void mnuKdx_Click();
+    void uploadport_Click(int index);
+    // The model selection window, while it is open.
+    frmProjectorSelect* projectorSelect() const;
 
     // Asked before the window closes (close box or "E&xit"); returning false keeps it open.
     std::function<bool()> closeGuard;
@@ -120,6 +148,9 @@ private:
     void buildMenus();
     void place(QWidget* widget, const QRectF& twips);
     void relayClicked(int button, int relay);
+    void setUpCatalogue();
+    void showCommandLists();
+    void showModel(int device, const CommandListFill& lists);
 
     ProjectState& state_;
     QWidget* client_ = nullptr;
@@ -139,6 +170,10 @@ private:
     QPointer<FrmControlPortSettings> portSettings_;
     QHash<QWidget*, QRectF> design_; // the full layout, to return to from the compact one
     bool compact_ = false;
+    std::unique_ptr<Catalogue> catalogue_;
+    QPointer<frmProjectorSelect> projectorSelect_;
+    int currentButton_ = -1; // the button whose command was chosen last
+    bool customWarningShown_ = false;
 };
 
 } // namespace ondrel::ui

@@ -1,0 +1,73 @@
+#include "frm_projector_select.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace ondrel::ui {
+
+frmProjectorSelect::frmProjectorSelect(ProjectState& state, const Catalogue& catalogue,
+                                       QWidget* parent)
+    : QDialog(parent), state_(state), catalogue_(catalogue) {
+    setObjectName(QStringLiteral("frmProjectorSelect"));
+    setWindowTitle(tr("Select Projector Model"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+
+    label1_ = new QLabel(tr("Manufacturer"), this);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    combo1_ = new QComboBox(this);
+    combo1_->setObjectName(QStringLiteral("Combo1"));
+    label3_ = new QLabel(tr("Model"), this);
+    label3_->setObjectName(QStringLiteral("Label3"));
+    combo2_ = new QComboBox(this);
+    combo2_->setObjectName(QStringLiteral("Combo2"));
+    for (QComboBox* combo : {combo1_, combo2_}) {
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setMinimumWidth(220);
+        combo->setMaxVisibleItems(20);
+    }
+    label1_->setBuddy(combo1_);
+    label3_->setBuddy(combo2_);
+    command1_ = new QPushButton(tr("Select"), this);
+    command1_->setObjectName(QStringLiteral("Command1"));
+    command1_->setDefault(true);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(label1_, 0, 0);
+    grid->addWidget(combo1_, 0, 1);
+    grid->addWidget(label3_, 1, 0);
+    grid->addWidget(combo2_, 1, 1);
+    grid->addWidget(command1_, 2, 1, Qt::AlignRight);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(combo1_, &QComboBox::activated, this, &frmProjectorSelect::Combo1_Click);
+    connect(command1_, &QPushButton::clicked, this, &frmProjectorSelect::Command1_Click);
+
+    // An unreadable catalogue leaves the list empty; the opener tells the user why.
+    if (auto makers = catalogue_.manufacturers())
+        combo1_->addItems(makers.value());
+}
+
+void frmProjectorSelect::Combo1_Click() {
+    combo2_->clear();
+    if (auto models = catalogue_.models(combo1_->currentText())) {
+        combo2_->addItems(models.value());
+        combo2_->setCurrentIndex(combo2_->count() > 0 ? 0 : -1);
+    }
+}
+
+void frmProjectorSelect::Command1_Click() {
+    const int device = state_.deviceNum;
+    if (device == 0 || device == 1) {
+        auto selection =
+            selectModel(state_, catalogue_, device, combo1_->currentText(), combo2_->currentText());
+        if (selection && selection.value().found)
+            emit modelSelected(device, selection.value().lists);
+    }
+    close();
+}
+
+} // namespace ondrel::ui

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "catalogue/command_assignment.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace ondrel::ui {
+
+// The model selection window: choose a manufacturer, then one of its models, for the device
+// that state.deviceNum names when "Select" is pressed. Modeless; it closes after "Select" and
+// is destroyed on close, so each showing reloads the manufacturer list.
+class frmProjectorSelect : public QDialog {
+    Q_OBJECT
+public:
+    frmProjectorSelect(ProjectState& state, const Catalogue& catalogue, QWidget* parent = nullptr);
+
+    QComboBox* Combo1() const { return combo1_; }
+    QComboBox* Combo2() const { return combo2_; }
+    QPushButton* Command1() const { return command1_; }
+
+    // A manufacturer was chosen: list its models, the first shown as chosen.
+    void Combo1_Click();
+    // "Select": store the model for the device state.deviceNum names, then close.
+    void Command1_Click();
+
+signals:
+    // A model was stored for `device`; the main window shows its command lists.
+    void modelSelected(int device, const ondrel::CommandListFill& lists);
+
+private:
+    ProjectState& state_;
+    const Catalogue& catalogue_;
+    QLabel* label1_;
+    QComboBox* combo1_;
+    QLabel* label3_;
+    QComboBox* combo2_;
+    QPushButton* command1_;
+};
+
+} // namespace ondrel::ui

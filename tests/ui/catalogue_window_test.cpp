@@ -1,0 +1,197 @@
+#include "project/project_state.h"
+#include "support/catalogue_fixture.h"
+#include "ui/frm_main.h"
+#include "ui/frm_projector_select.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+using ondrel::ui::FrmMain;
+using ondrel::ui::frmProjectorSelect;
+
+namespace {
+
+// Answers every message box that appears while alive, keeping what it showed.
+struct MessageBoxes {
+    struct Shown {
+        QString title, text;
+        QMessageBox::Icon icon;
+    };
+    QList<Shown> shown;
+    QTimer timer;
+    MessageBoxes() {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown.append({box->windowTitle(), box->text(), box->icon()});
+                box->accept();
+            }
+        });
+        timer.start(5);
+    }
+};
+
+// A list choice as the user makes it.
+void pick(QComboBox* combo, const QString& text) {
+    const int index = combo->findText(text);
+    ASSERT_GE(index, 0) << qPrintable(text);
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+class CatalogueWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(test::writeFixtureCatalogue(dir.filePath("Proj.qdb")));
+        main.useCatalogue(dir.filePath("Proj.qdb"));
+    }
+
+    frmProjectorSelect* openSelection(int device) {
+        main.mnuControl[size_t(device)]->trigger();
+        return main.findChild<frmProjectorSelect*>("frmProjectorSelect");
+    }
+
+    // "Select Model", then a manufacturer and a model, then "Select".
+    void chooseModel(int device, const QString& manufacturer, const QString& model) {
+        frmProjectorSelect* window = openSelection(device);
+        ASSERT_NE(window, nullptr);
+        pick(window->Combo1(), manufacturer);
+        pick(window->Combo2(), model);
+        window->Command1()->click();
+        QApplication::processEvents();
+    }
+
+    QComboBox* list(int device, int i) {
+        return main.findChild<QComboBox*>(QStringLiteral("Combo%1_%2").arg(device + 1).arg(i));
+    }
+
+    QTemporaryDir dir;
+    ProjectState state;
+    FrmMain main{state};
+};
+
+} // namespace
+
+TEST_F(CatalogueWindows, SelectionWindowListsMakersThenSortedModels) {
+    frmProjectorSelect* window = openSelection(0);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isModal());
+    EXPECT_EQ(window->windowTitle(), "Select Device #1");
+    EXPECT_EQ(window->findChild<QLabel*>("Label1")->text(), "Manufacturer");
+    EXPECT_EQ(window->findChild<QLabel*>("Label3")->text(), "Model");
+    EXPECT_EQ(window->Command1()->text(), "Select");
+    ASSERT_EQ(window->Combo1()->count(), 3);
+    EXPECT_EQ(window->Combo1()->itemText(2), "O'Neil");
+    pick(window->Combo1(), "Acme");
+    EXPECT_EQ(window->Combo2()->itemText(0), "A100");
+    EXPECT_EQ(window->Combo2()->itemText(2), "X200");
+    EXPECT_EQ(window->Combo2()->currentText(), "A100");
+
+    // One instance: the second port's item retitles the same window.
+    main.mnuEnable2->trigger();
+    EXPECT_EQ(openSelection(1), window);
+    EXPECT_EQ(window->windowTitle(), "Select Device #2");
+}
+
+TEST_F(CatalogueWindows, ModelsForBothDevicesFillTheirListsOnly) {
+    chooseModel(0, "Acme", "A100");
+    EXPECT_EQ(main.projectorSelect(), nullptr); // "Select" closed it
+    EXPECT_EQ(list(0, 0)->count(), 13);
+    EXPECT_EQ(list(0, 0)->currentText(), "On");
+    EXPECT_EQ(list(0, 9)->currentText(), "Auto_Image");
+    EXPECT_EQ(main.Label3(4)->text(), "Acme A100");
+    EXPECT_FALSE(main.Label3(4)->isHidden());
+
+    main.mnuEnable2->trigger();
+    EXPECT_TRUE(main.mnuControl[1]->isEnabled());
+    EXPECT_FALSE(list(1, 0)->isHidden());
+    chooseModel(1, "Zeta", "NoOn");
+    EXPECT_EQ(list(1, 0)->currentText(), "");
+    EXPECT_EQ(list(1, 1)->currentText(), "Off");
+    EXPECT_EQ(main.frmButton(7)->title(), "Button 8");
+    EXPECT_EQ(main.Label4(0)->text(), "Zeta NoOn");
+    EXPECT_EQ(list(0, 0)->currentText(), "On"); // device #1 keeps its command
+    EXPECT_EQ(state.commandText1[0], "On");
+}
+
+TEST_F(CatalogueWindows, UserChoicesStoreCommands) {
+    chooseModel(0, "Acme", "A100");
+    pick(list(0, 2), "Mute_Audio");
+    EXPECT_TRUE(state.button(2).getDualFunction());
+    EXPECT_EQ(state.button(2).Button_type, Value(TypeToggle));
+    EXPECT_EQ(state.commandText1[2], "Mute_Audio");
+
+    // A double click re-applies the type of the button chosen last, whichever list it hits.
+    state.editButton(2).Button_type = TypeOn;
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list(0, 7)->lineEdit(), &dbl);
+    EXPECT_EQ(state.button(2).Button_type, Value(TypeToggle));
+
+    // Typing into a list stores nothing.
+    const ButtonConfig before = state.button(3);
+    list(0, 3)->setEditText("Volume_Up");
+    EXPECT_EQ(state.button(3), before);
+}
+
+TEST_F(CatalogueWindows, CustomSetupWarningOnlyOnce) {
+    MessageBoxes boxes;
+    main.cmdReConfig(0)->click();
+    main.cmdReConfig(4)->click();
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].title, "Corvane Ondrel");
+    EXPECT_EQ(boxes.shown[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(boxes.shown[0].text,
+              QString::fromUtf8(
+                  "You are entering custom setup!  Any changes made in this section\r\n"
+                  "are the USER’S RESPONSIBILITY.  The control can be restored to\r\n"
+                  "original configuration by clicking the 'Restore Factory Setup' button \r\n"
+                  "in the Corvane Ondrel software.  Calls for service support caused by your \r\n"
+                  "errors in this process may be subject to additional charges."));
+}
+
+TEST_F(CatalogueWindows, MenuItemsForKdxAndUploadPort) {
+    main.mnuKdx->trigger();
+    EXPECT_TRUE(state.kdxDevicePresent);
+    EXPECT_TRUE(main.mnuKdx->isChecked());
+    EXPECT_EQ(state.kdxCodeTable[13], 43);
+    main.mnuKdx->trigger();
+    EXPECT_FALSE(state.kdxDevicePresent);
+    EXPECT_FALSE(main.mnuKdx->isChecked());
+
+    main.uploadport[3]->trigger();
+    EXPECT_EQ(state.uploadPort, 3);
+    int marks = 0;
+    for (int p = 1; p <= 3; ++p)
+        marks += main.findChild<QAction*>(QStringLiteral("uploadport_%1").arg(p))->isChecked();
+    EXPECT_EQ(marks, 1);
+    EXPECT_TRUE(main.uploadport[3]->isChecked());
+}
+
+TEST_F(CatalogueWindows, MissingCatalogueIsReportedOnceAndNothingBreaks) {
+    const QString missing = dir.filePath("gone/Proj.qdb");
+    main.useCatalogue(missing);
+    MessageBoxes boxes;
+    frmProjectorSelect* window = openSelection(0);
+    ASSERT_NE(window, nullptr);
+    QApplication::processEvents();
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_TRUE(boxes.shown[0].text.contains(QDir::toNativeSeparators(missing)));
+    EXPECT_EQ(window->Combo1()->count(), 0);
+    emit window->Combo1()->activated(0);
+    window->Command1()->click();
+    EXPECT_TRUE(state.deviceManufacturer[0].isEmpty());
+    EXPECT_FALSE(state.isModified());
+    EXPECT_EQ(boxes.shown.size(), 1);
+}

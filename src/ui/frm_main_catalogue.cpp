@@ -1,5 +1,6 @@
 // The main window's catalogue side: opening the model selection, showing the command lists the
 // core fills, the users' command choices and the device menu items.
+#include "app_paths.h"
 #include "catalogue/command_assignment.h"
 #include "frm_main.h"
 #include "frm_projector_select.h"
@@ -7,8 +8,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDir>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -38,7 +37,7 @@ private:
 } // namespace
 
 void FrmMain::setUpCatalogue() {
-    useCatalogue(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Proj.qdb")));
+    useCatalogue(catalogPath());
     for (int i = 0; i < kButtonCount; ++i) {
         connect(Combo1(i), &QComboBox::activated, this, [this, i] { Combo1_Click(i); });
         connect(Combo2(i), &QComboBox::activated, this, [this, i] { Combo2_Click(i); });

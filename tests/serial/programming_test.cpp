@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -249,8 +250,9 @@ TEST(Programming, OnlyOneProcedureRunsAtATime) {
     options.stage = [&](ProgrammingStage) { waiting = true; };
     QtSerialLine line(panel.path());
     ProgrammingResult first;
-    std::thread worker(
-        [&] { first = UploadConfiguration(line, fullImage(), folder.path(), options); });
+    std::unique_ptr<QThread> worker(QThread::create(
+        [&] { first = UploadConfiguration(line, fullImage(), folder.path(), options); }));
+    worker->start();
     while (!waiting)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_TRUE(programmingInProgress());
@@ -259,7 +261,7 @@ TEST(Programming, OnlyOneProcedureRunsAtATime) {
     EXPECT_FALSE(second.succeeded());
     EXPECT_TRUE(second.detail.contains(QStringLiteral("Another programming procedure")));
     cancel = true;
-    worker.join();
+    worker->wait();
     EXPECT_EQ(first.outcome, ProgrammingResult::Outcome::Cancelled);
     EXPECT_FALSE(programmingInProgress());
 }

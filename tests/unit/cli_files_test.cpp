@@ -1,5 +1,6 @@
 // ondrel-cli check and resave, run as the built program.
 #include "files/qcd_file.h"
+#include "support/cli_run.h"
 #include "support/qcd_fixtures.h"
 #include "support/test_support.h"
 
@@ -12,20 +13,6 @@ using namespace ondrel;
 using namespace ondrel::test;
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-CliRun cli(const QStringList& args) {
-    QProcess p;
-    p.start(binDir() + "/ondrel-cli", args);
-    EXPECT_TRUE(p.waitForFinished(30000));
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromLocal8Bit(p.readAllStandardOutput()),
-            QString::fromLocal8Bit(p.readAllStandardError())};
-}
 
 class CliFiles : public ::testing::Test {
 protected:

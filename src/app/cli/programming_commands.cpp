@@ -1,0 +1,246 @@
+// upload, restore, firmware, ports: programming a panel from the command line, over the same
+// procedures the windows use. Ctrl+C does what Esc does in the windows.
+#include "cli/cli_command.h"
+#include "cli/cli_project.h"
+#include "platform/qt_serial_line.h"
+#include "programming/config_image.h"
+#include "programming/programming.h"
+#include "project/device_options.h"
+#include "project/project_state.h"
+
+#include <QCoreApplication>
+#include <csignal>
+
+namespace ondrel::cli {
+namespace {
+
+std::atomic<bool> cancelRequested{false};
+
+extern "C" void onInterrupt(int) {
+    cancelRequested = true;
+}
+
+struct Arguments {
+    QString file;   // the .qcd or .hex file, where the command takes one
+    QString port;   // number 1 to 3 or a device
+    QString folder; // holds firmware/ and default.dat
+    bool kdx = false;
+    bool report = false;
+    ProgrammingOptions options;
+};
+
+const char kCommonDetails[] =
+    "--port N|DEVICE   the upload port: 1 to 3 (see 'ondrel-cli ports') or a device path\n"
+    "--dir FOLDER      the folder holding firmware/ and default.dat (default: beside the\n"
+    "                  program)\n"
+    "--reset-timeout S give up when the panel has not answered the reset poll after S\n"
+    "                  seconds (default 60; 0 waits until Ctrl+C)\n"
+    "--block-timeout MS time for the panel to acknowledge one block (default 1000)\n\n"
+    "Press reset on the panel when asked. Ctrl+C gives up, closing the port. Exit status 0\n"
+    "only when every block was acknowledged.";
+
+// Parses the shared options; `takesFile` for the commands that name a file first.
+int parseArguments(const QString& name, const QStringList& args, bool takesFile,
+                   Arguments& parsed) {
+    parsed.folder = QCoreApplication::applicationDirPath();
+    parsed.options.handshakeTimeoutMs = 60'000;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto value = [&](QString& into) {
+            if (++i == args.size())
+                return false;
+            into = args[i];
+            return true;
+        };
+        auto number = [&](int& into, int scale) {
+            QString text;
+            bool ok = false;
+            if (!value(text))
+                return false;
+            const double v = text.toDouble(&ok);
+            into = int(v * scale);
+            return ok && v >= 0;
+        };
+        if (a == QLatin1String("--port")) {
+            if (!value(parsed.port))
+                return usageError(name, QStringLiteral("--port needs a number or a device"));
+        } else if (a == QLatin1String("--dir")) {
+            if (!value(parsed.folder))
+                return usageError(name, QStringLiteral("--dir needs a folder"));
+        } else if (a == QLatin1String("--reset-timeout")) {
+            if (!number(parsed.options.handshakeTimeoutMs, 1000))
+                return usageError(name, QStringLiteral("--reset-timeout needs seconds"));
+        } else if (a == QLatin1String("--block-timeout")) {
+            if (!number(parsed.options.blockTimeoutMs, 1) || parsed.options.blockTimeoutMs < 1)
+                return usageError(name, QStringLiteral("--block-timeout needs milliseconds"));
+        } else if (a == QLatin1String("--kdx") && name == QLatin1String("upload")) {
+            parsed.kdx = true;
+        } else if (a == QLatin1String("--report") && name == QLatin1String("upload")) {
+            parsed.report = true;
+        } else if (a.startsWith(QLatin1Char('-'))) {
+            return usageError(name, QStringLiteral("unknown option %1").arg(a));
+        } else if (takesFile && parsed.file.isEmpty()) {
+            parsed.file = a;
+        } else {
+            return usageError(name, QStringLiteral("unexpected argument %1").arg(a));
+        }
+    }
+    if (takesFile && parsed.file.isEmpty())
+        return usageError(name, QStringLiteral("expects a file"));
+    if (parsed.port.isEmpty())
+        return usageError(name, QStringLiteral("expects --port N or --port DEVICE"));
+    return ExitOk;
+}
+
+Result<QString> resolvePort(const QString& port) {
+    bool isNumber = false;
+    const int number = port.toInt(&isNumber);
+    if (isNumber)
+        return QtSerialLineFactory().deviceForPort(number);
+    return port;
+}
+
+// Prints stage changes and progress in tenths, so a log shows the run without flooding.
+void attachProgress(ProgrammingOptions& options) {
+    options.cancel = &cancelRequested;
+    options.stage = [](ProgrammingStage stage) {
+        if (stage == ProgrammingStage::WaitingForReset)
+            out(QStringLiteral("Press Reset on the panel (Ctrl+C gives up)...\n"));
+        else if (stage == ProgrammingStage::LoadingFirmware)
+            out(QStringLiteral("The panel's loader answered.\n"));
+    };
+    options.progress = [last = QString()](const QString& caption, int value, int maximum) mutable {
+        const int tenth = maximum > 0 ? value * 10 / maximum : 10;
+        const QString step = caption + QString::number(tenth);
+        if (step == last)
+            return;
+        last = step;
+        out(QStringLiteral("%1 %2/%3\n").arg(caption).arg(value).arg(maximum));
+    };
+}
+
+int finish(const ProgrammingResult& result) {
+    for (const UserMessage& message : result.messages) {
+        const QString title = message.title.isEmpty() ? QStringLiteral("Ondrel") : message.title;
+        (result.succeeded() ? out : err)(QStringLiteral("%1: %2\n").arg(title, message.text));
+    }
+    if (!result.succeeded() && !result.detail.isEmpty() &&
+        (result.messages.isEmpty() || result.messages.back().text != result.detail))
+        err(result.detail + QLatin1Char('\n'));
+    return result.succeeded() ? ExitOk : ExitFailure;
+}
+
+template <class Procedure> int runOnPort(const Arguments& args, Procedure procedure) {
+    const Result<QString> device = resolvePort(args.port);
+    if (!device) {
+        err(device.error().message + QLatin1Char('\n'));
+        return ExitFailure;
+    }
+    ProgrammingOptions options = args.options;
+    attachProgress(options);
+    std::signal(SIGINT, onInterrupt);
+    QtSerialLine line(device.value());
+    out(QStringLiteral("Using %1.\n").arg(device.value()));
+    const int status = finish(procedure(line, options));
+    std::signal(SIGINT, SIG_DFL);
+    return status;
+}
+
+int runUpload(const QStringList& argv) {
+    Arguments args;
+    if (int status = parseArguments(QStringLiteral("upload"), argv, true, args))
+        return status;
+    ProjectState state;
+    if (!openProjectFile(args.file, state))
+        return ExitFailure;
+    if (args.kdx)
+        setKdxDevicePresent(state, true);
+    // Built and checked before the port is touched: a configuration that does not fit sends
+    // nothing.
+    const Result<ConfigImage> image = BuildConfigImage(state);
+    if (!image) {
+        err(QStringLiteral("%1: %2\n").arg(args.file, image.error().message));
+        return ExitFailure;
+    }
+    const int status = runOnPort(args, [&](SerialLine& line, const ProgrammingOptions& options) {
+        return UploadConfiguration(line, image.value().bytes, args.folder, options);
+    });
+    if (args.report && status == ExitOk)
+        out(QString(image.value().report).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    return status;
+}
+
+int runRestore(const QStringList& argv) {
+    Arguments args;
+    if (int status = parseArguments(QStringLiteral("restore"), argv, false, args))
+        return status;
+    return runOnPort(args, [&](SerialLine& line, const ProgrammingOptions& options) {
+        return RestoreFactorySetup(line, args.folder, options);
+    });
+}
+
+int runFirmware(const QStringList& argv) {
+    Arguments args;
+    if (int status = parseArguments(QStringLiteral("firmware"), argv, true, args))
+        return status;
+    return runOnPort(args, [&](SerialLine& line, const ProgrammingOptions& options) {
+        return UpdateFirmware(line, args.file, options);
+    });
+}
+
+int runPorts(const QStringList& argv) {
+    if (!argv.isEmpty())
+        return usageError(QStringLiteral("ports"), QStringLiteral("takes no arguments"));
+    const QtSerialLineFactory factory;
+    for (int port = 1; port <= 3; ++port)
+        out(factory.describe(port) + QLatin1Char('\n'));
+    const QList<FoundPort> found = findSerialPorts();
+    out(QStringLiteral("\nSerial devices found: %1\n").arg(found.size()));
+    for (const FoundPort& port : found)
+        out(QStringLiteral("  %1%2\n")
+                .arg(port.device, port.description.isEmpty()
+                                      ? QString()
+                                      : QStringLiteral("  ") + port.description));
+    return ExitOk;
+}
+
+} // namespace
+
+ONDREL_CLI_COMMAND(upload,
+                   {QStringLiteral("upload"),
+                    QStringLiteral("FILE.qcd --port N|DEVICE [--kdx] [--report] [options]"),
+                    QStringLiteral("Programs the panel with a configuration file."),
+                    QStringLiteral("Refreshes the panel's firmware from firmware/<version>.hex, "
+                                   "then writes the\nconfiguration image of FILE (see 'ondrel-cli "
+                                   "image') at word 0x1600.\n--report prints the upload report "
+                                   "afterwards.\n\n") +
+                        QLatin1String(kCommonDetails),
+                    runUpload});
+
+ONDREL_CLI_COMMAND(restore,
+                   {QStringLiteral("restore"), QStringLiteral("--port N|DEVICE [options]"),
+                    QStringLiteral("Restores the panel's factory setup from default.dat."),
+                    QStringLiteral("Refreshes the panel's firmware from firmware/<version>.hex, "
+                                   "then writes all 4097\nbytes of default.dat at word "
+                                   "0x1600.\n\n") +
+                        QLatin1String(kCommonDetails),
+                    runRestore});
+
+ONDREL_CLI_COMMAND(firmware,
+                   {QStringLiteral("firmware"),
+                    QStringLiteral("FILE.hex --port N|DEVICE [options]"),
+                    QStringLiteral("Loads a firmware file into the panel."),
+                    QStringLiteral("Checks the whole Intel HEX file, then sends it line by "
+                                   "line.\n\n") +
+                        QLatin1String(kCommonDetails),
+                    runFirmware});
+
+ONDREL_CLI_COMMAND(ports,
+                   {QStringLiteral("ports"), QString(),
+                    QStringLiteral("Shows which device each upload port number reaches."),
+                    QStringLiteral("On Windows port N is COMN. Elsewhere ONDREL_PORT1 to "
+                                   "ONDREL_PORT3 name a device when set;\notherwise port N is the "
+                                   "N-th serial device found, USB adapters first."),
+                    runPorts});
+
+} // namespace ondrel::cli

@@ -1,0 +1,99 @@
+#include "platform/qt_serial_line.h"
+#include "programming/hex_generator.h"
+#include "programming/programming_worker.h"
+#include "support/virtual_panel.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+using ondrel::test::VirtualPanel;
+
+namespace {
+
+// Runs the event loop until the worker finishes, at most `timeoutMs`.
+std::optional<ProgrammingResult> waitForResult(ProgrammingWorker& worker, int timeoutMs) {
+    std::optional<ProgrammingResult> result;
+    QEventLoop loop;
+    QObject::connect(&worker, &ProgrammingWorker::finished, &loop, [&](const ProgrammingResult& r) {
+        result = r;
+        loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return result;
+}
+
+} // namespace
+
+TEST(ProgrammingWorker, RunsOffTheCallersThreadAndReportsOnIt) {
+    VirtualPanel panel({QStringLiteral("--reset-delay"), QStringLiteral("100")});
+    ASSERT_TRUE(panel.ok());
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("firmware"));
+    QFile firmware(firmwareFilePath(dir.path()));
+    ASSERT_TRUE(firmware.open(QIODevice::WriteOnly));
+    firmware.write(generateFirmwareHex(16).toLatin1());
+    firmware.close();
+
+    ProgrammingWorker worker;
+    QList<ProgrammingStage> stages;
+    int progressSignals = 0;
+    bool allOnCallersThread = true;
+    QObject::connect(&worker, &ProgrammingWorker::stageChanged, [&](ProgrammingStage s) {
+        stages << s;
+        allOnCallersThread &= QThread::currentThread() == qApp->thread();
+    });
+    QObject::connect(&worker, &ProgrammingWorker::progressChanged, [&](const QString&, int, int) {
+        ++progressSignals;
+        allOnCallersThread &= QThread::currentThread() == qApp->thread();
+    });
+    auto line = std::make_shared<QtSerialLine>(panel.path());
+    ProgrammingOptions options;
+    options.blockTimeoutMs = 200;
+    options.pollIntervalMs = 20;
+    const QString folder = dir.path();
+    ASSERT_TRUE(worker.start(
+        [line, folder](const ProgrammingOptions& o) {
+            return UploadConfiguration(*line, QByteArray(100, '\x5A'), folder, o);
+        },
+        options));
+    EXPECT_TRUE(worker.isRunning());
+    EXPECT_FALSE(worker.start([](const ProgrammingOptions&) { return ProgrammingResult{}; }));
+
+    const auto result = waitForResult(worker, 10000);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_TRUE(result->succeeded()) << result->detail.toStdString();
+    EXPECT_FALSE(worker.isRunning());
+    EXPECT_TRUE(allOnCallersThread);
+    EXPECT_EQ(stages.size(), 4);
+    EXPECT_GT(progressSignals, 2);
+}
+
+TEST(ProgrammingWorker, CancelEndsTheWaitForTheResetAtOnce) {
+    VirtualPanel panel({QStringLiteral("--reset-delay"), QStringLiteral("100000")});
+    ASSERT_TRUE(panel.ok());
+    ProgrammingWorker worker;
+    QObject::connect(&worker, &ProgrammingWorker::stageChanged, &worker, [&](ProgrammingStage s) {
+        if (s == ProgrammingStage::WaitingForReset)
+            QTimer::singleShot(50, &worker, &ProgrammingWorker::cancel);
+    });
+    auto line = std::make_shared<QtSerialLine>(panel.path());
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("F.HEX"));
+    QFile firmware(file);
+    ASSERT_TRUE(firmware.open(QIODevice::WriteOnly));
+    firmware.write(generateFirmwareHex(8).toLatin1());
+    firmware.close();
+    ASSERT_TRUE(worker.start(
+        [line, file](const ProgrammingOptions& o) { return UpdateFirmware(*line, file, o); }));
+    const auto result = waitForResult(worker, 5000);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->outcome, ProgrammingResult::Outcome::Cancelled);
+    EXPECT_FALSE(line->isOpen());
+}

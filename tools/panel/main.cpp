@@ -157,6 +157,13 @@ int main(int argc, char** argv) {
                        dropAlways, stopAfter, closeAfter, dump, decode, verbose});
     parser.process(app);
 
+    // Before the path is printed: whoever reads it may stop the panel at once.
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
     Options o;
     o.baud = parser.value(baud).toInt();
     o.writeTime = milliseconds(parser.value(writeMs).toInt());
@@ -206,12 +213,6 @@ int main(int argc, char** argv) {
     }
     std::printf("%s\n", qPrintable(path));
     std::fflush(stdout);
-
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
 
     const microseconds byteTime(o.baud > 0 ? 10'000'000 / o.baud : 0);
     PacketReader reader;

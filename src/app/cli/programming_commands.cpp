@@ -1,5 +1,6 @@
 // upload, restore, firmware, ports: programming a panel from the command line, over the same
 // procedures the windows use. Ctrl+C does what Esc does in the windows.
+#include "app_paths.h"
 #include "cli/cli_command.h"
 #include "cli/cli_project.h"
 #include "platform/qt_serial_line.h"
@@ -8,7 +9,6 @@
 #include "project/device_options.h"
 #include "project/project_state.h"
 
-#include <QCoreApplication>
 #include <csignal>
 
 namespace ondrel::cli {
@@ -42,7 +42,7 @@ const char kCommonDetails[] =
 // Parses the shared options; `takesFile` for the commands that name a file first.
 int parseArguments(const QString& name, const QStringList& args, bool takesFile,
                    Arguments& parsed) {
-    parsed.folder = QCoreApplication::applicationDirPath();
+    parsed.folder = programFolder();
     parsed.options.handshakeTimeoutMs = 60'000;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];

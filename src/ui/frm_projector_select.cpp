@@ -33,7 +33,8 @@ frmProjectorSelect::frmProjectorSelect(ProjectState& state, const Catalogue& cat
     label3_->setBuddy(combo2_);
     command1_ = new QPushButton(tr("Select"), this);
     command1_->setObjectName(QStringLiteral("Command1"));
-    command1_->setDefault(true);
+    // Enter in a list picks from that list; it must not also press "Select".
+    command1_->setAutoDefault(false);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(label1_, 0, 0);

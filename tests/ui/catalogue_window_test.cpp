@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -138,11 +139,6 @@ TEST_F(CatalogueWindows, UserChoicesStoreCommands) {
                     Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list(0, 7)->lineEdit(), &dbl);
     EXPECT_EQ(state.button(2).Button_type, Value(TypeToggle));
-
-    // Typing into a list stores nothing.
-    const ButtonConfig before = state.button(3);
-    list(0, 3)->setEditText("Volume_Up");
-    EXPECT_EQ(state.button(3), before);
 }
 
 TEST_F(CatalogueWindows, CustomSetupWarningOnlyOnce) {
@@ -194,4 +190,17 @@ TEST_F(CatalogueWindows, MissingCatalogueIsReportedOnceAndNothingBreaks) {
     EXPECT_TRUE(state.deviceManufacturer[0].isEmpty());
     EXPECT_FALSE(state.isModified());
     EXPECT_EQ(boxes.shown.size(), 1);
+}
+
+TEST_F(CatalogueWindows, EnterInTheMakerListShowsModelsWithoutSelecting) {
+    frmProjectorSelect* window = openSelection(0);
+    ASSERT_NE(window, nullptr);
+    window->Combo1()->lineEdit()->setFocus();
+    window->Combo1()->setEditText("Acme");
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(window->Combo1()->lineEdit(), &enter);
+    QApplication::processEvents();
+    EXPECT_EQ(main.projectorSelect(), window);
+    EXPECT_EQ(window->Combo2()->currentText(), "A100");
+    EXPECT_TRUE(state.deviceModel[0].isEmpty());
 }

@@ -59,6 +59,7 @@ bool QtSerialLine::isOpen() const {
 
 Status QtSerialLine::open(const SerialSettings& settings) {
     close();
+    failure_.clear();
     port_ = std::make_unique<QSerialPort>();
     port_->setPortName(device_);
     if (!port_->open(QIODevice::ReadWrite)) {
@@ -127,16 +128,24 @@ void QtSerialLine::close() {
 
 Error QtSerialLine::lineFailure(const QString& doing) {
     if (!port_)
-        return makeError(QStringLiteral("The serial port %1 is not open.").arg(device_));
+        return notOpen();
     const QString why = port_->errorString();
     close();
-    return makeError(QStringLiteral("The serial port %1 failed while %2 (%3); it was closed.")
-                         .arg(device_, doing, why));
+    failure_ = QStringLiteral("The serial port %1 failed while %2 (%3); it was closed.")
+                   .arg(device_, doing, why);
+    return makeError(failure_);
+}
+
+Error QtSerialLine::notOpen() const {
+    // After a failure, say what failed rather than only that the port is closed.
+    if (!failure_.isEmpty())
+        return makeError(failure_);
+    return makeError(QStringLiteral("The serial port %1 is not open.").arg(device_));
 }
 
 Status QtSerialLine::write(const QByteArray& bytes) {
     if (!isOpen())
-        return makeError(QStringLiteral("The serial port %1 is not open.").arg(device_));
+        return notOpen();
     if (port_->write(bytes) != bytes.size())
         return lineFailure(QStringLiteral("sending"));
     port_->flush();
@@ -147,7 +156,7 @@ Status QtSerialLine::write(const QByteArray& bytes) {
 
 Status QtSerialLine::waitForWritten(int timeoutMs) {
     if (!isOpen())
-        return makeError(QStringLiteral("The serial port %1 is not open.").arg(device_));
+        return notOpen();
     QDeadlineTimer deadline(std::max(timeoutMs, 0));
     while (port_->bytesToWrite() > 0) {
         if (!port_->waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
@@ -170,7 +179,7 @@ qint64 QtSerialLine::bytesAvailable() {
     // Without an event loop nothing fills the port's buffer unless it is asked to look.
     if (port_->bytesAvailable() == 0 && !port_->waitForReadyRead(0)) {
         if (isFatal(port_->error())) {
-            close();
+            lineFailure(QStringLiteral("receiving"));
             return 0;
         }
         port_->clearError();
@@ -180,7 +189,7 @@ qint64 QtSerialLine::bytesAvailable() {
 
 Result<QByteArray> QtSerialLine::read(qint64 maxBytes, int timeoutMs) {
     if (!isOpen())
-        return makeError(QStringLiteral("The serial port %1 is not open.").arg(device_));
+        return notOpen();
     QDeadlineTimer deadline(std::max(timeoutMs, 0));
     while (port_->bytesAvailable() == 0) {
         const int remaining = static_cast<int>(deadline.remainingTime());

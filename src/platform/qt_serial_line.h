@@ -35,11 +35,13 @@ private:
     Status applySettings(const SerialSettings& settings);
     // Turns the port's current error into a readable one; a failed line is closed.
     Error lineFailure(const QString& doing);
+    Error notOpen() const;
 
     QString device_;
     std::unique_ptr<QSerialPort> port_;
     SerialSettings settings_;
     bool lowLatency_ = false;
+    QString failure_; // why the line was closed under the caller, until the next open
 };
 
 // A serial device present on this machine.

@@ -118,8 +118,12 @@ Status discardWaiting(SerialLine& line) {
         if (!stale)
             return stale.error();
     }
-    if (!line.isOpen())
-        return makeError(QStringLiteral("The serial port %1 was closed.").arg(line.deviceName()));
+    if (!line.isOpen()) { // it failed meanwhile: a read says why
+        Result<QByteArray> why = line.read(1, 0);
+        return why ? makeError(
+                         QStringLiteral("The serial port %1 was closed.").arg(line.deviceName()))
+                   : why.error();
+    }
     return Ok{};
 }
 

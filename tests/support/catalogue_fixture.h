@@ -42,9 +42,11 @@ inline bool writeFixtureCatalogue(const QString& path) {
         auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fixture"));
         db.setDatabaseName(path);
         ok = db.open();
+        ok = ok && db.transaction(); // one sync to disk instead of one per statement
         QSqlQuery q(db);
         for (const char* statement : kFixtureCatalogue)
             ok = ok && q.exec(QString::fromUtf8(statement));
+        ok = ok && db.commit();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("fixture"));
     return ok;

@@ -1,3 +1,4 @@
+#include "catalogue/command_assignment.h"
 #include "project/project_state.h"
 #include "support/catalogue_fixture.h"
 #include "ui/frm_main.h"
@@ -203,4 +204,16 @@ TEST_F(CatalogueWindows, EnterInTheMakerListShowsModelsWithoutSelecting) {
     EXPECT_EQ(main.projectorSelect(), window);
     EXPECT_EQ(window->Combo2()->currentText(), "A100");
     EXPECT_TRUE(state.deviceModel[0].isEmpty());
+}
+
+// An opened configuration file runs the lookups in the core; the lists follow the project.
+TEST_F(CatalogueWindows, ListsFollowLookupsMadeWithoutTheWindows) {
+    ASSERT_TRUE(createDataset(state, main.catalogue(), 0, "Acme", "M50").ok());
+    state.commandText1[1] = "Off";
+    state.touch();
+    EXPECT_EQ(list(0, 1)->count(), 9);
+    EXPECT_EQ(list(0, 1)->currentText(), "Off");
+    EXPECT_EQ(list(0, 0)->currentText(), "");
+    EXPECT_EQ(main.Label3(0)->text(), "Acme M50");
+    EXPECT_TRUE(state.button(1).commandString1().isEmpty()); // no default selection
 }

@@ -186,20 +186,21 @@ Result<ModelSelection> selectModel(ProjectState& state, const Catalogue& catalog
     return selection;
 }
 
-Result<bool> createDataset(ProjectState& state, const Catalogue& catalogue, int device,
-                           const QString& manufacturer, const QString& model) {
+Status createDataset(ProjectState& state, const Catalogue& catalogue, int device,
+                     const QString& manufacturer, const QString& model) {
     auto row = catalogue.model(manufacturer, model);
     if (!row)
         return row.error();
     if (!row.value())
-        return false;
+        return makeError(QStringLiteral("The projector catalogue has no model \"%1\" by \"%2\".")
+                             .arg(model, manufacturer));
     storeModelRow(state, device, *row.value(), manufacturer, model);
     if (auto lists = populateCommandLists(state, catalogue, device); !lists)
         return lists.error();
     if (auto settings = storeSerialSettings(state, catalogue, device); !settings)
         return settings.error();
     state.touch();
-    return true;
+    return Ok{};
 }
 
 } // namespace ondrel

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -41,6 +42,9 @@ TEST_F(CliFiles, CheckSummarisesAGoodFileAndNamesTheLineOfABadOne) {
     EXPECT_TRUE(ok.out.contains(
         "Buttons with commands: 1 on control port one, 0 on control port two, 0 dual\n"));
     EXPECT_TRUE(ok.out.contains("Shut-off timer: 1:30 (90 minutes)\n"));
+    // 'Maker A' is not in the shipped catalogue: a warning, not a failure.
+    EXPECT_EQ(ok.err, good + ":2: warning: the catalogue has no model \"Model 1\" of \"Maker A\"; "
+                             "device #1 keeps its command lists and settings\n");
 
     QStringList lines = workedExampleLines();
     lines[125] = "Yes";
@@ -67,6 +71,25 @@ TEST_F(CliFiles, ResaveGivesTheSameBytesAndAddsTheExtension) {
     const CliRun missing = cli({"resave", dir.filePath("none.qcd"), dir.filePath("out.qcd")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.startsWith(dir.filePath("none.qcd") + ": cannot open the file"));
+}
+
+// A model of the shipped catalogue is looked up again on open; the saved port settings and list
+// texts still come back unchanged.
+TEST_F(CliFiles, ShippedCatalogueModelIsLookedUpAndResavedUnchanged) {
+    QStringList lines = workedExampleLines();
+    lines[1] = "Epson";
+    lines[2] = "EMP-61";
+    lines[157] = "Epson EMP-61";
+    lines[160] = "1200"; // not the catalogue's baud rate
+    const QString in = write("epson.qcd", fileBytes(lines));
+    const CliRun check = cli({"check", in});
+    EXPECT_EQ(check.exitCode, 0);
+    EXPECT_TRUE(check.err.isEmpty()) << check.err.toStdString();
+    EXPECT_TRUE(check.out.contains(
+        QRegularExpression("Device #1: Epson EMP-61 \\(protocol 1, [1-9][0-9]* commands\\)\n")))
+        << check.out.toStdString();
+    ASSERT_EQ(cli({"resave", in, dir.filePath("again.qcd")}).exitCode, 0);
+    EXPECT_EQ(read("again.qcd"), fileBytes(lines));
 }
 
 TEST(Cli, VersionHelpAndWrongUsage) {

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -295,4 +296,14 @@ TEST_F(QcdFile, FailedSaveKeepsTheOldFile) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.qcd"}); // no leftovers
 
     EXPECT_FALSE(saveConfiguration(state, path("no/such/folder/x")).ok());
+}
+
+TEST_F(QcdFile, DialogFolderIsCustomBesideTheProgramOrInDocuments) {
+    const QString program = path("program");
+    EXPECT_EQ(configurationFolder(program, path("docs")), program + "/Custom");
+    EXPECT_TRUE(QFileInfo(program + "/Custom").isDir());
+    // A program folder where nothing can be created (here: a file, not a folder).
+    writeFile("installed", "x");
+    EXPECT_EQ(configurationFolder(path("installed"), path("docs")), path("docs") + "/Custom");
+    EXPECT_TRUE(QFileInfo(path("docs") + "/Custom").isDir());
 }

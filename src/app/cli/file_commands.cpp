@@ -10,9 +10,15 @@ namespace {
 QString deviceLine(const ProjectState& state, int device) {
     const QString name =
         (state.deviceManufacturer[device] + QLatin1Char(' ') + state.deviceModel[device]).trimmed();
-    return QStringLiteral("Device #%1: %2\n")
-        .arg(device + 1)
-        .arg(name.isEmpty() ? QStringLiteral("none") : name);
+    QString line = QStringLiteral("Device #%1: %2")
+                       .arg(device + 1)
+                       .arg(name.isEmpty() ? QStringLiteral("none") : name);
+    // Filled from the catalogue; the first list item is the empty one.
+    if (const QStringList& items = state.commandItems[size_t(device)]; items.size() > 1)
+        line += QStringLiteral(" (protocol %1, %2 commands)")
+                    .arg(state.deviceProtocol[size_t(device)].toText())
+                    .arg(items.size() - 1);
+    return line + QLatin1Char('\n');
 }
 
 QString summary(const ProjectState& state) {

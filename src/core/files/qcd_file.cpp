@@ -1,11 +1,14 @@
 #include "files/qcd_file.h"
 
+#include "catalogue/command_assignment.h"
 #include "project/project_state.h"
 #include "project/split_command_text.h"
 #include "project/text_codec.h"
 #include "tools/shutoff_timer.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace ondrel {
@@ -220,6 +223,32 @@ void applyRelayBlock(const QcdBlock& block, ProjectState& state, int relayNum) {
 }
 
 } // namespace
+
+DatasetLookup catalogueDatasetLookup(const Catalogue& catalogue) {
+    return [&catalogue](ProjectState& state, int device, const QString& manufacturer,
+                        const QString& model) -> Status {
+        if (manufacturer.isEmpty() && model.isEmpty())
+            return Ok{};
+        const auto found = createDataset(state, catalogue, device, manufacturer, model);
+        if (!found)
+            return found.error();
+        if (!found.value())
+            return makeError(QStringLiteral("the catalogue has no model %1 of %2; device #%3 keeps "
+                                            "its command lists and settings")
+                                 .arg(quoted(model), quoted(manufacturer))
+                                 .arg(device + 1));
+        return Ok{};
+    };
+}
+
+QString configurationFolder(const QString& programDir, const QString& documentsDir) {
+    const QString beside = QDir(programDir).filePath(QStringLiteral("Custom"));
+    if (QDir().mkpath(beside) && QFileInfo(beside).isWritable())
+        return beside;
+    const QString documents = QDir(documentsDir).filePath(QStringLiteral("Custom"));
+    QDir().mkpath(documents);
+    return documents;
+}
 
 QString qcdPathFor(const QString& chosenName) {
     return chosenName.endsWith(QLatin1String(".qcd"), Qt::CaseSensitive)

@@ -12,6 +12,7 @@
 
 namespace ondrel {
 
+class Catalogue;
 class ProjectState;
 
 // The catalogue lookups an open repeats for each device (manufacturer and model as stored):
@@ -19,6 +20,14 @@ class ProjectState;
 // the project as it was and the open goes on.
 using DatasetLookup = std::function<Status(ProjectState& state, int device,
                                            const QString& manufacturer, const QString& model)>;
+
+// The lookups of the model selection window over `catalogue` (which must outlive the lookup).
+// A device whose names are both empty is left alone; a model the catalogue lacks is an error.
+DatasetLookup catalogueDatasetLookup(const Catalogue& catalogue);
+
+// The folder the file dialogs start in: "Custom" beside the program, or, where that cannot be
+// created or written (an installed program), "Custom" in the user's documents folder.
+QString configurationFolder(const QString& programDir, const QString& documentsDir);
 
 // The path a chosen name is saved under: ".qcd" is added unless the name already ends in
 // exactly ".qcd" (case matters: 'SETUP.QCD' becomes 'SETUP.QCD.qcd').

@@ -78,6 +78,7 @@ FrmMain::FrmMain(ProjectState& state, QWidget* parent) : QMainWindow(parent), st
     refreshFromState();
     setUpCatalogue();
     CheckRelays();
+    setUpFiles();
 }
 
 FrmMain::~FrmMain() = default;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/qcd_file.h"
 #include "project/project_state.h"
 
 #include <QHash>
@@ -98,6 +99,20 @@ public:
     // The model selection window, while it is open.
     frmProjectorSelect* projectorSelect() const;
 
+    // Files side: "&Open", "&Save", "Save As", the save prompt on closing and the timer dialog
+    // (frm_main_files.cpp). Each gives true when it did what was asked; a cancel or a failure
+    // (already shown to the user) gives false.
+    bool OpenConfiguration();
+    bool SaveConfiguration();
+    bool SaveAs();
+    // The catalogue lookups an open repeats for each device.
+    DatasetLookup datasetLookup;
+    // Asks for the file to open or save; empty when cancelled. Replaceable where no file dialog
+    // can be answered.
+    std::function<QString(bool forSaving)> chooseConfigurationFile;
+    // The folder the file dialog starts in.
+    QString fileDialogFolder;
+
     // Asked before the window closes (close box or "E&xit"); returning false keeps it open.
     std::function<bool()> closeGuard;
 
@@ -151,6 +166,9 @@ private:
     void setUpCatalogue();
     void showCommandLists();
     void showModel(int device, const CommandListFill& lists);
+    void setUpFiles();
+    QString askForConfigurationFile(bool forSaving);
+    bool confirmClose();
 
     ProjectState& state_;
     QWidget* client_ = nullptr;

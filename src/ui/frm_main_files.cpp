@@ -1,0 +1,122 @@
+// The main window's file side: opening and saving configuration files, the save prompt before
+// the window closes, and the shut-off timer dialog.
+#include "frm_main.h"
+#include "timer_dialog.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+namespace ondrel::ui {
+
+namespace {
+
+const QString kFileFilter = QStringLiteral("Quellar Data (*.qcd)");
+
+// Core messages start in lower case to read well after "FILE:LINE:"; a message box wants a
+// sentence.
+QString sentence(QString text) {
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text + QLatin1Char('.');
+}
+
+QString lineText(const Error& error) {
+    return error.line > 0
+               ? QStringLiteral("Line %1: %2").arg(error.line).arg(error.message + QLatin1Char('.'))
+               : sentence(error.message);
+}
+
+} // namespace
+
+void FrmMain::setUpFiles() {
+    fileDialogFolder =
+        configurationFolder(QCoreApplication::applicationDirPath(),
+                            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    chooseConfigurationFile = [this](bool forSaving) { return askForConfigurationFile(forSaving); };
+    closeGuard = [this] { return confirmClose(); };
+    connect(mnuOpenFile, &QAction::triggered, this, &FrmMain::OpenConfiguration);
+    connect(mnuSave, &QAction::triggered, this, &FrmMain::SaveConfiguration);
+    connect(mnuSaveas, &QAction::triggered, this, &FrmMain::SaveAs);
+    connect(this, &FrmMain::timerDisplayClicked, this,
+            [this] { TimerDialog::showFor(state_, this); });
+}
+
+QString FrmMain::askForConfigurationFile(bool forSaving) {
+    // A new dialog each time, so that it starts in the folder and without a name.
+    QFileDialog dialog(this, forSaving ? tr("Save Configuration") : tr("Open Configuration"),
+                       fileDialogFolder, kFileFilter);
+    dialog.setObjectName(QStringLiteral("CommonDialog1"));
+    dialog.setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
+}
+
+bool FrmMain::SaveConfiguration() {
+    const QString name = chooseConfigurationFile(true);
+    if (name.isEmpty())
+        return false;
+    const auto saved = saveConfiguration(state_, name);
+    if (!saved) {
+        QMessageBox::warning(
+            this, tr("Save Configuration"),
+            tr("Could not save \"%1\".\n\n%2\n\nAn earlier file of that name is unchanged.")
+                .arg(QDir::toNativeSeparators(qcdPathFor(name)), sentence(saved.error().message)));
+        return false;
+    }
+    return true;
+}
+
+bool FrmMain::SaveAs() {
+    state_.currentFileName.clear();
+    return SaveConfiguration();
+}
+
+bool FrmMain::OpenConfiguration() {
+    const QString name = chooseConfigurationFile(false);
+    if (name.isEmpty())
+        return false;
+    const auto opened = openConfiguration(state_, name, datasetLookup);
+    const QString shownName = QDir::toNativeSeparators(name);
+    if (!opened) {
+        QMessageBox::warning(this, tr("Open Configuration"),
+                             tr("Could not open \"%1\".\n\n%2\n\nNothing was changed.")
+                                 .arg(shownName, lineText(opened.error())));
+        return false;
+    }
+    if (!opened.value().empty()) {
+        QStringList lines;
+        for (const Error& warning : opened.value())
+            lines << lineText(warning);
+        QMessageBox::warning(
+            this, tr("Open Configuration"),
+            tr("\"%1\" was opened, but:\n\n%2").arg(shownName, lines.join(QLatin1Char('\n'))));
+    }
+    return true;
+}
+
+bool FrmMain::confirmClose() {
+    if (!state_.isModified())
+        return true;
+    QMessageBox box(QMessageBox::Warning, tr("Corvane Ondrel"),
+                    tr("The configuration has changes that were not saved."),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("savePrompt"));
+    box.setInformativeText(tr("Save them before closing?"));
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return SaveConfiguration();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace ondrel::ui

@@ -1,0 +1,87 @@
+#include "timer_dialog.h"
+
+#include "project/project_state.h"
+#include "tools/shutoff_timer.h"
+#include "twips.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace ondrel::ui {
+
+TimerDialog::TimerDialog(ProjectState& state, QWidget* parent) : QDialog(parent), state_(state) {
+    setObjectName(QStringLiteral("timerDialog"));
+    setWindowTitle(QStringLiteral("Shut Off Timer"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(twipsToPixels(QSizeF(4680, 1320)));
+
+    auto label = [this](const char* name, const QString& text, const QRectF& twips) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setGeometry(twipsToPixels(twips));
+        return l;
+    };
+    auto box = [this](const char* name, const QRectF& twips) {
+        auto* b = new QLineEdit(this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(twipsToPixels(twips));
+        b->setAlignment(Qt::AlignRight);
+        return b;
+    };
+    auto button = [this](const char* name, const QString& text, const QRectF& twips) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(twipsToPixels(twips));
+        return b;
+    };
+
+    label("Label1", QStringLiteral("Enter Timer Length:"), {240, 180, 2760, 300});
+    text1_ = box("Text1", {240, 600, 735, 345});
+    label("Label2", QStringLiteral("Hrs."), {1035, 645, 495, 255})->setBuddy(text1_);
+    text2_ = box("Text2", {1650, 600, 735, 345});
+    label("Label3", QStringLiteral("Mins."), {2445, 645, 615, 255})->setBuddy(text2_);
+    ok_ = button("OKButton", QStringLiteral("OK"), {3240, 180, 1215, 375});
+    cancel_ = button("CancelButton", QStringLiteral("Cancel"), {3240, 660, 1215, 375});
+    ok_->setDefault(true);
+    setTabOrder(text1_, text2_);
+    setTabOrder(text2_, ok_);
+    setTabOrder(ok_, cancel_);
+
+    connect(ok_, &QPushButton::clicked, this, &TimerDialog::okClicked);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+TimerDialog* TimerDialog::showFor(ProjectState& state, QWidget* owner) {
+    auto* dialog =
+        owner->findChild<TimerDialog*>(QStringLiteral("timerDialog"), Qt::FindDirectChildrenOnly);
+    if (!dialog)
+        dialog = new TimerDialog(state, owner);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    return dialog;
+}
+
+void TimerDialog::okClicked() {
+    if (text2_->text().isEmpty())
+        text2_->setText(QStringLiteral("0"));
+    if (text1_->text().isEmpty())
+        text1_->setText(QStringLiteral("0"));
+    const TimerEntry entry = evaluateTimerEntry(text1_->text(), text2_->text());
+    switch (entry.outcome) {
+    case TimerEntry::Outcome::BelowMinimum:
+        QMessageBox::critical(this, entry.title, entry.message);
+        return;
+    case TimerEntry::Outcome::Invalid:
+        QMessageBox::warning(this, entry.title, entry.message);
+        return;
+    case TimerEntry::Outcome::Accepted:
+        setShutOffTimer(state_, entry.minutes);
+        accept();
+        return;
+    }
+}
+
+} // namespace ondrel::ui

@@ -1,10 +1,10 @@
 // The main window's file side: opening and saving configuration files, the save prompt before
 // the window closes, and the shut-off timer dialog.
+#include "app_paths.h"
 #include "frm_main.h"
 #include "timer_dialog.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -33,9 +33,12 @@ QString lineText(const Error& error) {
 } // namespace
 
 void FrmMain::setUpFiles() {
-    fileDialogFolder =
-        configurationFolder(QCoreApplication::applicationDirPath(),
-                            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    fileDialogFolder = configurationFolder(
+        programFolder(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    datasetLookup = [this](ProjectState& state, int device, const QString& manufacturer,
+                           const QString& model) {
+        return catalogueDatasetLookup(catalogue())(state, device, manufacturer, model);
+    };
     chooseConfigurationFile = [this](bool forSaving) { return askForConfigurationFile(forSaving); };
     closeGuard = [this] { return confirmClose(); };
     connect(mnuOpenFile, &QAction::triggered, this, &FrmMain::OpenConfiguration);

@@ -2,6 +2,7 @@
 #include "files/qcd_file.h"
 #include "project/project_state.h"
 #include "support/qcd_fixtures.h"
+#include "support/test_support.h"
 #include "ui/frm_main.h"
 #include "ui/timer_dialog.h"
 
@@ -185,15 +186,22 @@ TEST_F(FilesUi, SaveAndOpenThroughTheFileDialog) {
     ProjectState other;
     FrmMain second(other);
     second.show();
+    second.useCatalogue(binDir() + "/Proj.qdb");
+    Answer seen;
     onNextModal([&](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
         dialog->selectFile(dir.filePath("setup.qcd"));
-        static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, as the Save button does
+        answerNextMessage(seen);                 // 'Maker A' is not in the catalogue
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, as the Open button does
     });
     second.fileDialogFolder = dir.path();
     second.mnuOpenFile->trigger();
+    EXPECT_EQ(seen.text,
+              "\"" + QDir::toNativeSeparators(dir.filePath("setup.qcd")) +
+                  "\" was opened, but:\n\nLine 2: the catalogue has no model \"Model 1\" of "
+                  "\"Maker A\"; device #1 keeps its command lists and settings.");
     EXPECT_EQ(other.timerMinutes, 90.0);
     EXPECT_EQ(boxText(second, 0), "1:30");
     EXPECT_EQ(second.findChild<QLabel*>("Label3_7")->text(), "Maker A Model 1");
@@ -268,4 +276,25 @@ TEST_F(FilesUi, ClosingWithUnsavedChangesAsks) {
     answerNextMessage(seen, QMessageBox::Discard);
     main.close();
     EXPECT_EQ(closes, 3);
+}
+
+// An open repeats the catalogue lookups for the model it names: the lists get the model's
+// commands, while the texts and settings come from the file.
+TEST_F(FilesUi, OpenFillsTheCommandListsFromTheCatalogue) {
+    main.useCatalogue(binDir() + "/Proj.qdb");
+    QStringList lines = workedExampleLines();
+    lines[1] = "Epson";
+    lines[2] = "EMP-61";
+    lines[157] = "Epson EMP-61";
+    lines[160] = "1200";
+    const QString file = writeFile("epson.qcd", fileBytes(lines));
+    main.chooseConfigurationFile = [&](bool) { return file; };
+    ASSERT_TRUE(main.OpenConfiguration());
+    auto* combo = main.findChild<QComboBox*>("Combo1_0");
+    EXPECT_GT(combo->count(), 1);
+    EXPECT_EQ(combo->currentText(), "On");
+    EXPECT_EQ(main.findChild<QComboBox*>("Combo1_1")->currentText(), "");
+    EXPECT_EQ(state.deviceProtocol[0], Value(1));
+    EXPECT_EQ(state.port(0).BaudRate, Value(1200));
+    EXPECT_EQ(writeQcd(state), fileBytes(lines));
 }

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QLineEdit;
+
+namespace ondrel::ui {
+
+class FrmLabels;
+
+// "Enter New Button Label": edits the label the template names in labelNum. Size and weight
+// apply at once; OK applies the text, Cancel discards only the text.
+class DlgNewLabel : public QDialog {
+    Q_OBJECT
+public:
+    explicit DlgNewLabel(FrmLabels* labels);
+
+    void setLabelText(const QString& text);
+
+private:
+    FrmLabels* labels_;
+    QLineEdit* text1_;
+    QComboBox* combo1_;
+    QComboBox* combo2_;
+};
+
+} // namespace ondrel::ui

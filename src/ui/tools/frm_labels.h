@@ -1,0 +1,65 @@
+#pragma once
+
+#include "result.h"
+#include "ui/tools/label_template.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QWidget>
+#include <array>
+
+class QPrinter;
+class QPushButton;
+
+namespace ondrel::ui {
+
+class DlgNewLabel;
+
+// A label of the template: holds caption and font, and a click opens the label dialog for it.
+// The window paints the text, exactly as on paper, so a word wider than its label is not cut.
+class TemplateLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent*) override {}
+};
+
+// "Button Labels": the full-size template of the panel's button inserts, printed with "Print".
+// Captions, sizes and weights live only while the window is open.
+class FrmLabels : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrmLabels(QWidget* parent = nullptr);
+
+    // The label being edited in the label dialog.
+    int labelNum = 0;
+
+    labels::Face face(int index) const;
+    std::array<labels::Face, labels::kCount> faces() const;
+    void setCaption(int index, const QString& text);
+    void setFontSize(int index, double pointSize);
+    void setBold(int index, bool bold);
+
+    // Prints the template on `printer` at its size, "Print" hidden meanwhile. A failure shows the
+    // printing message and is returned.
+    Status printTo(QPrinter& printer);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void labelClicked(int index);
+    void print();
+    void printToPdfFile(const QString& fileName);
+
+    std::array<TemplateLabel*, labels::kCount> labels_{};
+    QPushButton* command1_ = nullptr;
+    QPointer<DlgNewLabel> dialog_;
+};
+
+} // namespace ondrel::ui

@@ -73,6 +73,7 @@ FrmMain::FrmMain(ProjectState& state, QWidget* parent) : QMainWindow(parent), st
     setWindowTitle(QStringLiteral("Corvane Ondrel   Version: ") + versionText());
     buildControls();
     buildMenus();
+    connectToolWindows();
     applyWorkArea({kClientWidth, kClientHeight});
     connect(&state_, &ProjectState::changed, this, &FrmMain::refreshFromState);
     refreshFromState();

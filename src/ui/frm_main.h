@@ -29,6 +29,7 @@ namespace ondrel::ui {
 
 class FrmControlPortSettings;
 class frmProjectorSelect;
+class FrmLabels;
 
 // The main window: ten button frames laid out like the wall panel, the timer display, the two
 // big command buttons and the menu bar. It lives for the whole run and renders the view state
@@ -169,6 +170,8 @@ private:
     void setUpFiles();
     QString askForConfigurationFile(bool forSaving);
     bool confirmClose();
+    // The menu items that open the tool windows (frm_main_tools.cpp).
+    void connectToolWindows();
 
     ProjectState& state_;
     QWidget* client_ = nullptr;
@@ -192,6 +195,8 @@ private:
     QPointer<frmProjectorSelect> projectorSelect_;
     int currentButton_ = -1; // the button whose command was chosen last
     bool customWarningShown_ = false;
+    // Tool windows: one instance each while open.
+    QPointer<FrmLabels> frmLabels_;
 };
 
 } // namespace ondrel::ui

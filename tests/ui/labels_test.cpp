@@ -1,7 +1,9 @@
 #include "support/ui_helpers.h"
+#include "ui/frm_main.h"
 #include "ui/tools/dlg_new_label.h"
 #include "ui/tools/frm_labels.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -229,4 +231,14 @@ TEST(Labels, PrintWithoutAPrinterOffersAPdfFile) {
     QMetaObject::invokeMethod(files, "accept");
     EXPECT_TRUE(QFileInfo(pdf).size() > 0);
     EXPECT_EQ(pdfWords(pdf).count("Screen"), 1u);
+}
+
+TEST(Labels, LayoutMenuShowsOneTemplate) {
+    ProjectState state;
+    FrmMain main(state);
+    main.mnuLabelLayout->trigger();
+    main.mnuLabelLayout->trigger();
+    const auto windows = main.findChildren<FrmLabels*>();
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_TRUE(windows.first()->isVisible());
 }

@@ -16,12 +16,6 @@ Error noProtocolRow(const Value& protocolNumber) {
             .arg(protocolNumber.isEmpty() ? QStringLiteral("(none)") : protocolNumber.toText()));
 }
 
-// Splits a command text into the byte list it stores and the rest after its "/".
-std::pair<ByteList, QString> split(const QString& text) {
-    SplitResult r = SplitCommandText(text);
-    return {std::move(r.commandTokens), std::move(r.secondFunction)};
-}
-
 // Writes a model's protocol, settings option, presentation form and label captions: the part of
 // a model selection that a configuration file repeats.
 void storeModelRow(ProjectState& state, int device, const ModelRow& row,
@@ -57,6 +51,14 @@ Result<bool> storeSerialSettings(ProjectState& state, const Catalogue& catalogue
 }
 
 } // namespace
+
+CommandCell parseCommandCell(const QString& text) {
+    SplitResult first = SplitCommandText(text);
+    CommandCell cell{std::move(first.commandTokens), {}};
+    if (!first.secondFunction.isEmpty())
+        cell.secondary = SplitCommandText(first.secondFunction).commandTokens;
+    return cell;
+}
 
 Result<CommandListFill> populateCommandLists(ProjectState& state, const Catalogue& catalogue,
                                              int device) {
@@ -126,11 +128,8 @@ Status chooseCommand(ProjectState& state, const Catalogue& catalogue, int device
     if (!protocol.value() || !protocol.value()->has(name))
         return Ok{};
 
-    auto [primary, rest] = split(protocol.value()->command(name));
+    const auto [primary, secondary] = parseCommandCell(protocol.value()->command(name));
     ButtonConfig& record = state.editButton(button);
-    ByteList secondary;
-    if (!rest.isEmpty())
-        secondary = split(rest).first;
     if (device == 0) {
         record.setCommandString1(primary.upperBound(), primary);
         record.setCommandString1_2(secondary.upperBound(), secondary);

@@ -20,6 +20,15 @@ struct CommandListFill {
     bool renameButton8 = false; // the protocol has no S_Video: frame 8 reads "Button 8"
 };
 
+// A protocol cell's command text ("2 80 3 / 2 81 3") as the byte lists a button stores: the
+// primary part and the secondary part after "/" (empty without one; a further "/" and what
+// follows it are dropped).
+struct CommandCell {
+    ByteList primary;
+    ByteList secondary;
+};
+CommandCell parseCommandCell(const QString& text);
+
 // Fills the command lists of `device` (0 or 1) from the protocol state.protocolNumber: every
 // command of table available that the protocol has, in that table's order. The lists' texts are
 // emptied. A protocol without a catalogue row changes nothing and gives an error.

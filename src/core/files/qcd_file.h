@@ -37,8 +37,11 @@ QString qcdPathFor(const QString& chosenName);
 QByteArray writeQcd(const ProjectState& state);
 
 // Writes through a temporary file that replaces `path` only once it is complete, so a failed save
-// leaves the old file as it was.
-Status saveQcd(const ProjectState& state, const QString& path);
+// leaves the old file as it was. When another program changes or replaces the file while it is
+// being saved, the save is refused and that program's file kept. `beforeReplace` runs once the new
+// file is complete, just before it replaces the old one (tests act "meanwhile" there).
+Status saveQcd(const ProjectState& state, const QString& path,
+               const std::function<void()>& beforeReplace = {});
 
 // Save as the File menu does: remembers the chosen name, writes to qcdPathFor(chosenName) and
 // marks the project saved. Gives the path written.

@@ -1,0 +1,237 @@
+// Every programming procedure against every fault the line or the panel can show, over a real
+// pseudo-terminal with the virtual panel. Each case ends within its time bound, says what went
+// wrong in words, never reports success it did not have, and leaves the line closed.
+#include "platform/qt_serial_line.h"
+#include "programming/hex_generator.h"
+#include "programming/programming.h"
+#include "support/virtual_panel.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace ondrel;
+using ondrel::test::VirtualPanel;
+
+namespace {
+
+enum class Procedure { Upload, Restore, Firmware };
+
+// Two firmware lines of 8 words at word 0x0100, then (upload and restore) the image blocks.
+constexpr quint32 kFirmwareWord = 0x0100;
+constexpr int kFirmwareLines = 2;
+constexpr int kImageBytes = 48; // upload: 3 blocks; restore always writes 257
+constexpr int kBlockTimeoutMs = 100;
+constexpr int kTries = 3;
+// Room for a loaded machine and a sanitizer build on top of each case's own waits.
+constexpr int kSlackMs = 2500;
+
+enum class Expect { Success, Cancelled, Failure };
+
+struct Case {
+    const char* name;
+    QStringList panel; // ondrel-panel options
+    Expect expect;
+    const char* mentions; // part of the failure text (the detail)
+    int waitsMs;          // the longest the procedure's own time-outs may take
+    bool escAfter150ms = false;
+    int handshakeTimeoutMs = 2000;
+};
+
+class ProgramFolder {
+public:
+    ProgramFolder() {
+        QDir(dir_.path()).mkpath(QStringLiteral("firmware"));
+        write(firmwareFilePath(path()),
+              generateFirmwareHex(8 * kFirmwareLines, kFirmwareWord).toLatin1());
+        write(path() + QStringLiteral("/default.dat"), "1,2,3,#");
+    }
+    QString path() const { return dir_.path(); }
+
+private:
+    static void write(const QString& file, const QByteArray& bytes) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    QTemporaryDir dir_;
+};
+
+const char* procedureName(Procedure p) {
+    return p == Procedure::Upload ? "Upload" : p == Procedure::Restore ? "Restore" : "Firmware";
+}
+
+ProgrammingResult run(Procedure procedure, SerialLine& line, const ProgramFolder& folder,
+                      const ProgrammingOptions& options) {
+    switch (procedure) {
+    case Procedure::Upload:
+        return UploadConfiguration(line, QByteArray(kImageBytes, '\x5A'), folder.path(), options);
+    case Procedure::Restore:
+        return RestoreFactorySetup(line, folder.path(), options);
+    case Procedure::Firmware:
+        return UpdateFirmware(line, firmwareFilePath(folder.path()), options);
+    }
+    return {};
+}
+
+bool claimsSuccess(const ProgrammingResult& result) {
+    for (const UserMessage& m : result.messages)
+        if (m.text == QLatin1String("Upload Complete.") ||
+            m.text == QLatin1String("New firmware was successfully loaded"))
+            return true;
+    return false;
+}
+
+void expectFailureTold(const ProgrammingResult& result, const char* mentions) {
+    EXPECT_FALSE(claimsSuccess(result));
+    EXPECT_TRUE(result.detail.contains(QLatin1String(mentions))) << result.detail.toStdString();
+    ASSERT_FALSE(result.messages.isEmpty());
+    for (const UserMessage& m : result.messages)
+        EXPECT_FALSE(m.text.isEmpty());
+}
+
+class FaultMatrix : public ::testing::TestWithParam<std::tuple<Procedure, Case>> {};
+
+TEST_P(FaultMatrix, EndsInTimeTellsTheFailureAndClosesTheLine) {
+    const auto& [procedure, fault] = GetParam();
+    VirtualPanel panel(fault.panel);
+    ASSERT_TRUE(panel.ok());
+    ProgramFolder folder;
+    QtSerialLine line(panel.path());
+
+    std::atomic<bool> cancel{false};
+    std::thread esc;
+    ProgrammingOptions options;
+    options.blockTimeoutMs = kBlockTimeoutMs;
+    options.tries = kTries;
+    options.pollIntervalMs = 20;
+    options.handshakeTimeoutMs = fault.handshakeTimeoutMs;
+    options.cancel = &cancel;
+    if (fault.escAfter150ms)
+        options.stage = [&](ProgrammingStage stage) {
+            if (stage == ProgrammingStage::WaitingForReset)
+                esc = std::thread([&cancel] {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+                    cancel = true;
+                });
+        };
+
+    QElapsedTimer clock;
+    clock.start();
+    const ProgrammingResult result = run(procedure, line, folder, options);
+    const qint64 took = clock.elapsed();
+    if (esc.joinable())
+        esc.join();
+
+    EXPECT_LT(took, fault.waitsMs + kSlackMs) << "bound " << fault.waitsMs << " ms";
+    EXPECT_FALSE(line.isOpen());
+    switch (fault.expect) {
+    case Expect::Success:
+        EXPECT_TRUE(result.succeeded()) << result.detail.toStdString();
+        EXPECT_TRUE(claimsSuccess(result));
+        EXPECT_GT(result.packetsSent, kFirmwareLines) << "a resend was needed";
+        break;
+    case Expect::Cancelled:
+        EXPECT_EQ(result.outcome, ProgrammingResult::Outcome::Cancelled);
+        EXPECT_FALSE(claimsSuccess(result));
+        EXPECT_TRUE(result.detail.contains(QLatin1String(fault.mentions)))
+            << result.detail.toStdString();
+        EXPECT_EQ(result.packetsSent, 0);
+        // Upload and restore end quietly at Esc; the update says it failed.
+        EXPECT_EQ(result.messages.size(), procedure == Procedure::Firmware ? 1 : 0);
+        break;
+    case Expect::Failure:
+        EXPECT_EQ(result.outcome, ProgrammingResult::Outcome::Failed);
+        expectFailureTold(result, fault.mentions);
+        break;
+    }
+}
+
+// The longest a block may take to fail: every try waits its time-out, and each resend first
+// waits for the line to go quiet.
+constexpr int kBlockFailsMs = kTries * kBlockTimeoutMs + (kTries - 1) * kBlockTimeoutMs;
+
+const Case kCases[] = {
+    {"NoHandshakeEsc",
+     {"--reset-delay", "100000"},
+     Expect::Cancelled,
+     "nothing was sent",
+     150,
+     true,
+     0},
+    {"NoHandshakeTimeOut",
+     {"--reset-delay", "100000"},
+     Expect::Failure,
+     "did not answer",
+     300,
+     false,
+     300},
+    {"AnswerDroppedOnce", {"--drop", "1"}, Expect::Success, "", kBlockFailsMs},
+    {"AnswerDroppedAlways", {"--drop-always"}, Expect::Failure, "0x0100", kBlockFailsMs},
+    {"GarbledAnswerOnce", {"--garble", "2"}, Expect::Success, "", kBlockFailsMs},
+    {"GarbledAnswerAlways", {"--garble", "2,3,4"}, Expect::Failure, "0x0108", kBlockFailsMs},
+    {"StrayBytesBeforeAnAnswer", {"--stray", "1,2"}, Expect::Success, "", 2 * kBlockFailsMs},
+    {"PanelSlowerThanTheTimeOut", {"--slow", "1000"}, Expect::Failure, "0x0100", kBlockFailsMs},
+    {"LineClosedMidTransfer", {"--close-after", "1"}, Expect::Failure, "closed", kBlockFailsMs},
+};
+
+INSTANTIATE_TEST_SUITE_P(Procedures, FaultMatrix,
+                         ::testing::Combine(::testing::Values(Procedure::Upload, Procedure::Restore,
+                                                              Procedure::Firmware),
+                                            ::testing::ValuesIn(kCases)),
+                         [](const ::testing::TestParamInfo<std::tuple<Procedure, Case>>& info) {
+                             return std::string(procedureName(std::get<0>(info.param))) + "_" +
+                                    std::get<1>(info.param).name;
+                         });
+
+// A block of the configuration never acknowledged: the failure names its word address. (The
+// firmware update has no such blocks.)
+TEST(FaultMatrixImage, ImageBlockNeverAcknowledgedNamesItsAddress) {
+    for (Procedure procedure : {Procedure::Upload, Procedure::Restore}) {
+        // Packets 1 and 2 are the firmware lines; 4 to 6 are the second image block's tries.
+        VirtualPanel panel({QStringLiteral("--drop"), QStringLiteral("4,5,6")});
+        ASSERT_TRUE(panel.ok());
+        ProgramFolder folder;
+        QtSerialLine line(panel.path());
+        ProgrammingOptions options;
+        options.blockTimeoutMs = kBlockTimeoutMs;
+        options.pollIntervalMs = 20;
+        options.handshakeTimeoutMs = 2000;
+        const ProgrammingResult result = run(procedure, line, folder, options);
+        EXPECT_FALSE(line.isOpen());
+        EXPECT_EQ(result.outcome, ProgrammingResult::Outcome::Failed);
+        expectFailureTold(result, "0x1608");
+        EXPECT_EQ(result.failedWordAddresses, QList<quint32>{0x1608});
+        EXPECT_EQ(result.messages.back().title, QStringLiteral("Error"));
+    }
+}
+
+// Another program holds the port: nothing is sent, the message says the port is in use.
+TEST(FaultMatrixPort, PortBusyIsRefusedAndNothingSent) {
+    VirtualPanel panel;
+    ASSERT_TRUE(panel.ok());
+    ProgramFolder folder;
+    QtSerialLine holder(panel.path());
+    ASSERT_TRUE(holder.open(SerialSettings{}).ok());
+    for (Procedure procedure : {Procedure::Upload, Procedure::Restore, Procedure::Firmware}) {
+        QtSerialLine line(panel.path());
+        ProgrammingOptions options;
+        options.handshakeTimeoutMs = 2000;
+        QElapsedTimer clock;
+        clock.start();
+        const ProgrammingResult result = run(procedure, line, folder, options);
+        EXPECT_LT(clock.elapsed(), kSlackMs) << procedureName(procedure);
+        EXPECT_EQ(result.outcome, ProgrammingResult::Outcome::Failed);
+        expectFailureTold(result, "in use by another program");
+        EXPECT_EQ(result.packetsSent, 0);
+        EXPECT_FALSE(line.isOpen());
+    }
+    holder.close();
+    panel.stop();
+    EXPECT_TRUE(panel.dump().trimmed().isEmpty());
+}
+
+} // namespace

@@ -260,6 +260,8 @@ TEST(Catalogue, MissingOrBrokenFileIsNamedInOneMessage) {
     Catalogue broken(junk.fileName());
     ASSERT_FALSE(broken.status().ok());
     EXPECT_TRUE(broken.status().error().message.contains("junk.qdb"));
+    EXPECT_TRUE(broken.status().error().message.contains("not a database"))
+        << broken.status().error().message.toStdString();
 }
 
 TEST(DeviceOptions, KdxTableSecondProjectorAndUploadPort) {

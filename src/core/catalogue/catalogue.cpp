@@ -56,11 +56,14 @@ Catalogue::Catalogue(const QString& path)
         return;
     }
     // A file that is no SQLite database opens fine and fails on the first read: find out now.
-    const QStringList tables = db.tables();
-    if (db.lastError().isValid()) {
-        openError_ = failure(db.lastError().text());
+    QSqlQuery schema(db);
+    if (!schema.exec(QStringLiteral("select name from sqlite_master where type = 'table'"))) {
+        openError_ = failure(schema.lastError().text());
         return;
     }
+    QStringList tables;
+    while (schema.next())
+        tables << schema.value(0).toString();
     for (const char* name : {"Manufacturers", "make", "CommSettup", "protocal", "available"}) {
         const QString table = QString::fromLatin1(name);
         if (!tables.contains(table, Qt::CaseInsensitive)) {

@@ -208,7 +208,7 @@ TEST_F(CatalogueWindows, EnterInTheMakerListShowsModelsWithoutSelecting) {
 
 // An opened configuration file runs the lookups in the core; the lists follow the project.
 TEST_F(CatalogueWindows, ListsFollowLookupsMadeWithoutTheWindows) {
-    ASSERT_TRUE(createDataset(state, main.catalogue(), 0, "Acme", "M50").ok());
+    ASSERT_TRUE(createDataset(state, main.catalogue(), 0, "Acme", "M50").value());
     state.commandText1[1] = "Off";
     state.touch();
     EXPECT_EQ(list(0, 1)->count(), 9);

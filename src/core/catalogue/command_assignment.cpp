@@ -185,21 +185,20 @@ Result<ModelSelection> selectModel(ProjectState& state, const Catalogue& catalog
     return selection;
 }
 
-Status createDataset(ProjectState& state, const Catalogue& catalogue, int device,
-                     const QString& manufacturer, const QString& model) {
+Result<bool> createDataset(ProjectState& state, const Catalogue& catalogue, int device,
+                           const QString& manufacturer, const QString& model) {
     auto row = catalogue.model(manufacturer, model);
     if (!row)
         return row.error();
     if (!row.value())
-        return makeError(QStringLiteral("The projector catalogue has no model \"%1\" by \"%2\".")
-                             .arg(model, manufacturer));
+        return false;
     storeModelRow(state, device, *row.value(), manufacturer, model);
     if (auto lists = populateCommandLists(state, catalogue, device); !lists)
         return lists.error();
     if (auto settings = storeSerialSettings(state, catalogue, device); !settings)
         return settings.error();
     state.touch();
-    return Ok{};
+    return true;
 }
 
 } // namespace ondrel

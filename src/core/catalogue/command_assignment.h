@@ -66,9 +66,9 @@ Result<ModelSelection> selectModel(ProjectState& state, const Catalogue& catalog
                                    const QString& manufacturer, const QString& model);
 
 // The lookups of a model selection for names read from a configuration file, without storing
-// the names and without the default selection (the file restores the commands itself). A model
-// the catalogue does not know changes nothing and gives an error that names it.
-Status createDataset(ProjectState& state, const Catalogue& catalogue, int device,
-                     const QString& manufacturer, const QString& model);
+// the names and without the default selection (the file restores the commands itself). Gives
+// false, changing nothing, when the catalogue does not know the model.
+Result<bool> createDataset(ProjectState& state, const Catalogue& catalogue, int device,
+                           const QString& manufacturer, const QString& model);
 
 } // namespace ondrel

@@ -16,17 +16,21 @@ namespace {
 
 const QString kFileFilter = QStringLiteral("Quellar Data (*.qcd)");
 
+QString withStop(const QString& text) {
+    return text.endsWith(QLatin1Char('.')) ? text : text + QLatin1Char('.');
+}
+
 // Core messages start in lower case to read well after "FILE:LINE:"; a message box wants a
 // sentence.
 QString sentence(QString text) {
     if (!text.isEmpty())
         text[0] = text[0].toUpper();
-    return text + QLatin1Char('.');
+    return withStop(text);
 }
 
 QString lineText(const Error& error) {
     return error.line > 0
-               ? QStringLiteral("Line %1: %2").arg(error.line).arg(error.message + QLatin1Char('.'))
+               ? QStringLiteral("Line %1: %2").arg(error.line).arg(withStop(error.message))
                : sentence(error.message);
 }
 

@@ -198,11 +198,10 @@ TEST_F(FilesUi, SaveAndOpenThroughTheFileDialog) {
     });
     second.fileDialogFolder = dir.path();
     second.mnuOpenFile->trigger();
-    EXPECT_EQ(
-        seen.text,
-        "\"" + QDir::toNativeSeparators(dir.filePath("setup.qcd")) +
-            "\" was opened, but:\n\nLine 2: The projector catalogue has no model \"Model 1\" by "
-            "\"Maker A\".");
+    EXPECT_EQ(seen.text,
+              "\"" + QDir::toNativeSeparators(dir.filePath("setup.qcd")) +
+                  "\" was opened, but:\n\nLine 2: the catalogue has no model \"Model 1\" of "
+                  "\"Maker A\"; device #1 keeps its command lists and settings.");
     EXPECT_EQ(other.timerMinutes, 90.0);
     EXPECT_EQ(boxText(second, 0), "1:30");
     EXPECT_EQ(second.findChild<QLabel*>("Label3_7")->text(), "Maker A Model 1");

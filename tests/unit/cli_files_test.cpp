@@ -43,9 +43,8 @@ TEST_F(CliFiles, CheckSummarisesAGoodFileAndNamesTheLineOfABadOne) {
         "Buttons with commands: 1 on control port one, 0 on control port two, 0 dual\n"));
     EXPECT_TRUE(ok.out.contains("Shut-off timer: 1:30 (90 minutes)\n"));
     // 'Maker A' is not in the shipped catalogue: a warning, not a failure.
-    EXPECT_EQ(
-        ok.err,
-        good + ":2: warning: The projector catalogue has no model \"Model 1\" by \"Maker A\".\n");
+    EXPECT_EQ(ok.err, good + ":2: warning: the catalogue has no model \"Model 1\" of \"Maker A\"; "
+                             "device #1 keeps its command lists and settings\n");
 
     QStringList lines = workedExampleLines();
     lines[125] = "Yes";

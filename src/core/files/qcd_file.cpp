@@ -229,7 +229,15 @@ DatasetLookup catalogueDatasetLookup(const Catalogue& catalogue) {
                         const QString& model) -> Status {
         if (manufacturer.isEmpty() && model.isEmpty())
             return Ok{};
-        return createDataset(state, catalogue, device, manufacturer, model);
+        const auto found = createDataset(state, catalogue, device, manufacturer, model);
+        if (!found)
+            return found.error();
+        if (!found.value())
+            return makeError(QStringLiteral("the catalogue has no model %1 of %2; device #%3 keeps "
+                                            "its command lists and settings")
+                                 .arg(quoted(model), quoted(manufacturer))
+                                 .arg(device + 1));
+        return Ok{};
     };
 }
 

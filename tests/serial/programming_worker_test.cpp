@@ -55,7 +55,7 @@ TEST(ProgrammingWorker, RunsOffTheCallersThreadAndReportsOnIt) {
     });
     auto line = std::make_shared<QtSerialLine>(panel.path());
     ProgrammingOptions options;
-    options.blockTimeoutMs = 200;
+    options.blockTimeoutMs = 1000;
     options.pollIntervalMs = 20;
     const QString folder = dir.path();
     ASSERT_TRUE(worker.start(

@@ -172,6 +172,19 @@ TEST(Programming, FirmwareUpdateLoadsTheChosenFile) {
     EXPECT_EQ(memoryOf(panel).read(0x100, 200), expectedFirmware(100));
 }
 
+TEST(Programming, FirmwareOfOnlyTheEndRecordLoadsWithoutAPacket) {
+    VirtualPanel panel;
+    ASSERT_TRUE(panel.ok());
+    ProgramFolder folder;
+    const QString file = folder.path() + QStringLiteral("/firmware/EMPTY.HEX");
+    ProgramFolder::write(file, ":00000001FF\r\n");
+    QtSerialLine line(panel.path());
+    ProgrammingResult result = UpdateFirmware(line, file, fastOptions());
+    ASSERT_TRUE(result.succeeded()) << result.detail.toStdString();
+    EXPECT_EQ(result.messages[0].text, QStringLiteral("New firmware was successfully loaded"));
+    EXPECT_EQ(result.packetsSent, 0);
+}
+
 TEST(Programming, FirmwareWithAReservedAddressSendsNothing) {
     VirtualPanel panel;
     ASSERT_TRUE(panel.ok());

@@ -77,6 +77,13 @@ QByteArray expectedFirmware(int words) {
     return bytes;
 }
 
+// A machine loaded enough to hold the panel back past a time-out causes a resend or two; a
+// procedure that sends every block twice does not pass.
+void expectPackets(const ProgrammingResult& result, int expected) {
+    EXPECT_GE(result.packetsSent, expected);
+    EXPECT_LE(result.packetsSent, expected + 3);
+}
+
 bool mentions(const ProgrammingResult& result, const QString& text) {
     for (const UserMessage& message : result.messages)
         if (message.text == text)
@@ -106,7 +113,7 @@ TEST(Programming, UploadLeavesThePanelHoldingFirmwareAndImage) {
     ASSERT_EQ(result.messages.size(), 1);
     EXPECT_EQ(result.messages[0].text, QStringLiteral("Upload Complete."));
     EXPECT_EQ(result.messages[0].title, QStringLiteral("Programming Complete"));
-    EXPECT_EQ(result.packetsSent, 8 + 257); // 64 words in 8 lines, then 257 blocks
+    expectPackets(result, 8 + 257); // 64 words in 8 lines, then 257 blocks
     EXPECT_FALSE(line.isOpen());
     EXPECT_EQ(lastValue, kConfigCapacity);
     EXPECT_EQ(lastMaximum, kConfigCapacity);
@@ -128,7 +135,7 @@ TEST(Programming, RestoreWritesAll4097FactoryBytes) {
     ProgrammingResult result = RestoreFactorySetup(line, folder.path(), fastOptions());
     ASSERT_TRUE(result.succeeded()) << result.detail.toStdString();
     EXPECT_EQ(result.messages[0].text, QStringLiteral("Upload Complete."));
-    EXPECT_EQ(result.packetsSent, 1 + 257);
+    expectPackets(result, 1 + 257);
     EXPECT_FALSE(line.isOpen());
 
     const PanelMemory memory = memoryOf(panel);
@@ -167,7 +174,7 @@ TEST(Programming, FirmwareUpdateLoadsTheChosenFile) {
     ASSERT_EQ(result.messages.size(), 1);
     EXPECT_EQ(result.messages[0].text, QStringLiteral("New firmware was successfully loaded"));
     EXPECT_EQ(result.messages[0].title, QStringLiteral("Upload Complete"));
-    EXPECT_EQ(result.packetsSent, 13);
+    expectPackets(result, 13);
     EXPECT_FALSE(line.isOpen());
     EXPECT_EQ(memoryOf(panel).read(0x100, 200), expectedFirmware(100));
 }
@@ -309,7 +316,7 @@ TEST_P(FaultyPanel, EndsClearlyNeverHangsNeverReportsSuccessWrongly) {
     EXPECT_FALSE(line.isOpen());
     if (fault.recovers) {
         ASSERT_TRUE(result.succeeded()) << result.detail.toStdString();
-        EXPECT_EQ(result.packetsSent, 1 + 13 + fault.resends);
+        expectPackets(result, 1 + 13 + fault.resends);
         EXPECT_EQ(memoryOf(panel).read(kConfigWordAddress, image.size()), image);
         return;
     }

@@ -85,6 +85,17 @@ Status QtSerialLine::open(const SerialSettings& settings) {
         return applied;
     }
     port_->setFlowControl(QSerialPort::NoFlowControl);
+    // On a thread with an event loop a line whose far end went away reports ReadError over and
+    // over while it stays open; close it at the first report. (Blocking use sees the error on
+    // return from the wait and closes it there.)
+    QObject::connect(port_.get(), &QSerialPort::errorOccurred, port_.get(),
+                     [this](QSerialPort::SerialPortError error) {
+                         if (!isFatal(error) || !port_ || !port_->isOpen())
+                             return;
+                         failure_ = QStringLiteral("The serial port %1 failed (%2); it was closed.")
+                                        .arg(device_, port_->errorString());
+                         port_->close();
+                     });
     lowLatency_ = requestLowLatency(*port_);
     port_->clear();
     port_->clearError();

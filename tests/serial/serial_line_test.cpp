@@ -2,6 +2,8 @@
 #include "support/pty_pair.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace ondrel;
@@ -109,4 +111,20 @@ TEST(QtSerialLineFactory, PortNumbersFollowTheEnvironmentFirst) {
     qunsetenv("ONDREL_PORT2");
     EXPECT_FALSE(factory.deviceForPort(0).ok());
     EXPECT_FALSE(factory.deviceForPort(4).ok());
+}
+
+TEST(QtSerialLine, AHungUpLineOnAnEventLoopClosesAtTheFirstError) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    QtSerialLine line(pty.path());
+    ASSERT_TRUE(line.open(kLoader).ok());
+    pty.closeMaster();
+    QEventLoop loop;
+    QTimer::singleShot(200, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_FALSE(line.isOpen());
+    auto read = line.read(1, 0);
+    ASSERT_FALSE(read.ok());
+    EXPECT_TRUE(read.error().message.contains(QStringLiteral("failed")))
+        << read.error().message.toStdString();
 }

@@ -170,6 +170,8 @@ private:
     void setUpFiles();
     QString askForConfigurationFile(bool forSaving);
     bool confirmClose();
+    // With unsaved changes, asks whether to save them first; false when the user cancels.
+    bool askToSaveChanges(const QString& question);
     // The menu items that open the tool windows (frm_main_tools.cpp).
     void connectToolWindows();
 

@@ -85,6 +85,9 @@ bool FrmMain::SaveAs() {
 }
 
 bool FrmMain::OpenConfiguration() {
+    // What the file does not hold stays, but the project counts as saved afterwards.
+    if (!askToSaveChanges(tr("Save them before opening another file?")))
+        return false;
     const QString name = chooseConfigurationFile(false);
     if (name.isEmpty())
         return false;
@@ -108,13 +111,17 @@ bool FrmMain::OpenConfiguration() {
 }
 
 bool FrmMain::confirmClose() {
+    return askToSaveChanges(tr("Save them before closing?"));
+}
+
+bool FrmMain::askToSaveChanges(const QString& question) {
     if (!state_.isModified())
         return true;
     QMessageBox box(QMessageBox::Warning, tr("Corvane Ondrel"),
                     tr("The configuration has changes that were not saved."),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     box.setObjectName(QStringLiteral("savePrompt"));
-    box.setInformativeText(tr("Save them before closing?"));
+    box.setInformativeText(question);
     box.setDefaultButton(QMessageBox::Save);
     switch (box.exec()) {
     case QMessageBox::Save:

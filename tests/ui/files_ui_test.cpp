@@ -216,6 +216,7 @@ TEST_F(FilesUi, FailuresAreShownWithFileAndLine) {
     lines[71] = "x";
     const QString bad = writeFile("bad.qcd", fileBytes(lines));
     setUpFullState(state);
+    state.setUnmodified();
     const QByteArray before = writeQcd(state);
     main.chooseConfigurationFile = [&](bool) { return bad; };
     Answer seen;
@@ -227,6 +228,7 @@ TEST_F(FilesUi, FailuresAreShownWithFileAndLine) {
                   "to 4.\n\nNothing was changed.");
     EXPECT_EQ(writeQcd(state), before);
 
+    state.markModified();
     main.chooseConfigurationFile = [&](bool) { return dir.filePath("no/such/folder/setup"); };
     answerNextMessage(seen);
     EXPECT_FALSE(main.SaveConfiguration());
@@ -239,6 +241,7 @@ TEST_F(FilesUi, FailuresAreShownWithFileAndLine) {
     // Cancel in the dialog: nothing happens, no message.
     main.chooseConfigurationFile = [](bool) { return QString(); };
     EXPECT_FALSE(main.SaveAs());
+    state.setUnmodified();
     EXPECT_FALSE(main.OpenConfiguration());
 }
 
@@ -297,4 +300,29 @@ TEST_F(FilesUi, OpenFillsTheCommandListsFromTheCatalogue) {
     EXPECT_EQ(state.deviceProtocol[0], Value(1));
     EXPECT_EQ(state.port(0).BaudRate, Value(1200));
     EXPECT_EQ(writeQcd(state), fileBytes(lines));
+}
+
+// Opening another file over unsaved changes asks first, too.
+TEST_F(FilesUi, OpeningOverUnsavedChangesAsks) {
+    const QString file = writeFile("end.qcd", "<End>\r\n");
+    int asked = 0;
+    main.chooseConfigurationFile = [&](bool) {
+        ++asked;
+        return file;
+    };
+    state.editButton(0).Button_type = TypeOn;
+    Answer seen;
+    answerNextMessage(seen, QMessageBox::Cancel);
+    EXPECT_FALSE(main.OpenConfiguration());
+    EXPECT_EQ(
+        seen.text,
+        "The configuration has changes that were not saved.Save them before opening another file?");
+    EXPECT_EQ(asked, 0);
+    EXPECT_TRUE(state.isModified());
+
+    answerNextMessage(seen, QMessageBox::Discard);
+    EXPECT_TRUE(main.OpenConfiguration());
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(state.isModified());
+    EXPECT_EQ(state.button(0).Button_type, Value(TypeOn)); // what the file does not hold stays
 }

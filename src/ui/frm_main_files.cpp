@@ -59,6 +59,9 @@ QString FrmMain::askForConfigurationFile(bool forSaving) {
     dialog.setObjectName(QStringLiteral("CommonDialog1"));
     dialog.setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The dialog then adds ".qcd" to a bare name before it asks about replacing that file.
+    if (forSaving)
+        dialog.setDefaultSuffix(QStringLiteral("qcd"));
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles().value(0);

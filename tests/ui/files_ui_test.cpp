@@ -179,7 +179,25 @@ TEST_F(FilesUi, SaveAndOpenThroughTheFileDialog) {
     QFile saved(dir.filePath("setup.qcd"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), fileBytes(workedExampleLines()));
-    EXPECT_EQ(state.currentFileName, dir.filePath("setup"));
+    EXPECT_EQ(state.currentFileName, dir.filePath("setup.qcd"));
+
+    // Saving again under the bare name: the dialog asks before replacing "setup.qcd".
+    QString question;
+    onNextModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(dir.filePath("setup"));
+        onNextModal([&](QWidget* box) {
+            auto* message = qobject_cast<QMessageBox*>(box);
+            ASSERT_NE(message, nullptr);
+            question = message->text();
+            message->button(QMessageBox::No)->click();
+            onNextModal([](QWidget* again) { qobject_cast<QDialog*>(again)->reject(); });
+        });
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    EXPECT_FALSE(main.SaveAs());
+    EXPECT_TRUE(question.contains("setup.qcd")) << question.toStdString();
     EXPECT_FALSE(state.isModified());
 
     // Open into a second window: the main window shows what the file holds.

@@ -141,6 +141,13 @@ TEST_F(FilesUi, TimerDialogChecksAndFillsTheDisplay) {
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(state.timerMinutes);
 
+    // Mended: a box that is no number is reported; the dialog does not close as if accepted.
+    dialog->Text1()->setText("one");
+    answerNextMessage(seen);
+    dialog->OKButton()->click();
+    EXPECT_EQ(seen.text, "Enter the hours and the minutes as numbers, for example 1 and 30.");
+    EXPECT_TRUE(dialog->isVisible());
+
     dialog->Text1()->setText("0");
     dialog->Text2()->setText("5");
     QPointer<TimerDialog> closing = dialog;
@@ -308,6 +315,7 @@ TEST_F(FilesUi, OpenFillsTheCommandListsFromTheCatalogue) {
     lines[2] = "EMP-61";
     lines[157] = "Epson EMP-61";
     lines[160] = "1200";
+    lines.insert(175, "<Port2.Enable>");
     const QString file = writeFile("epson.qcd", fileBytes(lines));
     main.chooseConfigurationFile = [&](bool) { return file; };
     ASSERT_TRUE(main.OpenConfiguration());
@@ -317,6 +325,10 @@ TEST_F(FilesUi, OpenFillsTheCommandListsFromTheCatalogue) {
     EXPECT_EQ(main.findChild<QComboBox*>("Combo1_1")->currentText(), "");
     EXPECT_EQ(state.deviceProtocol[0], Value(1));
     EXPECT_EQ(state.port(0).BaudRate, Value(1200));
+    EXPECT_TRUE(main.mnuControl[1]->isEnabled());
+    EXPECT_TRUE(main.mnuEnable2->isChecked());
+    EXPECT_FALSE(
+        main.findChild<QComboBox*>("Combo2_0")->isVisibleTo(&main)); // lists stay as they were
     EXPECT_EQ(writeQcd(state), fileBytes(lines));
 }
 

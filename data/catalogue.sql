@@ -17,6 +17,8 @@ CREATE TABLE make (
   rs_232Setup  INTEGER NOT NULL,
   Present_As   INTEGER NOT NULL -- 1 ASCII, 2 hexadecimal
 );
+-- The model list (sorted by model) and the model lookup both go by maker, then model.
+CREATE INDEX make_by_maker ON make (manufacturer, model);
 
 CREATE TABLE CommSettup (
   rs_232Option INTEGER PRIMARY KEY,

@@ -279,14 +279,16 @@ int main(int argc, char** argv) {
 
     char buffer[4096];
     while (!stopRequested && !closed) {
-        int timeout = 100;
-        if (!outputs.empty()) {
-            const auto wait =
-                std::chrono::duration_cast<milliseconds>(outputs.begin()->first - Clock::now());
-            timeout = std::clamp(int(wait.count()), 0, 100);
-        }
+        // Wake exactly when the next answer is due: whole milliseconds would make the modelled
+        // wire time late, or spin through the last fraction.
+        microseconds timeout = milliseconds(100);
+        if (!outputs.empty())
+            timeout = std::clamp(
+                std::chrono::duration_cast<microseconds>(outputs.begin()->first - Clock::now()),
+                microseconds(0), timeout);
+        const timespec wait{0, long(timeout.count()) * 1000};
         pollfd p{fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, timeout);
+        const int ready = ::ppoll(&p, 1, &wait, nullptr);
         if (ready > 0 && (p.revents & POLLIN)) {
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
             const auto now = Clock::now();

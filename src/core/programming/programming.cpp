@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QStringList>
+#include <QThread>
 
 namespace ondrel {
 
@@ -249,6 +250,8 @@ Result<HandshakeOutcome> resetHandshake(SerialLine& line, const ProgrammingOptio
             return HandshakeOutcome::Cancelled;
         if (Status sent = line.write(QByteArray(1, char(kLoaderPoll))); !sent)
             return sent.error();
+        if (options.fixedPauseMs > 0)
+            QThread::msleep(ulong(options.fixedPauseMs));
         QDeadlineTimer period(interval);
         QByteArray received;
         while (!period.hasExpired() && !isCancelled(options)) {
@@ -290,6 +293,8 @@ Result<BlockAnswer> SendDataBlock(SerialLine& line, const DataBlock& block,
             return got.error();
         if (got.value().isEmpty())
             break;
+        if (answer.isEmpty() && options.fixedPauseMs > 0)
+            QThread::msleep(ulong(options.fixedPauseMs));
         answer += got.value();
     }
     if (answer.size() < 2)

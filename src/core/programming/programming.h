@@ -42,6 +42,9 @@ struct ProgrammingOptions {
     int pollIntervalMs = 100;   // between reset polls
     int handshakeTimeoutMs = 0; // 0: poll until the panel answers or the user cancels
     int failedBlocksToStop = 3; // unacknowledged blocks in a row that mean the panel is gone
+    // 0: a block is done once its answer is in. Otherwise the older pacing, kept to measure
+    // against: this fixed pause after each poll and after a block's first answer byte.
+    int fixedPauseMs = 0;
     const std::atomic<bool>* cancel = nullptr; // set from another thread (Esc)
     std::function<void(ProgrammingStage)> stage;
     // caption ("Uploading Firmware", "Programming...."), value, maximum

@@ -3,6 +3,7 @@
 #include "app_version.h"
 #include "brand_picture.h"
 #include "catalogue/catalogue.h"
+#include "frm_config_buttons.h"
 #include "frm_control_port_settings.h"
 #include "platform/work_area.h"
 #include "twips.h"
@@ -84,15 +85,6 @@ FrmMain::FrmMain(ProjectState& state, QWidget* parent) : QMainWindow(parent), st
 
 FrmMain::~FrmMain() = default;
 
-void FrmMain::place(QWidget* widget, const QRectF& twips) {
-    widget->setProperty("twipsGeometry", twips);
-    widget->setGeometry(twipsToPixels(twips));
-}
-
-QRectF FrmMain::twipsGeometry(const QWidget* widget) {
-    return widget->property("twipsGeometry").toRectF();
-}
-
 void FrmMain::buildControls() {
     // The window is laid out in twips for an 8-point face; a larger default font would overflow.
     QFont small = font();
@@ -139,7 +131,7 @@ void FrmMain::buildControls() {
             label->setObjectName(name.arg(i));
             label->setFont(font());
             label->hide();
-            place(label, {120, top, 2535, 240});
+            placeInTwips(label, {120, top, 2535, 240});
             return label;
         };
         auto makeCombo = [&](const QString& name, double top) {
@@ -318,7 +310,7 @@ void FrmMain::refreshFromState() {
 
 void FrmMain::applyWorkArea(QSizeF workAreaTwips) {
     for (auto it = design_.cbegin(); it != design_.cend(); ++it)
-        place(it.key(), it.value());
+        placeInTwips(it.key(), it.value());
     compact_ = workAreaTwips.width() < kClientWidth;
     QList<QWidget*> hiddenWhenCompact = {picture1_, command1_, command2_, line_[1],
                                          line_[2],  line_[7],  line_[8]};
@@ -339,17 +331,17 @@ void FrmMain::applyWorkArea(QSizeF workAreaTwips) {
         for (QWidget* w : {static_cast<QWidget*>(frmButton_[size_t(i)]),
                            static_cast<QWidget*>(cmdReConfig_[size_t(i)])}) {
             const QRectF d = design_.value(w);
-            place(w, {d.left() * r - 400 * k, (d.top() - 1200) * r, d.width() * kFrameScale,
-                      d.height() * kFrameScale});
+            placeInTwips(w, {d.left() * r - 400 * k, (d.top() - 1200) * r, d.width() * kFrameScale,
+                             d.height() * kFrameScale});
         }
         for (QComboBox* combo : {combo1_[size_t(i)], combo2_[size_t(i)]}) {
             const QRectF d = design_.value(combo);
-            place(combo, {d.topLeft(), QSizeF(d.width() * kFrameScale, d.height())});
+            placeInTwips(combo, {d.topLeft(), QSizeF(d.width() * kFrameScale, d.height())});
         }
     }
     const QRectF image = design_.value(image1_);
-    place(image1_,
-          {0, twipsGeometry(cmdReConfig_[6]).top() + 700, image.width() * r, image.height() * r});
+    placeInTwips(image1_, {0, twipsGeometry(cmdReConfig_[6]).top() + 700, image.width() * r,
+                           image.height() * r});
     adjustSize();
 }
 
@@ -384,8 +376,18 @@ FrmControlPortSettings* FrmMain::showPortSettings(int index) {
     return portSettings_;
 }
 
-void FrmMain::openButtonConfiguration(int index) {
-    Q_UNUSED(index);
+FrmConfigButtons* FrmMain::openButtonConfiguration(int index) {
+    if (!configButtons_) {
+        configButtons_ = new FrmConfigButtons(state_, this);
+        connect(configButtons_, &FrmConfigButtons::finalized, this, &FrmMain::CheckRelays);
+    }
+    configButtons_->show();
+    configButtons_->raise();
+    configButtons_->activateWindow();
+    configButtons_->ButtonNumber = index;
+    configButtons_->setWindowTitle(frmButton(index)->title() + tr(" Configuration"));
+    configButtons_->setButtonNumber(index);
+    return configButtons_;
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {

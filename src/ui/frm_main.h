@@ -27,6 +27,7 @@ struct CommandListFill;
 
 namespace ondrel::ui {
 
+class FrmConfigButtons;
 class FrmControlPortSettings;
 class frmProjectorSelect;
 class FrmLabels;
@@ -67,14 +68,12 @@ public:
     // The same for the real screen.
     void applyScreenWorkArea();
     bool isCompact() const { return compact_; }
-    // The twip geometry a control was last placed at.
-    static QRectF twipsGeometry(const QWidget* widget);
 
     // Sets the twenty relay check marks from the ten records (a mark means Momentary).
     void CheckRelays();
 
-    // Opens the button configuration dialog on button `index` ("View Button Detail/Reconfigure").
-    void openButtonConfiguration(int index);
+    // Opens the button configuration window on button `index` ("View Button Detail/Reconfigure").
+    FrmConfigButtons* openButtonConfiguration(int index);
 
     // "Settings" > "Port 1"/"Port 2": the control port settings window for port `index` (0 or 1).
     FrmControlPortSettings* showPortSettings(int index);
@@ -162,7 +161,6 @@ protected:
 private:
     void buildControls();
     void buildMenus();
-    void place(QWidget* widget, const QRectF& twips);
     void relayClicked(int button, int relay);
     void setUpCatalogue();
     void showCommandLists();
@@ -191,6 +189,7 @@ private:
     QLabel* label1_ = nullptr;
     QLabel* image1_ = nullptr;
     QPointer<FrmControlPortSettings> portSettings_;
+    QPointer<FrmConfigButtons> configButtons_;
     QHash<QWidget*, QRectF> design_; // the full layout, to return to from the compact one
     bool compact_ = false;
     std::unique_ptr<Catalogue> catalogue_;

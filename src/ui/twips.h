@@ -3,6 +3,8 @@
 #include <QRect>
 #include <QRectF>
 #include <QSize>
+#include <QVariant>
+#include <QWidget>
 #include <cmath>
 
 namespace ondrel::ui {
@@ -25,6 +27,17 @@ inline QSize twipsToPixels(const QSizeF& twips) {
 
 inline double pixelsToTwips(int pixels) {
     return pixels * kTwipsPerPixel;
+}
+
+// Places `widget` at a twip geometry and remembers it, so that layouts and tests can read the
+// exact design values back without pixel rounding.
+inline void placeInTwips(QWidget* widget, const QRectF& twips) {
+    widget->setProperty("twipsGeometry", twips);
+    widget->setGeometry(twipsToPixels(twips));
+}
+
+inline QRectF twipsGeometry(const QWidget* widget) {
+    return widget->property("twipsGeometry").toRectF();
 }
 
 } // namespace ondrel::ui

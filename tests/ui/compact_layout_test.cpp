@@ -1,5 +1,6 @@
 #include "project/project_state.h"
 #include "ui/frm_main.h"
+#include "ui/twips.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -14,7 +15,7 @@ using ondrel::ui::FrmMain;
 namespace {
 
 QRectF twips(const QWidget* w) {
-    return FrmMain::twipsGeometry(w);
+    return ui::twipsGeometry(w);
 }
 
 QWidget* child(FrmMain& main, const char* name) {

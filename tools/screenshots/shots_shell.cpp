@@ -1,8 +1,11 @@
 // The main window (full and compact) and the splash.
 #include "shots.h"
+#include "ui/frm_config_buttons.h"
 #include "ui/frm_control_port_settings.h"
 #include "ui/intro.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QTimer>
 
 namespace {
@@ -30,6 +33,37 @@ void shellShots(ondrel::shots::Shots& shots) {
     intro->close();
 }
 
+void buttonConfigurationShots(ondrel::shots::Shots& shots) {
+    using namespace ondrel;
+    ButtonConfig& single = shots.state().editButton(0);
+    single.setCommandString1(3, ByteList{2, 80, 3});
+    single.setCommandString2(3, ByteList{2, 13, 3});
+    ButtonConfig& dual = shots.state().editButton(1);
+    dual.setDualFunction();
+    dual.setCommandString1(3, ByteList{2, 80, 3});
+    dual.setCommandString1_2(3, ByteList{2, 81, 3});
+    dual.Button_type = TypeToggle;
+    dual.setRelayInfo(1, RelayMomentary);
+
+    ui::FrmConfigButtons* dialog = shots.mainWindow().openButtonConfiguration(0);
+    shots.save(dialog);
+    shots.mainWindow().openButtonConfiguration(1);
+    shots.save(dialog, QStringLiteral("FrmConfigButtons-dual"));
+
+    dialog->openCountDialog(0, StringTarget::kPortOne);
+    dialog->countDialog()->ByteNumber()->setText(QStringLiteral("12"));
+    shots.save(dialog->countDialog());
+    ui::FrmStringEnter* entry = dialog->openStringEntry(12);
+    entry->StrtChr()->setCurrentIndex(1);
+    emit entry->StrtChr()->activated(1);
+    entry->EndChr()->setCurrentIndex(1);
+    emit entry->EndChr()->activated(1);
+    entry->Str_Byte(1)->setText(QStringLiteral("P"));
+    entry->Str_Byte(2)->setText(QStringLiteral("4F"));
+    shots.save(entry);
+}
+
 const bool registered = ondrel::shots::registerArea("shell", &shellShots);
+const bool registeredButtons = ondrel::shots::registerArea("buttons", &buttonConfigurationShots);
 
 } // namespace

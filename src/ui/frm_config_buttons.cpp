@@ -1,0 +1,299 @@
+#include "frm_config_buttons.h"
+
+#include "dlg_btn_set_up.h"
+#include "frm_string_enter.h"
+#include "project/project_state.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace ondrel::ui {
+
+namespace {
+
+const char* const kTypeCaptions[] = {"On", "Off", "Source", "Momentary", "Toggle"};
+const char* const kRelayCaptions[] = {"On", "Off", "Momentary", "No Change"};
+const char* const kRelayGroupNames[] = {"OptRelay1", "OptRelay2", "OptRelay1_2", "OptRelay2_2"};
+
+// Selects the option of `group` whose index `value` denotes; a value without an option (a
+// file may bring one in) leaves none selected, and the record keeps it.
+void selectOption(QButtonGroup* group, const Value& value) {
+    const std::optional<qint64> index = value.toInteger();
+    QAbstractButton* option = index ? group->button(static_cast<int>(*index)) : nullptr;
+    if (option) {
+        option->setChecked(true);
+        return;
+    }
+    group->setExclusive(false);
+    for (QAbstractButton* b : group->buttons())
+        b->setChecked(false);
+    group->setExclusive(true);
+}
+
+} // namespace
+
+FrmConfigButtons::FrmConfigButtons(ProjectState& state, QWidget* parent)
+    : QDialog(parent), state_(state), timer1_(new QTimer(this)) {
+    setObjectName(QStringLiteral("FrmConfigButtons"));
+    setWindowTitle(tr("Button Configuration"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    // Button type and options.
+    auto* frame1 = new QGroupBox(tr("Button Type"), this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    auto* typeLayout = new QVBoxLayout(frame1);
+    buttonType_ = new QButtonGroup(this);
+    for (int i = 0; i < 5; ++i) {
+        auto* option = new QRadioButton(tr(kTypeCaptions[i]), frame1);
+        option->setObjectName(QStringLiteral("ButtonType_%1").arg(i));
+        buttonType_->addButton(option, i);
+        typeLayout->addWidget(option);
+    }
+    connect(buttonType_, &QButtonGroup::idClicked, this,
+            [this](int i) { state_.editButton(ButtonNumber).Button_type = i; });
+    auto checkBox = [&](const char* name, const QString& caption, auto field) {
+        auto* box = new QCheckBox(caption, frame1);
+        box->setObjectName(QString::fromLatin1(name));
+        typeLayout->addWidget(box);
+        connect(box, &QCheckBox::clicked, this, [this, field](bool ticked) {
+            state_.editButton(ButtonNumber).*field = ticked ? 1 : 0;
+        });
+        return box;
+    };
+    typeLayout->addSpacing(6);
+    chkClrwSrce_ = checkBox("chkClrwSrce", tr("Clear With Sources"), &ButtonConfig::clrWthSrc);
+    repeating_ = checkBox("Repeating", tr("Repeating"), &ButtonConfig::Repeatng);
+    incrementing_ = checkBox("Incrementing", tr("Inrementing"), &ButtonConfig::Incr);
+    incrementing_->hide();
+    typeLayout->addStretch();
+
+    sngUse_ = new QRadioButton(tr("Single Command Button"), this);
+    sngUse_->setObjectName(QStringLiteral("SngUse"));
+    dualUse_ = new QRadioButton(tr("Dual Command Button"), this);
+    dualUse_->setObjectName(QStringLiteral("DualUse"));
+    connect(sngUse_, &QRadioButton::clicked, this, [this] {
+        layOut(false);
+        state_.editButton(ButtonNumber).clrDualFunction();
+    });
+    connect(dualUse_, &QRadioButton::clicked, this, [this] {
+        layOut(true);
+        state_.editButton(ButtonNumber).setDualFunction();
+    });
+
+    auto* finalize = new QPushButton(tr("Finalize Configuration"), this);
+    finalize->setObjectName(QStringLiteral("BtnFinalize"));
+    connect(finalize, &QPushButton::clicked, this, [this] {
+        emit finalized();
+        close();
+    });
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(frame1);
+    left->addSpacing(8);
+    left->addWidget(sngUse_);
+    left->addWidget(dualUse_);
+    left->addStretch();
+    auto* right = new QVBoxLayout;
+    right->addWidget(buildFunctionFrame(0));
+    right->addWidget(buildFunctionFrame(1));
+    right->addStretch();
+    right->addWidget(finalize, 0, Qt::AlignRight);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addLayout(right, 1);
+
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setSingleShot(true);
+    timer1_->setInterval(30);
+    connect(timer1_, &QTimer::timeout, this, &FrmConfigButtons::loadTypeAndOptions);
+    timer1_->start();
+    layOut(false);
+}
+
+FrmConfigButtons::~FrmConfigButtons() = default;
+
+QGroupBox* FrmConfigButtons::buildFunctionFrame(int index) {
+    const auto i = size_t(index);
+    auto* frame =
+        new QGroupBox(index == 0 ? tr("Primary Function") : tr("Secondary Function"), this);
+    frame->setObjectName(QStringLiteral("FrmButtonCnfg_%1").arg(index));
+    frmButtonCnfg_[i] = frame;
+    auto* grid = new QGridLayout(frame);
+
+    auto named = [index](QWidget* w, const char* name) {
+        w->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index));
+        return w;
+    };
+    auto commandRow = [&](int row, const QString& caption, const char* labelName,
+                          const char* boxName, const QString& buttonCaption, const char* buttonName,
+                          int btn, QLabel*& label, QLineEdit*& box, QPushButton*& button) {
+        label = static_cast<QLabel*>(named(new QLabel(caption, frame), labelName));
+        box = static_cast<QLineEdit*>(named(new QLineEdit(frame), boxName));
+        box->setReadOnly(true);
+        box->setMinimumWidth(260);
+        box->setCursor(Qt::PointingHandCursor);
+        box->installEventFilter(this);
+        button =
+            static_cast<QPushButton*>(named(new QPushButton(buttonCaption, frame), buttonName));
+        connect(button, &QPushButton::clicked, this,
+                [this, index, btn] { openCountDialog(index, btn); });
+        grid->addWidget(label, row, 0);
+        grid->addWidget(box, row, 1);
+        grid->addWidget(button, row, 2);
+    };
+    commandRow(0, tr("Port One Command:"), "CmdPortOne", "TxtPort1", tr("Configure "), "BtnCnfgOne",
+               StringTarget::kPortOne, cmdPortOne_[i], txtPort1_[i], btnCnfgOne_[i]);
+    commandRow(1, tr("Port Two Command:"), "CmdPortTwo", "TxtPort2", tr("Configure"), "BtnCnfgTwo",
+               StringTarget::kPortTwo, cmdPortTwo_[i], txtPort2_[i], btnCnfgTwo_[i]);
+
+    // Relay frames: four options for the primary function, three (no "No Change") for the
+    // secondary one, whose frames stay hidden so that its relays keep the record's values.
+    const int options = index == 0 ? 4 : 3;
+    for (int relay = 0; relay < 2; ++relay) {
+        auto* relayFrame = new QGroupBox(relay == 0 ? tr("Relay One") : tr("Relay Two"), frame);
+        named(relayFrame, relay == 0 ? "frmRelayOne" : "frmRelayTwo");
+        (relay == 0 ? frmRelayOne_ : frmRelayTwo_)[i] = relayFrame;
+        auto* row = new QHBoxLayout(relayFrame);
+        const int relayNum = index * 2 + relay + 1;
+        auto* group = new QButtonGroup(this);
+        optRelay_[size_t(relayNum - 1)] = group;
+        for (int o = 0; o < options; ++o) {
+            auto* option = new QRadioButton(tr(kRelayCaptions[o]), relayFrame);
+            option->setObjectName(
+                QStringLiteral("%1_%2").arg(QLatin1String(kRelayGroupNames[relayNum - 1])).arg(o));
+            group->addButton(option, o);
+            row->addWidget(option);
+        }
+        row->addStretch();
+        connect(group, &QButtonGroup::idClicked, this,
+                [this, relayNum](int o) { relayClicked(relayNum, o); });
+        grid->addWidget(relayFrame, 2 + relay, 0, 1, 3);
+        if (index == 1)
+            relayFrame->hide();
+    }
+    return frame;
+}
+
+void FrmConfigButtons::setButtonNumber(int index) {
+    ButtonNumber = index;
+    showButtonStrings();
+    const ButtonConfig& record = state_.button(ButtonNumber);
+    Dual_Function_State = record.getDualFunction();
+    const RelayInfo relays = record.getRelayInfo();
+    selectOption(optRelay_[0], relays.relay1);
+    selectOption(optRelay_[1], relays.relay2);
+    selectOption(optRelay_[2], relays.relay1_2);
+    selectOption(optRelay_[3], relays.relay2_2);
+    layOut(Dual_Function_State);
+    (Dual_Function_State ? dualUse_ : sngUse_)->setChecked(true);
+    chkClrwSrce_->setChecked(record.clrWthSrc.toInteger() == 1);
+    // A window switched to another button must not keep the former button's type and options.
+    loadTypeAndOptions();
+}
+
+void FrmConfigButtons::loadTypeAndOptions() {
+    timer1_->stop();
+    const ButtonConfig& record = state_.button(ButtonNumber);
+    selectOption(buttonType_, record.Button_type);
+    repeating_->setChecked(record.Repeatng.toInteger() == 1);
+    incrementing_->setChecked(record.Incr.toInteger() == 1);
+}
+
+void FrmConfigButtons::layOut(bool dualUse) {
+    QList<QWidget*> secondary = {frmButtonCnfg_[1], btnCnfgOne_[1], btnCnfgTwo_[1]};
+    for (size_t g = 2; g < 4; ++g)
+        for (QAbstractButton* option : optRelay_[g]->buttons())
+            secondary.append(option);
+    secondary += {txtPort1_[1],    txtPort2_[1],   frmRelayOne_[1],
+                  frmRelayTwo_[1], cmdPortOne_[1], cmdPortTwo_[1]};
+    for (QWidget* w : secondary)
+        w->setEnabled(dualUse);
+}
+
+void FrmConfigButtons::relayClicked(int relayNum, int option) {
+    state_.editButton(ButtonNumber).setRelayInfo(relayNum, option);
+}
+
+void FrmConfigButtons::showButtonStrings() {
+    const std::array<QString, 4> texts = ShowButtonStrings(state_, ButtonNumber);
+    txtPort1_[0]->setText(texts[0]);
+    txtPort1_[1]->setText(texts[1]);
+    txtPort2_[0]->setText(texts[2]);
+    txtPort2_[1]->setText(texts[3]);
+}
+
+void FrmConfigButtons::storeEmptyString() {
+    const StringTarget t = target();
+    storeCommandString(state_.editButton(ButtonNumber), t, ByteList());
+    auto& listTexts = t.btn == StringTarget::kPortOne ? state_.commandText1 : state_.commandText2;
+    listTexts[size_t(ButtonNumber)].clear();
+    state_.touch();
+    showButtonStrings();
+}
+
+void FrmConfigButtons::storeCustomString(const ByteList& list) {
+    const StringTarget t = target();
+    storeCommandString(state_.editButton(ButtonNumber), t, list);
+    const QString custom = QStringLiteral("Custom");
+    if (t.btn == StringTarget::kPortOne) {
+        state_.commandText1[size_t(ButtonNumber)] = custom;
+        if (state_.deviceLabel1 == QLatin1String("Label3")) {
+            state_.deviceLabel1 = custom;
+            state_.deviceLabel1Visible = true;
+        }
+    } else {
+        state_.commandText2[size_t(ButtonNumber)] = custom;
+        if (state_.deviceLabel2 == QLatin1String("Label4")) {
+            state_.deviceLabel2 = custom;
+            state_.deviceLabel2Visible = true;
+            state_.commandList2Visible = true;
+        }
+    }
+    state_.touch();
+}
+
+void FrmConfigButtons::openCountDialog(int function, int btn) {
+    dual = function;
+    Btn = btn;
+    if (!countDialog_)
+        countDialog_ = new DlgBtnSetUp(*this);
+    countDialog_->show();
+    countDialog_->raise();
+    countDialog_->activateWindow();
+}
+
+FrmStringEnter* FrmConfigButtons::openStringEntry(int count) {
+    if (stringEntry_) {
+        // A new count means new fields: the entry in progress is dropped unstored.
+        stringEntry_->close();
+        delete stringEntry_;
+    }
+    stringEntry_ = new FrmStringEnter(*this, count);
+    stringEntry_->show();
+    return stringEntry_;
+}
+
+bool FrmConfigButtons::eventFilter(QObject* watched, QEvent* event) {
+    const auto* box = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::MouseButtonRelease && box && box->isEnabled()) {
+        for (int index = 0; index < 2; ++index) {
+            if (watched == txtPort1_[size_t(index)])
+                openCountDialog(index, StringTarget::kPortOne);
+            else if (watched == txtPort2_[size_t(index)])
+                openCountDialog(index, StringTarget::kPortTwo);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace ondrel::ui

@@ -99,7 +99,11 @@ void release(QWidget* w) {
 
 TEST(ButtonConfiguration, NewRecordOpensAsASingleMomentaryButton) {
     Fixture f;
-    f.main.findChild<QPushButton*>("cmdReConfig_0")->click();
+    {
+        MessageBoxAnswerer answers; // the one-time custom-setup warning comes first
+        f.main.findChild<QPushButton*>("cmdReConfig_0")->click();
+        EXPECT_EQ(answers.seen.size(), 1);
+    }
     auto* dialog = f.main.findChild<FrmConfigButtons*>("FrmConfigButtons");
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());

@@ -26,6 +26,7 @@ using namespace ondrel::panel;
 using Clock = std::chrono::steady_clock;
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
+using std::chrono::nanoseconds;
 
 namespace {
 
@@ -214,7 +215,7 @@ int main(int argc, char** argv) {
     std::printf("%s\n", qPrintable(path));
     std::fflush(stdout);
 
-    const microseconds byteTime(o.baud > 0 ? 10'000'000 / o.baud : 0);
+    const nanoseconds byteTime(o.baud > 0 ? 10'000'000'000LL / o.baud : 0); // 10 bits
     PacketReader reader;
     PanelMemory memory;
     struct Output {

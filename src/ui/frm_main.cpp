@@ -117,6 +117,9 @@ void FrmMain::buildControls() {
         text1_[size_t(i)] = box;
     }
 
+    // Explicitly not bold: a font that leaves the weight unset would inherit the frame's.
+    QFont plainFont = font();
+    plainFont.setBold(false);
     QFont boldFont = font();
     boldFont.setBold(true);
     for (int i = 0; i < kButtonCount; ++i) {
@@ -129,7 +132,7 @@ void FrmMain::buildControls() {
         auto makeLabel = [&](const QString& name, const QString& caption, double top) {
             auto* label = new QLabel(caption, frame);
             label->setObjectName(name.arg(i));
-            label->setFont(font());
+            label->setFont(plainFont);
             label->hide();
             placeInTwips(label, {120, top, 2535, 240});
             return label;
@@ -137,7 +140,7 @@ void FrmMain::buildControls() {
         auto makeCombo = [&](const QString& name, double top) {
             auto* combo = new QComboBox(frame);
             combo->setObjectName(name.arg(i));
-            combo->setFont(font());
+            combo->setFont(plainFont);
             combo->setEditable(true);
             combo->setInsertPolicy(QComboBox::NoInsert);
             combo->setMaxVisibleItems(20);

@@ -76,6 +76,9 @@ FrmStringEnter::FrmStringEnter(FrmConfigButtons& config, int count)
     placeInTwips(cancelButton, {kWidth - 1215 - 240, height - 780, 1215, 375});
     connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
 
+    // Every way out (OK, Cancel, Esc, the close box) passes through finished().
+    connect(this, &QDialog::finished, &config_, &FrmConfigButtons::showButtonStrings);
+
     setProperty("twipsGeometry", QRectF(0, 0, kWidth, height));
     setFixedSize(twipsToPixels(QSizeF(kWidth, height)));
 }
@@ -91,11 +94,6 @@ void FrmStringEnter::ok() {
     }
     config_.storeCustomString(list);
     close();
-}
-
-void FrmStringEnter::closeEvent(QCloseEvent* event) {
-    config_.showButtonStrings();
-    QDialog::closeEvent(event);
 }
 
 } // namespace ondrel::ui

@@ -23,9 +23,6 @@ public:
     QComboBox* StrtChr() const { return startChar_; }
     QComboBox* EndChr() const { return endChar_; }
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     void ok();
 

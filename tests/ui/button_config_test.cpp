@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -300,8 +301,22 @@ TEST(ButtonConfiguration, StartAndEndCharactersFillTheirFields) {
     EXPECT_EQ(entry->Str_Byte(0)->text(), "");
     EXPECT_EQ(entry->EndChr()->itemText(2), "Cariage Return");
 
-    // Cancel stores nothing but refreshes the boxes.
+    // Cancel stores nothing but refreshes the boxes, and so does Esc.
+    f.state.editButton(0).setCommandString1(1, ByteList{9}); // behind the window's back
     f.click(entry, "CancelButton");
+    EXPECT_TRUE(f.state.button(0).commandString2().isEmpty());
+    EXPECT_EQ(f.box(dialog, "TxtPort1_0"), " 9");
+
+    f.click(dialog, "BtnCnfgTwo_0");
+    entry = f.enterCount(dialog, "1");
+    ASSERT_NE(entry, nullptr);
+    QPointer<FrmStringEnter> watch(entry);
+    f.state.editButton(0).setCommandString1(1, ByteList{8});
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(entry, &escape);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watch.isNull());
+    EXPECT_EQ(f.box(dialog, "TxtPort1_0"), " 8");
     EXPECT_TRUE(f.state.button(0).commandString2().isEmpty());
 }
 

@@ -5,7 +5,7 @@
 using namespace ondrel::panel;
 
 // Whatever arrives on the virtual panel's line: every byte is accounted for by an event or a
-// pending packet, and the memory it leaves dumps and reads back to the same dump.
+// pending packet, and the memory it leaves decodes as a configuration table.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PacketReader reader;
     PanelMemory memory;
@@ -22,10 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (accounted > size || (accounted < size && !reader.inPacket()))
         std::abort();
-    (void)decodeConfigTable(memory);
-    const QString dump = memory.dump();
-    const auto again = PanelMemory::parseDump(dump);
-    if (!again.ok() || again.value().dump() != dump)
+    if (decodeConfigTable(memory).isEmpty())
         std::abort();
     return 0;
 }

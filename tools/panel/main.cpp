@@ -42,8 +42,9 @@ struct Options {
     milliseconds slow{0};       // extra delay before every answer
     QSet<int> drop, garble, stray;
     bool dropAlways = false;
-    int stopAfter = -1;  // answer nothing after this many packets
-    int closeAfter = -1; // close the line after answering this many packets
+    bool chatter = false; // after the reset answer, a stray byte every 2 ms without end
+    int stopAfter = -1;   // answer nothing after this many packets
+    int closeAfter = -1;  // close the line after answering this many packets
     bool verbose = false;
 };
 
@@ -135,6 +136,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption stray(QStringLiteral("stray"),
                                    QStringLiteral("Send stray bytes before these answers."),
                                    QStringLiteral("n,m,..."));
+    const QCommandLineOption chatter(
+        QStringLiteral("chatter"),
+        QStringLiteral("After answering the reset poll, send a stray byte every 2 ms without end, "
+                       "and one ahead of every answer (a line that never goes quiet)."));
     const QCommandLineOption dropAlways(QStringLiteral("drop-always"),
                                         QStringLiteral("Answer no packet (polls still are)."));
     const QCommandLineOption stopAfter(
@@ -154,7 +159,7 @@ int main(int argc, char** argv) {
                                     QStringLiteral("file"));
     const QCommandLineOption verbose(
         QStringLiteral("verbose"), QStringLiteral("Log every poll and packet on standard error."));
-    parser.addOptions({device, link, baud, writeMs, resetDelay, slow, drop, garble, stray,
+    parser.addOptions({device, link, baud, writeMs, resetDelay, slow, drop, garble, stray, chatter,
                        dropAlways, stopAfter, closeAfter, dump, decode, verbose});
     parser.process(app);
 
@@ -174,6 +179,7 @@ int main(int argc, char** argv) {
     o.garble = parseList(parser.value(garble));
     o.stray = parseList(parser.value(stray));
     o.dropAlways = parser.isSet(dropAlways);
+    o.chatter = parser.isSet(chatter);
     if (parser.isSet(stopAfter))
         o.stopAfter = parser.value(stopAfter).toInt();
     if (parser.isSet(closeAfter))
@@ -229,6 +235,7 @@ int main(int argc, char** argv) {
     int packets = 0;
     bool silent = false;
     bool closed = false;
+    Clock::time_point nextChatter = Clock::time_point::max(); // set once the reset was answered
 
     auto log = [&](const QString& text) {
         if (o.verbose)
@@ -248,6 +255,8 @@ int main(int argc, char** argv) {
                 return;
             log(QStringLiteral("poll answered"));
             outputs.emplace(at + byteTime, Output{QByteArray(1, char(0xEB))});
+            if (o.chatter && nextChatter == Clock::time_point::max())
+                nextChatter = at + byteTime + milliseconds(2);
             return;
         }
         polling = false;
@@ -271,6 +280,8 @@ int main(int argc, char** argv) {
             answer[1] = char(0xE5);
         if (o.stray.contains(packets))
             answer.prepend(QByteArray("\x00\x55", 2));
+        if (o.chatter) // the noise always gets in ahead of the answer
+            answer.prepend(char(0x55));
         const bool closeNow = o.closeAfter >= 0 && packets >= o.closeAfter;
         outputs.emplace(at + o.writeTime + o.slow + byteTime * answer.size(),
                         Output{answer, closeNow});
@@ -280,9 +291,14 @@ int main(int argc, char** argv) {
 
     char buffer[4096];
     while (!stopRequested && !closed) {
+        if (Clock::now() >= nextChatter) {
+            writeAll(fd, QByteArray(1, char(0x55)));
+            nextChatter = Clock::now() + milliseconds(2);
+        }
         // Wake exactly when the next answer is due: whole milliseconds would make the modelled
         // wire time late, or spin through the last fraction.
-        microseconds timeout = milliseconds(100);
+        microseconds timeout =
+            nextChatter == Clock::time_point::max() ? milliseconds(100) : milliseconds(2);
         if (!outputs.empty())
             timeout = std::clamp(
                 std::chrono::duration_cast<microseconds>(outputs.begin()->first - Clock::now()),

@@ -101,20 +101,36 @@ QString addressList(const QList<quint32>& addresses) {
     return text;
 }
 
+// Bytes that keep coming without pause (a device other than the panel's loader, a disturbed
+// line) end the procedure after `limitMs` instead of holding it forever.
+Error lineNeverQuiet(const SerialLine& line, int limitMs) {
+    return makeError(QStringLiteral("Data keeps arriving on the serial port %1 without pause (for "
+                                    "%2 ms), so the panel's answers cannot be told apart. Check "
+                                    "that the port is connected to the panel, then try again.")
+                         .arg(line.deviceName())
+                         .arg(limitMs));
+}
+
 // Throws away whatever the panel still sends, until the line has been quiet for `quietMs`:
 // a late answer must not be taken for the answer to the next packet.
-Status discardUntilQuiet(SerialLine& line, int quietMs) {
+Status discardUntilQuiet(SerialLine& line, int quietMs, int limitMs) {
+    const QDeadlineTimer limit(limitMs);
     for (;;) {
         Result<QByteArray> stale = line.read(4096, quietMs);
         if (!stale)
             return stale.error();
         if (stale.value().isEmpty())
             return Ok{};
+        if (limit.hasExpired())
+            return lineNeverQuiet(line, limitMs);
     }
 }
 
-Status discardWaiting(SerialLine& line) {
+Status discardWaiting(SerialLine& line, int limitMs) {
+    const QDeadlineTimer limit(limitMs);
     while (line.bytesAvailable() > 0) {
+        if (limit.hasExpired())
+            return lineNeverQuiet(line, limitMs);
         Result<QByteArray> stale = line.read(4096, 0);
         if (!stale)
             return stale.error();
@@ -141,7 +157,8 @@ Result<bool> sendWithRetries(SerialLine& line, const DataBlock& block,
             return true;
         if (attempt == tries || isCancelled(options))
             break;
-        if (Status quiet = discardUntilQuiet(line, std::max(1, options.blockTimeoutMs / 2)); !quiet)
+        const int quietMs = std::max(1, options.blockTimeoutMs / 2);
+        if (Status quiet = discardUntilQuiet(line, quietMs, 4 * quietMs); !quiet)
             return quiet.error();
     }
     return false;
@@ -241,7 +258,7 @@ ProgrammingResult firmwareThenImage(SerialLine& line, const QString& programDir,
 } // namespace
 
 Result<HandshakeOutcome> resetHandshake(SerialLine& line, const ProgrammingOptions& options) {
-    if (Status drained = discardWaiting(line); !drained)
+    if (Status drained = discardWaiting(line, std::max(1, options.blockTimeoutMs)); !drained)
         return drained.error();
     const int interval = std::max(1, options.pollIntervalMs);
     QDeadlineTimer overall(options.handshakeTimeoutMs > 0 ? options.handshakeTimeoutMs : -1);
@@ -279,7 +296,7 @@ Result<BlockAnswer> SendDataBlock(SerialLine& line, const DataBlock& block,
     if (!packet)
         return packet.error();
     // Bytes left over from the poll or from an earlier answer are not this block's answer.
-    if (Status drained = discardWaiting(line); !drained)
+    if (Status drained = discardWaiting(line, std::max(1, options.blockTimeoutMs)); !drained)
         return drained.error();
     QDeadlineTimer deadline(std::max(0, options.blockTimeoutMs));
     if (Status sent = line.write(packet.value()); !sent)

@@ -41,6 +41,7 @@ struct Options {
     milliseconds resetDelay{0}; // polls go unanswered this long, like a person reaching reset
     milliseconds slow{0};       // extra delay before every answer
     QSet<int> drop, garble, stray;
+    QSet<int> dropWords, garbleWords; // by word address: unaffected by resends before them
     bool dropAlways = false;
     bool chatter = false; // after the reset answer, a stray byte every 2 ms without end
     int stopAfter = -1;   // answer nothing after this many packets
@@ -136,6 +137,14 @@ int main(int argc, char** argv) {
     const QCommandLineOption stray(QStringLiteral("stray"),
                                    QStringLiteral("Send stray bytes before these answers."),
                                    QStringLiteral("n,m,..."));
+    const QCommandLineOption dropWord(
+        QStringLiteral("drop-word"),
+        QStringLiteral("Do not answer any packet to these word addresses (hexadecimal)."),
+        QStringLiteral("w,v,..."));
+    const QCommandLineOption garbleWord(
+        QStringLiteral("garble-word"),
+        QStringLiteral("Answer every packet to these word addresses (hexadecimal) with E7 E5."),
+        QStringLiteral("w,v,..."));
     const QCommandLineOption chatter(
         QStringLiteral("chatter"),
         QStringLiteral("After answering the reset poll, send a stray byte every 2 ms without end, "
@@ -159,8 +168,9 @@ int main(int argc, char** argv) {
                                     QStringLiteral("file"));
     const QCommandLineOption verbose(
         QStringLiteral("verbose"), QStringLiteral("Log every poll and packet on standard error."));
-    parser.addOptions({device, link, baud, writeMs, resetDelay, slow, drop, garble, stray, chatter,
-                       dropAlways, stopAfter, closeAfter, dump, decode, verbose});
+    parser.addOptions({device, link, baud, writeMs, resetDelay, slow, drop, garble, stray, dropWord,
+                       garbleWord, chatter, dropAlways, stopAfter, closeAfter, dump, decode,
+                       verbose});
     parser.process(app);
 
     // Before the path is printed: whoever reads it may stop the panel at once.
@@ -177,6 +187,10 @@ int main(int argc, char** argv) {
     o.slow = milliseconds(parser.value(slow).toInt());
     o.drop = parseList(parser.value(drop));
     o.garble = parseList(parser.value(garble));
+    for (const QString& word : parser.value(dropWord).split(u',', Qt::SkipEmptyParts))
+        o.dropWords.insert(word.toInt(nullptr, 16));
+    for (const QString& word : parser.value(garbleWord).split(u',', Qt::SkipEmptyParts))
+        o.garbleWords.insert(word.toInt(nullptr, 16));
     o.stray = parseList(parser.value(stray));
     o.dropAlways = parser.isSet(dropAlways);
     o.chatter = parser.isSet(chatter);
@@ -273,10 +287,11 @@ int main(int argc, char** argv) {
                 .arg(packets)
                 .arg(event.data.size())
                 .arg(event.wordAddress, 4, 16, QLatin1Char('0')));
-        if (silent || o.dropAlways || o.drop.contains(packets))
+        if (silent || o.dropAlways || o.drop.contains(packets) ||
+            o.dropWords.contains(event.wordAddress))
             return;
         QByteArray answer("\xE7\xE4", 2);
-        if (o.garble.contains(packets))
+        if (o.garble.contains(packets) || o.garbleWords.contains(event.wordAddress))
             answer[1] = char(0xE5);
         if (o.stray.contains(packets))
             answer.prepend(QByteArray("\x00\x55", 2));

@@ -1,4 +1,6 @@
 #include "project/project_state.h"
+#include "ui/frm_config_buttons.h"
+#include "ui/frm_control_port_settings.h"
 #include "ui/frm_main.h"
 #include "ui/intro.h"
 
@@ -132,9 +134,15 @@ TEST(FrmMain, ExitClosesUnlessTheGuardSaysNo) {
     EXPECT_TRUE(main.isVisible());
     EXPECT_EQ(closed, 0);
     main.closeGuard = nullptr;
+    QWidget* portSettings = main.showPortSettings(0);
+    QWidget* configuration = main.openButtonConfiguration(2);
+    EXPECT_TRUE(portSettings->isVisible());
     main.mnuExit->trigger();
     EXPECT_FALSE(main.isVisible());
     EXPECT_EQ(closed, 1);
+    // Every other window goes with it.
+    EXPECT_FALSE(portSettings->isVisible());
+    EXPECT_FALSE(configuration->isVisible());
 }
 
 TEST(Intro, ShowsTheVersionThenTheMainWindow) {

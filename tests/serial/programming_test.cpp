@@ -179,6 +179,29 @@ TEST(Programming, FirmwareUpdateLoadsTheChosenFile) {
     EXPECT_EQ(memoryOf(panel).read(0x100, 200), expectedFirmware(100));
 }
 
+TEST(Programming, AFailedUpdateSaysFailureForARefusedLineAndErrorForALineThatBroke) {
+    ProgramFolder folder(16);
+    ProgrammingOptions options = fastOptions();
+    options.blockTimeoutMs = 100;
+    for (const char* fault : {"--drop-always", "--close-after"}) {
+        QStringList arguments{QString::fromLatin1(fault)};
+        if (arguments[0] == QLatin1String("--close-after"))
+            arguments << QStringLiteral("1");
+        VirtualPanel panel(arguments);
+        ASSERT_TRUE(panel.ok());
+        QtSerialLine line(panel.path());
+        ProgrammingResult result = UpdateFirmware(line, firmwareFilePath(folder.path()), options);
+        EXPECT_EQ(result.outcome, ProgrammingResult::Outcome::Failed);
+        ASSERT_EQ(result.messages.size(), 1);
+        const bool refused = arguments[0] == QLatin1String("--drop-always");
+        EXPECT_EQ(result.messages[0].title,
+                  refused ? QStringLiteral("Failure") : QStringLiteral("Error"));
+        EXPECT_EQ(result.messages[0].text == QStringLiteral("Firmware Failed to Load"), refused);
+        EXPECT_FALSE(result.detail.isEmpty());
+        EXPECT_FALSE(line.isOpen());
+    }
+}
+
 TEST(Programming, FirmwareOfOnlyTheEndRecordLoadsWithoutAPacket) {
     VirtualPanel panel;
     ASSERT_TRUE(panel.ok());

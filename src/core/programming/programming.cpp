@@ -454,8 +454,10 @@ ProgrammingResult UpdateFirmware(SerialLine& line, const QString& firmwarePath,
         return result;
     report(options, ProgrammingStage::LoadingFirmware);
     if (!LoadFirmwareLines(line, firmware.value(), options, result)) {
-        // The installer sees the update's own failure box; the detail says why.
-        result.messages = {firmwareFailedMessage()};
+        // A refused line or Esc gets the update's own failure box, the detail saying why; a line
+        // that failed under it keeps its "Error" box.
+        if (line.isOpen())
+            result.messages = {firmwareFailedMessage()};
         return result;
     }
     report(options, ProgrammingStage::Finished);

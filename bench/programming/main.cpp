@@ -22,8 +22,12 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <functional>
+#include <poll.h>
 #include <sched.h>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace ondrel;
 using ondrel::panel::PanelMemory;
@@ -101,6 +105,44 @@ Run runOnce(const Case& c, int pauseMs, const QStringList& panelOptions) {
                      .arg(c.name)
                      .arg(block.wordAddress, 4, 16, QLatin1Char('0')));
     return run;
+}
+
+// The same packets sent by the least a client can do: plain reads and writes on the device, no
+// tool code in between. What the machine's line costs beyond the wire right now shows here.
+double bareLine(const Case& c, const QStringList& panelOptions) {
+    VirtualPanel panel(panelOptions);
+    if (!panel.ok())
+        fail(QStringLiteral("the virtual panel did not start"));
+    QElapsedTimer timer;
+    timer.start();
+    const int fd = ::open(panel.path().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    termios t{};
+    if (fd < 0 || tcgetattr(fd, &t) != 0)
+        fail(QStringLiteral("cannot open %1").arg(panel.path()));
+    cfmakeraw(&t);
+    tcsetattr(fd, TCSANOW, &t);
+    auto exchange = [&](const QByteArray& out, int answerBytes) {
+        if (::write(fd, out.constData(), size_t(out.size())) != out.size())
+            fail(QStringLiteral("bare line: write failed"));
+        QByteArray in;
+        while (in.size() < answerBytes) {
+            pollfd p{fd, POLLIN, 0};
+            char buffer[16];
+            const ssize_t n =
+                ::poll(&p, 1, 2000) > 0 ? ::read(fd, buffer, size_t(answerBytes - in.size())) : 0;
+            if (n <= 0)
+                fail(QStringLiteral("bare line: the panel did not answer"));
+            in.append(buffer, n);
+        }
+        return in;
+    };
+    if (exchange(QByteArray(1, char(kLoaderPoll)), 1) != QByteArray(1, char(kLoaderReady)))
+        fail(QStringLiteral("bare line: no answer to the poll"));
+    for (const DataBlock& block : c.blocks)
+        if (!isBlockAccepted(exchange(makeWritePacket(block).value(), 2)))
+            fail(QStringLiteral("bare line: a block was not accepted"));
+    ::close(fd);
+    return double(timer.nsecsElapsed()) / 1e9;
 }
 
 QString distribution(std::vector<double> ms) {
@@ -222,13 +264,18 @@ int main(int argc, char** argv) {
                                       : QStringLiteral("normal"),
                              loadAverage())
                  << Qt::endl;
-    bench::out() << QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+    bench::out() << QStringLiteral("Bare line: the same packets by plain reads and writes on the "
+                                   "device, without the tool's code, against a fresh panel")
+                 << Qt::endl;
+    bench::out() << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9")
                         .arg(QStringLiteral("procedure"), -32)
                         .arg(QStringLiteral("packets"), 8)
                         .arg(QStringLiteral("wire s"), 8)
                         .arg(QStringLiteral("measured s"), 11)
                         .arg(QStringLiteral("ratio"), 6)
-                        .arg(QStringLiteral("fixed %1 ms s").arg(kOldPauseMs), 16)
+                        .arg(QStringLiteral("bare line s"), 12)
+                        .arg(QStringLiteral("ratio"), 6)
+                        .arg(QStringLiteral("fixed %1 ms s").arg(kOldPauseMs), 14)
                         .arg(QStringLiteral("speed-up"), 9)
                  << Qt::endl;
 
@@ -247,10 +294,14 @@ int main(int argc, char** argv) {
                            .arg(wire, 8, 'f', 2)
                            .arg(paced.seconds, 11, 'f', 2)
                            .arg(ratio, 6, 'f', 3);
+        const double bare = bareLine(c, panelOptions);
+        line += QStringLiteral(" %1 %2")
+                    .arg(bare, 12, 'f', 2)
+                    .arg(wire > 0 ? bare / wire : 0.0, 6, 'f', 3);
         if (compare) {
             const Run fixed = runOnce(c, kOldPauseMs, panelOptions);
             line += QStringLiteral(" %1 %2x")
-                        .arg(fixed.seconds, 16, 'f', 2)
+                        .arg(fixed.seconds, 14, 'f', 2)
                         .arg(fixed.seconds / paced.seconds, 8, 'f', 1);
         }
         bench::out() << line << Qt::endl;

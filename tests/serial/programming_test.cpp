@@ -311,7 +311,9 @@ TEST(Programming, OnlyOneProcedureRunsAtATime) {
     EXPECT_FALSE(programmingInProgress());
 }
 
-// Packet 1 is the firmware line; packets 2 to 258 carry the image (resends shift the count).
+// Packet 1 is the firmware line; packets 2 to 14 carry the image (resends shift the count).
+// Faults that only end a run are in the fault matrix; these check what the panel holds after a
+// resend and which blocks a failure names.
 struct Fault {
     const char* name;
     QStringList arguments;
@@ -358,8 +360,5 @@ INSTANTIATE_TEST_SUITE_P(
                       Fault{"SlowAnswers", {"--slow", "40"}, true, {}, 0},
                       // The third image block (word 0x1610) is refused on all three tries.
                       Fault{"BlockNeverAcknowledged", {"--drop", "4,5,6"}, false, "0x1610"},
-                      Fault{"DropsEverything", {"--drop-always"}, false, "firmware line 1"},
-                      Fault{"StopsAnswering", {"--stop-after", "5"}, false, "stopped answering"},
-                      Fault{"ClosesTheLine", {"--close-after", "5"}, false, "failed"},
-                      Fault{"TooSlow", {"--slow", "1000"}, false, "firmware line 1"}),
+                      Fault{"StopsAnswering", {"--stop-after", "5"}, false, "stopped answering"}),
     [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });

@@ -30,7 +30,9 @@ namespace ondrel::ui {
 class FrmConfigButtons;
 class FrmControlPortSettings;
 class frmProjectorSelect;
+class Diagnostic_in;
 class FrmLabels;
+class Simulator;
 
 // The main window: ten button frames laid out like the wall panel, the timer display, the two
 // big command buttons and the menu bar. It lives for the whole run and renders the view state
@@ -116,6 +118,10 @@ public:
     // Asked before the window closes (close box or "E&xit"); returning false keeps it open.
     std::function<bool()> closeGuard;
 
+    // Closes the serial port of the incoming data monitor, if it is open, so that programming can
+    // use the same port.
+    void releaseMonitorPort();
+
     // Menu bar, with the design's names.
     QMenu* mnuFike = nullptr;
     QAction* mnuOpenFile = nullptr;
@@ -198,6 +204,8 @@ private:
     bool customWarningShown_ = false;
     // Tool windows: one instance each while open.
     QPointer<FrmLabels> frmLabels_;
+    QPointer<Diagnostic_in> monitor_;
+    QPointer<Simulator> simulator_;
 };
 
 } // namespace ondrel::ui

@@ -1,8 +1,16 @@
-// The label template with its dialog, and the Light Setup window.
+// The label template with its dialog, the Light Setup window, the incoming data monitor and the
+// control simulator (their ports are pseudo-terminals, never a port of this machine).
 #include "shots.h"
+#include "../../tests/support/pty_pair.h"
+#include "ui/tools/diagnostic_in.h"
 #include "ui/tools/dlg_new_label.h"
 #include "ui/tools/frm_labels.h"
 #include "ui/tools/frm_lights.h"
+#include "ui/tools/simulator.h"
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QRadioButton>
 
 #include <QAction>
 #include <QCoreApplication>
@@ -10,6 +18,53 @@
 #include <QMouseEvent>
 
 namespace {
+
+void settle(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+void serialToolShots(ondrel::shots::Shots& shots) {
+    using namespace ondrel;
+    using namespace ondrel::ui;
+    ondrel::test::PtyPair ports[3];
+    for (int i = 0; i < 3; ++i)
+        qputenv(QByteArray("ONDREL_PORT") + QByteArray::number(i + 1), ports[i].path().toLocal8Bit());
+
+    ProjectState& state = shots.state();
+    CommSets& port = state.editPort(0);
+    port.BaudRate = Value(9600);
+    port.Parity = Value("NONE");
+    port.prsentAs = Value(2);
+    state.editButton(0).Button_type = Value(TypeOn);
+    state.editButton(0).setCommandString1(3, ByteList{2, 80, 3});
+    state.editButton(1).Button_type = Value(TypeOff);
+    for (int i = 2; i < 6; ++i)
+        state.editButton(i).Button_type = Value(TypeSource);
+    state.editButton(6).Button_type = Value(TypeToggle);
+    state.editButton(3).setCommandString1(4, ByteList{2, 73, 49, 3});
+
+    shots.mainWindow().mnuIncmDta->trigger();
+    auto* monitor = shots.mainWindow().findChild<Diagnostic_in*>();
+    monitor->findChild<QRadioButton*>(QStringLiteral("PresntInas_1"))->click();
+    ports[0].send(QByteArray("\x06\x0D\x02OK\x03", 6));
+    settle(300);
+    shots.save(monitor);
+    monitor->close();
+
+    shots.mainWindow().mnuSim->trigger();
+    auto* simulator = shots.mainWindow().findChild<Simulator*>();
+    simulator->findChild<QPushButton*>(QStringLiteral("Command1_0"))->click();
+    simulator->findChild<QPushButton*>(QStringLiteral("Command1_3"))->click();
+    ports[0].send(QByteArray("\x06\x0D", 2));
+    settle(300);
+    shots.save(simulator);
+    simulator->close();
+    for (int i = 1; i <= 3; ++i)
+        qunsetenv(QByteArray("ONDREL_PORT") + QByteArray::number(i));
+}
 
 void auxShots(ondrel::shots::Shots& shots) {
     using namespace ondrel::ui;
@@ -27,6 +82,8 @@ void auxShots(ondrel::shots::Shots& shots) {
     auto* lights = new FrmLights(&shots.mainWindow());
     shots.save(lights);
     lights->close();
+
+    serialToolShots(shots);
 }
 
 const bool registered = ondrel::shots::registerArea("aux", &auxShots);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "serial/serial_line.h"
+
+#include <memory>
+
+namespace ondrel::ui {
+
+// The PC serial port a tool window holds while it is open, chosen by port number (1 to 3).
+class ToolPort {
+public:
+    explicit ToolPort(const SerialLineFactory& lines) : lines_(lines) {}
+
+    // Closes the port held, then opens port number `port`; on failure no port is open.
+    Status open(int port, const SerialSettings& settings);
+    void close();
+    bool isOpen() const { return line_ && line_->isOpen(); }
+    QString deviceName() const { return line_ ? line_->deviceName() : QString(); }
+    // Applies new settings to the open port; with none open there is nothing to change.
+    Status setSettings(const SerialSettings& settings);
+    // Every byte waiting, oldest first (empty when none waits). A failed line is closed and
+    // its error returned.
+    Result<QByteArray> readWaiting();
+    // The open line, or null.
+    SerialLine* line() const { return isOpen() ? line_.get() : nullptr; }
+
+private:
+    const SerialLineFactory& lines_;
+    std::unique_ptr<SerialLine> line_;
+};
+
+} // namespace ondrel::ui

@@ -1,0 +1,150 @@
+#include "platform/qt_serial_line.h"
+#include "support/port_env.h"
+#include "support/pty_pair.h"
+#include "support/ui_helpers.h"
+#include "ui/frm_main.h"
+#include "ui/tools/diagnostic_in.h"
+#include "ui/tools/simulator.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+using namespace ondrel::ui;
+using test::PtyPair;
+
+namespace {
+
+class Monitor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty1.ok() && pty2.ok());
+        window = std::make_unique<Diagnostic_in>(factory);
+        window->show();
+    }
+    void TearDown() override { test::closeMessageBoxes(); }
+
+    QString text() const {
+        return window->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText();
+    }
+    void choose(const QString& option) { window->findChild<QRadioButton*>(option)->click(); }
+    bool waitForText(const QString& expected) {
+        return test::waitUntil([&] { return text() == expected; });
+    }
+    // The speed the far end of the line is set to, as the terminal driver reports it.
+    static QString speedOf(const QString& device) {
+        QProcess stty;
+        stty.start(QStringLiteral("stty"), {"-F", device, "speed"});
+        stty.waitForFinished(5000);
+        return QString::fromLatin1(stty.readAllStandardOutput()).trimmed();
+    }
+
+    PtyPair pty1, pty2;
+    test::PortMapping ports{pty1.path(), pty2.path()};
+    QtSerialLineFactory factory;
+    std::unique_ptr<Diagnostic_in> window;
+};
+
+} // namespace
+
+TEST_F(Monitor, OpensPortOneAndShowsBytesInEachForm) {
+    EXPECT_EQ(window->windowTitle(), "Monitor Incoming Data");
+    EXPECT_TRUE(window->isPortOpen());
+    EXPECT_EQ(window->deviceName(), pty1.path());
+    EXPECT_EQ(speedOf(pty1.path()), "9600");
+    EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("inDiagCom_1"))->isChecked());
+    EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("diagBaud_0"))->isChecked());
+    EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("PresntInas_0"))->isChecked());
+
+    pty1.send("\r");
+    EXPECT_TRUE(waitForText("  <CR>")) << text().toStdString();
+
+    window->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    EXPECT_EQ(text(), "");
+    choose(QStringLiteral("PresntInas_1"));
+    pty1.send(QByteArray("\x0D\x02", 2));
+    EXPECT_TRUE(waitForText(" D 2")) << text().toStdString();
+
+    window->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    choose(QStringLiteral("PresntInas_0"));
+    pty1.send("ABC");
+    EXPECT_TRUE(waitForText(" A B C")) << text().toStdString();
+}
+
+TEST_F(Monitor, ShowsEveryByteOfABurst) {
+    choose(QStringLiteral("PresntInas_2"));
+    QByteArray burst;
+    QString expected;
+    for (int i = 0; i < 600; ++i) {
+        burst.append(char(i % 256));
+        expected += QLatin1Char(' ') + QString::number(i % 256);
+    }
+    pty1.send(burst);
+    EXPECT_TRUE(waitForText(expected)) << text().size() << " of " << expected.size();
+}
+
+TEST_F(Monitor, AMissingPortIsReportedAndLeftClosed) {
+    choose(QStringLiteral("inDiagCom_3"));
+    QMessageBox* box = test::findMessageBox(QStringLiteral("Error"));
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    EXPECT_TRUE(box->text().contains(QStringLiteral("/dev/ondrel-none-3")))
+        << box->text().toStdString();
+    EXPECT_FALSE(window->isPortOpen());
+    // Port one is free again for others.
+    QtSerialLine other(pty1.path());
+    EXPECT_TRUE(other.open({9600, 'N', 8, 1}).ok());
+}
+
+TEST_F(Monitor, ChangingTheBaudRateKeepsTheOpenPort) {
+    choose(QStringLiteral("inDiagCom_2"));
+    ASSERT_TRUE(window->isPortOpen());
+    EXPECT_EQ(window->deviceName(), pty2.path());
+    choose(QStringLiteral("diagBaud_4"));
+    EXPECT_TRUE(window->isPortOpen());
+    EXPECT_EQ(speedOf(pty2.path()), "115200");
+    EXPECT_FALSE(test::findMessageBox(QStringLiteral("Error")));
+    pty2.send("Z");
+    EXPECT_TRUE(waitForText(" Z"));
+}
+
+TEST_F(Monitor, ReleasingThePortLetsProgrammingHaveIt) {
+    window->releasePort();
+    EXPECT_FALSE(window->isPortOpen());
+    QtSerialLine programming(pty1.path());
+    EXPECT_TRUE(programming.open({19200, 'N', 8, 1}).ok());
+}
+
+TEST(ToolMenus, OpenOneMonitorAndOneSimulatorAndReleaseTheMonitorsPort) {
+    PtyPair pty1, pty2;
+    ASSERT_TRUE(pty1.ok() && pty2.ok());
+    test::PortMapping ports{pty1.path(), pty2.path()};
+    ProjectState state;
+    FrmMain main(state);
+    main.mnuIncmDta->trigger();
+    main.mnuIncmDta->trigger();
+    const auto monitors = main.findChildren<Diagnostic_in*>();
+    ASSERT_EQ(monitors.size(), 1);
+    EXPECT_TRUE(monitors.first()->isVisible());
+    EXPECT_TRUE(monitors.first()->isPortOpen());
+
+    // The simulator also wants port 1; the monitor holds it.
+    main.mnuSim->trigger();
+    ASSERT_EQ(main.findChildren<Simulator*>().size(), 1);
+    EXPECT_TRUE(test::findMessageBox(QStringLiteral("Error")));
+    test::closeMessageBoxes();
+
+    main.releaseMonitorPort();
+    EXPECT_FALSE(monitors.first()->isPortOpen());
+    main.findChild<QRadioButton*>(QStringLiteral("Commp_1"))->click();
+    EXPECT_TRUE(main.findChild<Simulator*>()->isPortOpen());
+
+    // Closing the monitor closes it for good; the menu makes a fresh one on port 1.
+    monitors.first()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(main.findChildren<Diagnostic_in*>().isEmpty());
+}

@@ -128,6 +128,21 @@ TEST_F(CatalogueTest, ProtocolLackingOnAndSVideo) {
     EXPECT_EQ(state.commandText1[7], "");
 }
 
+TEST_F(CatalogueTest, ANewModelWithoutADefaultDropsThePreviousModelsCommand) {
+    select(0, "Acme", "A100");
+    select(1, "Acme", "A100");
+    ASSERT_FALSE(state.button(0).commandString1().isEmpty());
+    ASSERT_FALSE(state.button(7).commandString1().isEmpty());
+    const ByteList portTwoOn = state.button(0).commandString2();
+
+    select(0, "Zeta", "NoOn");
+    // Buttons One and Eight show no command for the new model, so they send none on port one.
+    EXPECT_TRUE(state.button(0).commandString1().isEmpty());
+    EXPECT_TRUE(state.button(7).commandString1().isEmpty());
+    EXPECT_EQ(state.button(0).commandString2(), portTwoOn);
+    EXPECT_EQ(dec(state.button(1).commandString1()), " 2 1 3");
+}
+
 TEST_F(CatalogueTest, DeviceTwoLeavesDeviceOneAlone) {
     select(0, "Acme", "A100");
     const auto texts1 = state.commandText1;

@@ -84,6 +84,25 @@ Result<CommandListFill> populateCommandLists(ProjectState& state, const Catalogu
     return fill;
 }
 
+namespace {
+// A port's command of a button: the primary and secondary strings, and the dual flag, which
+// stays only while a port keeps a secondary string.
+void storePortCommand(ButtonConfig& record, int device, const ByteList& primary,
+                      const ByteList& secondary) {
+    if (device == 0) {
+        record.setCommandString1(primary.upperBound(), primary);
+        record.setCommandString1_2(secondary.upperBound(), secondary);
+    } else {
+        record.setCommandString2(primary.upperBound(), primary);
+        record.setCommandString2_2(secondary.upperBound(), secondary);
+    }
+    if (!secondary.isEmpty())
+        record.setDualFunction();
+    else if (record.commandString1_2().isEmpty() && record.commandString2_2().isEmpty())
+        record.clrDualFunction();
+}
+} // namespace
+
 Result<CommandListFill> populateCommandListsWithDefaults(ProjectState& state,
                                                          const Catalogue& catalogue, int device) {
     auto filled = populateCommandLists(state, catalogue, device);
@@ -106,11 +125,14 @@ Result<CommandListFill> populateCommandListsWithDefaults(ProjectState& state,
             fill.position[static_cast<size_t>(k)] = j;
             if (Status chosen = chooseCommand(state, catalogue, device, k, fill.items[j]); !chosen)
                 return chosen.error();
-        } else if (k == 7) {
-            fill.renameButton8 = true;
         } else {
-            // The empty item of the list being filled; it stores nothing.
-            fill.position[static_cast<size_t>(k)] = 0;
+            // The new model has no default for this button: it must not keep sending the
+            // previous model's command, which the list no longer shows.
+            storePortCommand(state.editButton(k), device, ByteList(), ByteList());
+            if (k == 7)
+                fill.renameButton8 = true;
+            else
+                fill.position[static_cast<size_t>(k)] = 0; // the empty item of the list
         }
     }
     return fill;
@@ -129,18 +151,7 @@ Status chooseCommand(ProjectState& state, const Catalogue& catalogue, int device
         return Ok{};
 
     const auto [primary, secondary] = parseCommandCell(protocol.value()->command(name));
-    ButtonConfig& record = state.editButton(button);
-    if (device == 0) {
-        record.setCommandString1(primary.upperBound(), primary);
-        record.setCommandString1_2(secondary.upperBound(), secondary);
-    } else {
-        record.setCommandString2(primary.upperBound(), primary);
-        record.setCommandString2_2(secondary.upperBound(), secondary);
-    }
-    if (!secondary.isEmpty())
-        record.setDualFunction();
-    else if (record.commandString1_2().isEmpty() && record.commandString2_2().isEmpty())
-        record.clrDualFunction();
+    storePortCommand(state.editButton(button), device, primary, secondary);
 
     if (device == 0 || state.kdxDevicePresent)
         return applyButtonMask(state, catalogue, button);

@@ -1,6 +1,5 @@
 #include "platform/qt_serial_line.h"
 
-#include <QCollator>
 #include <QDeadlineTimer>
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -232,14 +231,43 @@ QList<FoundPort> findSerialPorts() {
         port.description = about.join(QStringLiteral(", "));
         ports << port;
     }
-    QCollator collator;
-    collator.setNumericMode(true);
-    std::stable_sort(ports.begin(), ports.end(), [&](const FoundPort& a, const FoundPort& b) {
+    sortSerialPorts(ports);
+    return ports;
+}
+
+namespace {
+// Names compared with runs of digits as numbers: ttyS2 before ttyS10. (QCollator's numeric
+// mode depends on the locale library and is not available everywhere.)
+bool naturalLess(const QString& a, const QString& b) {
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            qsizetype ei = i, ej = j;
+            while (ei < a.size() && a[ei].isDigit())
+                ++ei;
+            while (ej < b.size() && b[ej].isDigit())
+                ++ej;
+            const qulonglong x = a.mid(i, ei - i).toULongLong();
+            const qulonglong y = b.mid(j, ej - j).toULongLong();
+            if (x != y)
+                return x < y;
+            i = ei, j = ej;
+        } else {
+            if (a[i] != b[j])
+                return a[i] < b[j];
+            ++i, ++j;
+        }
+    }
+    return a.size() - i < b.size() - j;
+}
+} // namespace
+
+void sortSerialPorts(QList<FoundPort>& ports) {
+    std::stable_sort(ports.begin(), ports.end(), [](const FoundPort& a, const FoundPort& b) {
         if (a.usb != b.usb)
             return a.usb;
-        return collator.compare(a.device, b.device) < 0;
+        return naturalLess(a.device, b.device);
     });
-    return ports;
 }
 
 namespace {

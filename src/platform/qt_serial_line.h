@@ -51,8 +51,10 @@ struct FoundPort {
     bool usb = false;
 };
 
-// The serial devices present, USB adapters first, then built-in ports, each in name order.
+// The serial devices present, in the order of sortSerialPorts().
 QList<FoundPort> findSerialPorts();
+// USB adapters first, then built-in ports, each in natural name order (ttyS2 before ttyS10).
+void sortSerialPorts(QList<FoundPort>& ports);
 
 // Port numbers 1 to 3: COMn on Windows; elsewhere the device named by ONDREL_PORTn when set,
 // otherwise the n-th device that findSerialPorts() lists.

@@ -101,6 +101,20 @@ TEST(QtSerialLine, AHungUpLineFailsReadablyAndIsClosed) {
     EXPECT_FALSE(line.write(QByteArray(1, char(0xEA))).ok());
 }
 
+TEST(QtSerialLineFactory, UsbAdaptersComeFirstThenBuiltInPortsInNaturalOrder) {
+    QList<FoundPort> ports{{QStringLiteral("/dev/ttyS10"), {}, false},
+                           {QStringLiteral("/dev/ttyUSB1"), {}, true},
+                           {QStringLiteral("/dev/ttyS2"), {}, false},
+                           {QStringLiteral("/dev/ttyACM0"), {}, true},
+                           {QStringLiteral("/dev/ttyUSB0"), {}, true}};
+    sortSerialPorts(ports);
+    QStringList order;
+    for (const FoundPort& p : ports)
+        order << p.device;
+    EXPECT_EQ(order, (QStringList{"/dev/ttyACM0", "/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyS2",
+                                  "/dev/ttyS10"}));
+}
+
 TEST(QtSerialLineFactory, PortNumbersFollowTheEnvironmentFirst) {
     QtSerialLineFactory factory;
     qputenv("ONDREL_PORT2", "/tmp/ondrel-panel-two");

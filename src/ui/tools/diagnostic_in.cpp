@@ -13,10 +13,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTextBlock>
 
 namespace ondrel::ui {
 namespace {
 constexpr qint32 kBaudSettings[5] = {9600, 19200, 28800, 38400, 115200};
+constexpr int kParagraphLength = 4096;
+constexpr int kMaxParagraphs = 4000; // the oldest data goes once the box holds about 16 MB
 } // namespace
 
 Diagnostic_in::Diagnostic_in(const SerialLineFactory& lines, QWidget* parent)
@@ -75,6 +78,7 @@ Diagnostic_in::Diagnostic_in(const SerialLineFactory& lines, QWidget* parent)
     text1_->setObjectName(QStringLiteral("Text1"));
     text1_->setReadOnly(true);
     text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text1_->setMaximumBlockCount(kMaxParagraphs);
     label1->setBuddy(text1_);
     auto* command1 = new QPushButton(QStringLiteral("Clear Window"), this);
     command1->setObjectName(QStringLiteral("Command1"));
@@ -144,6 +148,10 @@ void Diagnostic_in::append(const QString& text) {
     const bool atEnd = bar->value() == bar->maximum();
     QTextCursor cursor(text1_->document());
     cursor.movePosition(QTextCursor::End);
+    // Laying out one ever longer paragraph gets slower with each byte and would freeze the window
+    // on a busy line, so a long paragraph is ended between two reads.
+    if (cursor.block().length() > kParagraphLength)
+        cursor.insertBlock();
     cursor.insertText(text);
     if (atEnd)
         bar->setValue(bar->maximum());

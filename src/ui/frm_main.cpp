@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "frm_config_buttons.h"
 #include "frm_control_port_settings.h"
+#include "panel_programming.h"
 #include "platform/work_area.h"
 #include "twips.h"
 #include "wrap_button.h"
@@ -81,6 +82,7 @@ FrmMain::FrmMain(ProjectState& state, QWidget* parent) : QMainWindow(parent), st
     setUpCatalogue();
     CheckRelays();
     setUpFiles();
+    programming_ = new PanelProgramming(*this);
 }
 
 FrmMain::~FrmMain() = default;

@@ -29,6 +29,7 @@ namespace ondrel::ui {
 
 class FrmConfigButtons;
 class FrmControlPortSettings;
+class PanelProgramming;
 class frmProjectorSelect;
 class Diagnostic_in;
 class FrmLabels;
@@ -121,6 +122,8 @@ public:
     // Closes the serial port of the incoming data monitor, if it is open, so that programming can
     // use the same port.
     void releaseMonitorPort();
+    // Upload, factory restore, firmware update and the upload report.
+    PanelProgramming& programming() const { return *programming_; }
 
     // Menu bar, with the design's names.
     QMenu* mnuFike = nullptr;
@@ -206,6 +209,7 @@ private:
     QPointer<FrmLabels> frmLabels_;
     QPointer<Diagnostic_in> monitor_;
     QPointer<Simulator> simulator_;
+    PanelProgramming* programming_ = nullptr;
 };
 
 } // namespace ondrel::ui

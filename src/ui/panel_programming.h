@@ -1,0 +1,78 @@
+#pragma once
+
+#include "programming/programming.h"
+#include "programming/programming_worker.h"
+
+#include <QFileDialog>
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+class QMessageBox;
+
+namespace ondrel::ui {
+
+class FrmMain;
+class ProgressWindow;
+class ResetPrompt;
+class UploadWindow;
+
+// The main window's programming commands: upload, factory restore, firmware update and the
+// upload report. The procedures run on a worker thread; this object shows their prompt,
+// progress and messages, and keeps the other programming commands disabled while one runs.
+class PanelProgramming : public QObject {
+    Q_OBJECT
+public:
+    explicit PanelProgramming(FrmMain& main);
+    ~PanelProgramming() override;
+
+    // "Upload New configuration to Control" / "Upload New code".
+    void UploadConfiguration();
+    // "Restore Factory Setup".
+    void RestoreFactorySetup();
+    // "Update Firmware": asks for the file, then sends it.
+    void UpdateFirmware();
+    // "View Previous Upload Data".
+    void showPreviousUpload();
+    // Puts the device each upload port number reaches on its menu item.
+    void describeUploadPorts();
+
+    bool isRunning() const { return worker_.isRunning(); }
+
+    UploadWindow* upload() const { return upload_; }
+    ResetPrompt* dialog() const { return dialog_; }
+    ProgressWindow* dialog1() const { return dialog1_; }
+    QFileDialog* CommonDialog2() const { return commonDialog2_; }
+
+    // Time-outs and tries of the procedures; the folder holding firmware/ and default.dat.
+    ProgrammingOptions options;
+    QString programDir;
+
+signals:
+    // A procedure ended (its messages are on screen or still to come).
+    void finished(const ondrel::ProgrammingResult& result);
+
+private:
+    enum class Kind { Upload, Restore, Firmware };
+    using Run = std::function<ProgrammingResult(SerialLine&, const ProgrammingOptions&)>;
+
+    void start(Kind kind, Run run);
+    void setCommandsEnabled(bool enabled);
+    void onStage(ProgrammingStage stage);
+    void onFinished(const ProgrammingResult& result);
+    // Shows the message boxes one after another, then calls `done`.
+    void showMessages(QList<UserMessage> messages, std::function<void()> done = {});
+    void firmwareChosen(const QString& path);
+
+    FrmMain& main_;
+    ProgrammingWorker worker_;
+    // Windows of the main window, which outlives this object.
+    UploadWindow* upload_ = nullptr;
+    ResetPrompt* dialog_ = nullptr;
+    ProgressWindow* dialog1_ = nullptr;
+    QPointer<QFileDialog> commonDialog2_; // while it is open
+    Kind kind_ = Kind::Upload;
+    QString pendingReport_; // shown once the panel answered and the image is being written
+};
+
+} // namespace ondrel::ui

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QDialog>
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace ondrel::ui {
+
+// "Upload Data": the report of the last upload. "Exit" only hides it, so the report stays for
+// "View Previous Upload Data".
+class UploadWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit UploadWindow(QWidget* parent = nullptr);
+
+    QPlainTextEdit* Text1() const { return text1_; }
+    QPushButton* Command1() const { return command1_; }
+
+private:
+    QPlainTextEdit* text1_ = nullptr;
+    QPushButton* command1_ = nullptr;
+};
+
+// "Press Reset": modal while the tool waits for the panel's loader. Esc (or the close box) gives
+// up at once.
+class ResetPrompt : public QDialog {
+    Q_OBJECT
+public:
+    explicit ResetPrompt(QWidget* parent = nullptr);
+
+    QLabel* Label1() const { return label1_; }
+    // 1 after the installer gave up, 0 while waiting or after the panel answered.
+    int shouldexit = 0;
+
+    // Shows the prompt for a new wait, without blocking the caller.
+    void prompt();
+
+signals:
+    void skipped();
+
+public slots:
+    void reject() override;
+
+private:
+    QLabel* label1_ = nullptr;
+};
+
+// "Programming....": progress while firmware lines or configuration blocks are sent. It has no
+// way out of its own; the procedure's time-outs end a stuck transfer.
+class ProgressWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit ProgressWindow(QWidget* parent = nullptr);
+
+    QProgressBar* ProgressBar1() const { return progressBar1_; }
+    void showProgress(const QString& caption, int value, int maximum);
+
+public slots:
+    void reject() override {}
+
+private:
+    QProgressBar* progressBar1_ = nullptr;
+};
+
+} // namespace ondrel::ui

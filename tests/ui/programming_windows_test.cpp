@@ -1,0 +1,341 @@
+// The programming windows driven like an installer would, against the virtual panel on a
+// pseudo-terminal reached as upload port 1.
+#include "panel_core.h"
+#include "programming/config_image.h"
+#include "programming/hex_generator.h"
+#include "project/project_state.h"
+#include "support/qcd_fixtures.h"
+#include "support/virtual_panel.h"
+#include "ui/frm_main.h"
+#include "ui/panel_programming.h"
+#include "ui/programming_windows.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+using ondrel::panel::PanelMemory;
+using ondrel::test::VirtualPanel;
+using ondrel::ui::FrmMain;
+using ondrel::ui::PanelProgramming;
+
+namespace {
+
+struct Shown {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+void pump() {
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        pump();
+    }
+    return true;
+}
+
+QMessageBox* openBox() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+            return box;
+    return nullptr;
+}
+
+// The next message box within `timeoutMs`, answered with OK; empty title and text when none came.
+Shown answerBox(int timeoutMs) {
+    QMessageBox* box = nullptr;
+    waitUntil([&] { return (box = openBox()) != nullptr; }, timeoutMs);
+    if (!box)
+        return {};
+    Shown shown{box->windowTitle(), box->text(), box->icon()};
+    box->button(QMessageBox::Ok)->click();
+    pump();
+    return shown;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+void pressEsc(QWidget* window) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(window, &press);
+}
+
+// A configured project, a program folder with firmware and factory data, a main window whose
+// upload port 1 is the virtual panel, and quick time-outs.
+class Programming : public ::testing::Test {
+protected:
+    void startPanel(const QStringList& faults = {}) {
+        panel_ = std::make_unique<VirtualPanel>(faults);
+        ASSERT_TRUE(panel_->ok());
+        qputenv("ONDREL_PORT1", panel_->path().toLocal8Bit());
+        QDir(dir_.path()).mkpath(QStringLiteral("firmware"));
+        writeFile(firmwareFilePath(dir_.path()), generateFirmwareHex(8).toLatin1());
+        writeFile(dir_.filePath(QStringLiteral("default.dat")), "1,2,3,#");
+        test::setUpWorkedExample(state_);
+        main_ = std::make_unique<FrmMain>(state_);
+        main_->show();
+        PanelProgramming& p = main_->programming();
+        p.programDir = dir_.path();
+        p.options.blockTimeoutMs = 150;
+        p.options.pollIntervalMs = 20;
+        p.options.tries = 2;
+        p.options.failedBlocksToStop = 2;
+    }
+    void TearDown() override {
+        if (openBox())
+            ADD_FAILURE() << "a message box was left open: " << openBox()->text().toStdString();
+        while (QMessageBox* box = openBox())
+            box->done(0);
+        main_.reset();
+        qunsetenv("ONDREL_PORT1");
+    }
+
+    PanelProgramming& programming() { return main_->programming(); }
+    PanelMemory memory() {
+        panel_->stop();
+        Result<PanelMemory> parsed = PanelMemory::parseDump(panel_->dump());
+        EXPECT_TRUE(parsed.ok());
+        return parsed.ok() ? parsed.value() : PanelMemory();
+    }
+    bool commandsEnabled() const {
+        return main_->Command1()->isEnabled() && main_->Command2()->isEnabled() &&
+               main_->mnuUpload->isEnabled() && main_->mnuRestore->isEnabled() &&
+               main_->mnuFrmWare->isEnabled() && main_->uploadport[1]->isEnabled() &&
+               main_->uploadport[2]->isEnabled() && main_->uploadport[3]->isEnabled();
+    }
+    bool commandsDisabled() const {
+        return !main_->Command1()->isEnabled() && !main_->Command2()->isEnabled() &&
+               !main_->mnuUpload->isEnabled() && !main_->mnuRestore->isEnabled() &&
+               !main_->mnuFrmWare->isEnabled() && !main_->uploadport[1]->isEnabled() &&
+               !main_->uploadport[2]->isEnabled() && !main_->uploadport[3]->isEnabled();
+    }
+    QString reportBox() { return programming().upload()->Text1()->toPlainText(); }
+    // Picks `path` in the firmware file dialog that "Update Firmware" opens.
+    void chooseFirmware(const QString& path) {
+        main_->mnuFrmWare->trigger();
+        QFileDialog* dialog = programming().CommonDialog2();
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(dialog->isVisible());
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(path);                         // typed in, as an installer would
+        QMetaObject::invokeMethod(dialog, "accept"); // what "Open" does
+        ASSERT_FALSE(dialog->isVisible());
+    }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<VirtualPanel> panel_;
+    ProjectState state_;
+    std::unique_ptr<FrmMain> main_;
+};
+
+} // namespace
+
+TEST_F(Programming, UploadShowsPromptProgressAndReportAndLeavesTheImageInThePanel) {
+    startPanel({QStringLiteral("--reset-delay"), QStringLiteral("150")});
+    const Result<ConfigImage> image = BuildConfigImage(state_);
+    ASSERT_TRUE(image.ok());
+    ui::ProgressWindow* dialog1 = programming().dialog1();
+    QStringList captions;
+    int highest = 0;
+    QObject::connect(dialog1, &QWidget::windowTitleChanged,
+                     [&](const QString& t) { captions << t; });
+    QObject::connect(dialog1->ProgressBar1(), &QProgressBar::valueChanged,
+                     [&](int v) { highest = std::max(highest, v); });
+
+    main_->Command1()->click();
+    ui::ResetPrompt* prompt = programming().dialog();
+    ASSERT_TRUE(waitUntil([&] { return prompt->isVisible(); }, 2000));
+    EXPECT_EQ(prompt->windowTitle(), "Kestrun");
+    EXPECT_EQ(prompt->Label1()->text(), "Press Reset");
+    EXPECT_TRUE(prompt->isModal());
+    EXPECT_TRUE(commandsDisabled());
+    EXPECT_TRUE(main_->mnuViewDta->isEnabled());
+    EXPECT_TRUE(reportBox().isEmpty());
+
+    const Shown done = answerBox(10000);
+    EXPECT_EQ(done.text, "Upload Complete.");
+    EXPECT_EQ(done.title, "Programming Complete");
+    EXPECT_EQ(done.icon, QMessageBox::NoIcon);
+    EXPECT_FALSE(programming().upload()->isVisible()) << "hidden once the message is answered";
+    EXPECT_FALSE(prompt->isVisible());
+    EXPECT_FALSE(dialog1->isVisible());
+    EXPECT_TRUE(commandsEnabled());
+    EXPECT_EQ(captions, QStringList({"Uploading Firmware", "Programming...."}));
+    EXPECT_EQ(highest, int(image.value().bytes.size()));
+    EXPECT_EQ(reportBox(), QString(image.value().report).replace("\r\n", "\n"));
+
+    main_->mnuViewDta->trigger();
+    EXPECT_TRUE(programming().upload()->isVisible());
+    EXPECT_EQ(programming().upload()->windowTitle(), "Upload Data");
+    programming().upload()->Command1()->click();
+    EXPECT_FALSE(programming().upload()->isVisible());
+
+    const PanelMemory panel = memory();
+    EXPECT_EQ(panel.read(0x1600, int(image.value().bytes.size())), image.value().bytes);
+}
+
+TEST_F(Programming, EscAtThePromptSendsNothingAndLeavesTheReportEmpty) {
+    startPanel({QStringLiteral("--reset-delay"), QStringLiteral("100000")});
+    programming().upload()->Text1()->setPlainText(QStringLiteral("report of an earlier upload"));
+    bool ended = false;
+    QObject::connect(&programming(), &PanelProgramming::finished, [&] { ended = true; });
+    main_->mnuUpload->trigger();
+    ui::ResetPrompt* prompt = programming().dialog();
+    ASSERT_TRUE(waitUntil([&] { return prompt->isVisible(); }, 2000));
+    QElapsedTimer timer;
+    timer.start();
+    pressEsc(prompt);
+    EXPECT_FALSE(prompt->isVisible());
+    EXPECT_EQ(prompt->shouldexit, 1);
+    ASSERT_TRUE(waitUntil([&] { return ended; }, 2000));
+    EXPECT_LT(timer.elapsed(), 500);
+    EXPECT_TRUE(commandsEnabled());
+    EXPECT_EQ(answerBox(300).text, QString()) << "a skipped upload says nothing";
+    EXPECT_TRUE(reportBox().isEmpty());
+    EXPECT_EQ(memory().writtenCount(), 0);
+}
+
+TEST_F(Programming, APanelThatStopsAnsweringEndsWithErrorWhileTheWindowStaysAlive) {
+    // The firmware line and two blocks go through, then the panel falls silent.
+    startPanel({QStringLiteral("--stop-after"), QStringLiteral("3")});
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout,
+                     [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+    sinceTick.start();
+    tick.start(10);
+    main_->Command1()->click();
+    const Shown shown = answerBox(10000);
+    tick.stop();
+    EXPECT_EQ(shown.title, "Error");
+    EXPECT_EQ(shown.icon, QMessageBox::Warning);
+    EXPECT_TRUE(shown.text.contains("stopped answering")) << shown.text.toStdString();
+    EXPECT_TRUE(shown.text.contains("0x1610")) << shown.text.toStdString();
+    EXPECT_LT(longestGap, 400) << "the window thread was blocked";
+    EXPECT_EQ(answerBox(300).text, QString()) << "no \"Upload Complete.\" after the error";
+    EXPECT_TRUE(commandsEnabled());
+}
+
+TEST_F(Programming, RestoreWritesTheFactoryDataAfterClosingTheMonitorsPort) {
+    startPanel();
+    bool monitorClosed = false;
+    main_->closeMonitorPort = [&] {
+        monitorClosed = true;
+        EXPECT_FALSE(programming().isRunning());
+    };
+    main_->Command2()->click();
+    EXPECT_TRUE(monitorClosed);
+    const Shown done = answerBox(15000);
+    EXPECT_EQ(done.text, "Upload Complete.");
+    EXPECT_EQ(done.title, "Programming Complete");
+    EXPECT_TRUE(reportBox().isEmpty());
+    const PanelMemory panel = memory();
+    QByteArray expected(4097, '\0');
+    expected[0] = 1, expected[1] = 2, expected[2] = 3;
+    EXPECT_EQ(panel.read(0x1600, 4097), expected);
+    EXPECT_EQ(panel.writtenCount(), 16 + 4097);
+}
+
+TEST_F(Programming, RestoreWithoutFactoryDataSaysSoAndSendsNothing) {
+    startPanel();
+    QFile::remove(dir_.filePath(QStringLiteral("default.dat")));
+    main_->mnuRestore->trigger();
+    const Shown shown = answerBox(3000);
+    EXPECT_EQ(shown.title, "Error");
+    EXPECT_EQ(shown.icon, QMessageBox::Warning);
+    EXPECT_TRUE(shown.text.contains("default.dat")) << shown.text.toStdString();
+    EXPECT_EQ(memory().writtenCount(), 0);
+}
+
+TEST_F(Programming, FirmwareUpdateFromTheChosenFile) {
+    startPanel();
+    main_->mnuFrmWare->trigger();
+    QFileDialog* dialog = programming().CommonDialog2();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "Firmware");
+    EXPECT_EQ(dialog->nameFilters(), QStringList{"*.HEX"});
+    EXPECT_EQ(QDir(dialog->directory()).canonicalPath(),
+              QDir(dir_.filePath("firmware")).canonicalPath());
+    dialog->reject();
+    EXPECT_EQ(answerBox(200).text, QString()) << "a cancelled choice ends quietly";
+
+    const QString file = dir_.filePath(QStringLiteral("firmware/NEW.HEX"));
+    writeFile(file, generateFirmwareHex(24).toLatin1());
+    chooseFirmware(file);
+    const Shown done = answerBox(5000);
+    EXPECT_EQ(done.text, "New firmware was successfully loaded");
+    EXPECT_EQ(done.title, "Upload Complete");
+    EXPECT_EQ(done.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(memory().writtenCount(), 48);
+}
+
+TEST_F(Programming, FirmwareUpdateFailures) {
+    startPanel({QStringLiteral("--reset-delay"), QStringLiteral("100000")});
+    // A word address in the reserved range: refused before anything is sent.
+    const QString reserved = dir_.filePath(QStringLiteral("firmware/BAD.HEX"));
+    writeFile(reserved, ":02400E00FF3F72\r\n:00000001FF\r\n");
+    chooseFirmware(reserved);
+    const Shown range = answerBox(3000);
+    EXPECT_EQ(range.text, "Invalid address range");
+    EXPECT_EQ(range.title, QApplication::applicationDisplayName());
+    const Shown failed = answerBox(1000);
+    EXPECT_EQ(failed.text, "Firmware Failed to Load");
+    EXPECT_EQ(failed.title, "Failure");
+    EXPECT_EQ(failed.icon, QMessageBox::Critical);
+
+    // Esc at the prompt.
+    chooseFirmware(firmwareFilePath(dir_.path()));
+    ui::ResetPrompt* prompt = programming().dialog();
+    ASSERT_TRUE(waitUntil([&] { return prompt->isVisible(); }, 2000));
+    pressEsc(prompt);
+    const Shown skipped = answerBox(2000);
+    EXPECT_EQ(skipped.text, "Firmware Failed to Load");
+    EXPECT_EQ(skipped.title, "Failure");
+    EXPECT_EQ(skipped.icon, QMessageBox::Critical);
+    EXPECT_EQ(memory().writtenCount(), 0);
+}
+
+TEST_F(Programming, UploadPortItemsNameTheirDeviceAndAMissingPortIsAnError) {
+    startPanel();
+    emit main_->mnuCommSett->aboutToShow();
+    EXPECT_TRUE(main_->uploadport[1]->statusTip().contains(panel_->path()));
+    EXPECT_EQ(main_->uploadport[1]->toolTip(), main_->uploadport[1]->statusTip());
+    EXPECT_FALSE(main_->uploadport[2]->statusTip().isEmpty());
+
+    qputenv("ONDREL_PORT1", "/dev/ondrel-no-such-port");
+    main_->Command1()->click();
+    const Shown shown = answerBox(3000);
+    EXPECT_EQ(shown.title, "Error");
+    EXPECT_TRUE(shown.text.contains("/dev/ondrel-no-such-port")) << shown.text.toStdString();
+    EXPECT_TRUE(commandsEnabled());
+}

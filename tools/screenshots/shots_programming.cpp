@@ -1,0 +1,41 @@
+// The upload report, the "Press Reset" prompt and the progress window.
+#include "programming/config_image.h"
+#include "programming/programming.h"
+#include "shots.h"
+#include "ui/panel_programming.h"
+#include "ui/programming_windows.h"
+
+#include <QPlainTextEdit>
+
+namespace {
+
+void programmingShots(ondrel::shots::Shots& shots) {
+    ondrel::ui::PanelProgramming& programming = shots.mainWindow().programming();
+
+    ondrel::ProjectState& state = shots.state();
+    state.editButton(0).setCommandString1(3, ondrel::ByteList{2, 80, 3});
+    ondrel::CommSets& port = state.editPort(0);
+    port.BaudRate = 9600;
+    port.Parity = "NONE";
+    state.timerMinutes = 90;
+    if (const auto image = ondrel::BuildConfigImage(state)) {
+        QString report = image.value().report;
+        programming.upload()->Text1()->setPlainText(report.replace("\r\n", "\n"));
+    }
+    shots.save(programming.upload());
+    programming.upload()->hide();
+
+    shots.save(programming.dialog());
+    programming.dialog()->hide();
+
+    programming.dialog1()->showProgress(QString::fromLatin1(ondrel::kProgrammingCaption), 1296,
+                                        4097);
+    shots.save(programming.dialog1());
+    programming.dialog1()->showProgress(QString::fromLatin1(ondrel::kFirmwareCaption), 40, 120);
+    shots.save(programming.dialog1(), QStringLiteral("Dialog1-firmware"));
+    programming.dialog1()->hide();
+}
+
+const bool registered = ondrel::shots::registerArea("programming", &programmingShots);
+
+} // namespace

@@ -325,12 +325,22 @@ TEST_F(Programming, FirmwareUpdateFailures) {
     EXPECT_EQ(memory().writtenCount(), 0);
 }
 
-TEST_F(Programming, UploadPortItemsNameTheirDeviceAndAMissingPortIsAnError) {
+TEST_F(Programming, UploadPortItemsNameTheirDeviceAndNothingStartsWithoutAPortOrAValidImage) {
     startPanel();
     emit main_->mnuCommSett->aboutToShow();
     EXPECT_TRUE(main_->uploadport[1]->statusTip().contains(panel_->path()));
     EXPECT_EQ(main_->uploadport[1]->toolTip(), main_->uploadport[1]->statusTip());
     EXPECT_FALSE(main_->uploadport[2]->statusTip().isEmpty());
+
+    // A configuration the panel cannot take is refused before the port is touched.
+    const Value type = state_.button(2).Button_type;
+    state_.editButton(2).Button_type = 9;
+    main_->Command1()->click();
+    const Shown refused = answerBox(3000);
+    EXPECT_EQ(refused.title, "Error");
+    EXPECT_TRUE(refused.text.startsWith("Button 3")) << refused.text.toStdString();
+    EXPECT_FALSE(programming().dialog()->isVisible());
+    state_.editButton(2).Button_type = type;
 
     qputenv("ONDREL_PORT1", "/dev/ondrel-no-such-port");
     main_->Command1()->click();
@@ -338,4 +348,5 @@ TEST_F(Programming, UploadPortItemsNameTheirDeviceAndAMissingPortIsAnError) {
     EXPECT_EQ(shown.title, "Error");
     EXPECT_TRUE(shown.text.contains("/dev/ondrel-no-such-port")) << shown.text.toStdString();
     EXPECT_TRUE(commandsEnabled());
+    EXPECT_EQ(memory().writtenCount(), 0);
 }

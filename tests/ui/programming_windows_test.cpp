@@ -4,11 +4,14 @@
 #include "programming/config_image.h"
 #include "programming/hex_generator.h"
 #include "project/project_state.h"
+#include "support/port_env.h"
 #include "support/qcd_fixtures.h"
+#include "support/ui_helpers.h"
 #include "support/virtual_panel.h"
 #include "ui/frm_main.h"
 #include "ui/panel_programming.h"
 #include "ui/programming_windows.h"
+#include "ui/tools/diagnostic_in.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,17 +50,6 @@ void pump() {
     QApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        pump();
-    }
-    return true;
-}
-
 QMessageBox* openBox() {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
@@ -68,7 +60,7 @@ QMessageBox* openBox() {
 // The next message box within `timeoutMs`, answered with OK; empty title and text when none came.
 Shown answerBox(int timeoutMs) {
     QMessageBox* box = nullptr;
-    waitUntil([&] { return (box = openBox()) != nullptr; }, timeoutMs);
+    test::waitUntil([&] { return (box = openBox()) != nullptr; }, timeoutMs);
     if (!box)
         return {};
     Shown shown{box->windowTitle(), box->text(), box->icon()};
@@ -95,7 +87,7 @@ protected:
     void startPanel(const QStringList& faults = {}) {
         panel_ = std::make_unique<VirtualPanel>(faults);
         ASSERT_TRUE(panel_->ok());
-        qputenv("ONDREL_PORT1", panel_->path().toLocal8Bit());
+        ports_ = std::make_unique<test::PortMapping>(panel_->path());
         QDir(dir_.path()).mkpath(QStringLiteral("firmware"));
         writeFile(firmwareFilePath(dir_.path()), generateFirmwareHex(8).toLatin1());
         writeFile(dir_.filePath(QStringLiteral("default.dat")), "1,2,3,#");
@@ -115,7 +107,6 @@ protected:
         while (QMessageBox* box = openBox())
             box->done(0);
         main_.reset();
-        qunsetenv("ONDREL_PORT1");
     }
 
     PanelProgramming& programming() { return main_->programming(); }
@@ -153,6 +144,7 @@ protected:
 
     QTemporaryDir dir_;
     std::unique_ptr<VirtualPanel> panel_;
+    std::unique_ptr<test::PortMapping> ports_;
     ProjectState state_;
     std::unique_ptr<FrmMain> main_;
 };
@@ -173,7 +165,7 @@ TEST_F(Programming, UploadShowsPromptProgressAndReportAndLeavesTheImageInThePane
 
     main_->Command1()->click();
     ui::ResetPrompt* prompt = programming().dialog();
-    ASSERT_TRUE(waitUntil([&] { return prompt->isVisible(); }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return prompt->isVisible(); }, 2000));
     EXPECT_EQ(prompt->windowTitle(), "Kestrun");
     EXPECT_EQ(prompt->Label1()->text(), "Press Reset");
     EXPECT_TRUE(prompt->isModal());
@@ -210,13 +202,13 @@ TEST_F(Programming, EscAtThePromptSendsNothingAndLeavesTheReportEmpty) {
     QObject::connect(&programming(), &PanelProgramming::finished, [&] { ended = true; });
     main_->mnuUpload->trigger();
     ui::ResetPrompt* prompt = programming().dialog();
-    ASSERT_TRUE(waitUntil([&] { return prompt->isVisible(); }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return prompt->isVisible(); }, 2000));
     QElapsedTimer timer;
     timer.start();
     pressEsc(prompt);
     EXPECT_FALSE(prompt->isVisible());
     EXPECT_EQ(prompt->shouldexit, 1);
-    ASSERT_TRUE(waitUntil([&] { return ended; }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return ended; }, 2000));
     EXPECT_LT(timer.elapsed(), 500);
     EXPECT_TRUE(commandsEnabled());
     EXPECT_EQ(answerBox(300).text, QString()) << "a skipped upload says nothing";
@@ -248,13 +240,13 @@ TEST_F(Programming, APanelThatStopsAnsweringEndsWithErrorWhileTheWindowStaysAliv
 
 TEST_F(Programming, RestoreWritesTheFactoryDataAfterClosingTheMonitorsPort) {
     startPanel();
-    bool monitorClosed = false;
-    main_->closeMonitorPort = [&] {
-        monitorClosed = true;
-        EXPECT_FALSE(programming().isRunning());
-    };
+    // The monitor watches port 1, the upload port: the restore needs it back.
+    main_->mnuIncmDta->trigger();
+    auto* monitor = main_->findChild<ui::Diagnostic_in*>();
+    ASSERT_NE(monitor, nullptr);
+    ASSERT_TRUE(monitor->isPortOpen());
     main_->Command2()->click();
-    EXPECT_TRUE(monitorClosed);
+    EXPECT_FALSE(monitor->isPortOpen());
     const Shown done = answerBox(15000);
     EXPECT_EQ(done.text, "Upload Complete.");
     EXPECT_EQ(done.title, "Programming Complete");
@@ -316,7 +308,7 @@ TEST_F(Programming, FirmwareUpdateFailures) {
     // Esc at the prompt.
     chooseFirmware(firmwareFilePath(dir_.path()));
     ui::ResetPrompt* prompt = programming().dialog();
-    ASSERT_TRUE(waitUntil([&] { return prompt->isVisible(); }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return prompt->isVisible(); }, 2000));
     pressEsc(prompt);
     const Shown skipped = answerBox(2000);
     EXPECT_EQ(skipped.text, "Firmware Failed to Load");
@@ -342,7 +334,7 @@ TEST_F(Programming, UploadPortItemsNameTheirDeviceAndNothingStartsWithoutAPortOr
     EXPECT_FALSE(programming().dialog()->isVisible());
     state_.editButton(2).Button_type = type;
 
-    qputenv("ONDREL_PORT1", "/dev/ondrel-no-such-port");
+    ports_->set(1, QStringLiteral("/dev/ondrel-no-such-port"));
     main_->Command1()->click();
     const Shown shown = answerBox(3000);
     EXPECT_EQ(shown.title, "Error");

@@ -117,6 +117,19 @@ TEST_F(Monitor, ChangingTheBaudRateKeepsTheOpenPort) {
     EXPECT_TRUE(waitForText(" Z"));
 }
 
+TEST_F(Monitor, ALineThatHangsUpIsReportedOnce) {
+    pty1.send("A");
+    ASSERT_TRUE(waitForText(" A"));
+    pty1.closeMaster();
+    ASSERT_TRUE(test::waitUntil([] { return test::findMessageBox(QStringLiteral("Error")); }));
+    EXPECT_FALSE(window->isPortOpen());
+    test::closeMessageBoxes();
+    window->poll();
+    window->poll();
+    EXPECT_FALSE(test::findMessageBox(QStringLiteral("Error")));
+    EXPECT_EQ(text(), " A");
+}
+
 TEST_F(Monitor, ReleasingThePortLetsProgrammingHaveIt) {
     window->releasePort();
     EXPECT_FALSE(window->isPortOpen());

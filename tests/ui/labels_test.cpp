@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPrinter>
@@ -114,6 +115,8 @@ TEST(Labels, EditingALabelThroughTheDialog) {
     EXPECT_EQ(w.face(0).pointSize, 18);
     EXPECT_TRUE(w.face(0).bold);
 
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
     // A click on another label while the dialog is open retargets it.
     dlg = openDialogFor(w, 8);
     DlgNewLabel* again = openDialogFor(w, 9);
@@ -123,6 +126,12 @@ TEST(Labels, EditingALabelThroughTheDialog) {
     choose(again->findChild<QComboBox*>(QStringLiteral("Combo2")), "Regular");
     EXPECT_FALSE(w.face(9).bold);
     EXPECT_EQ(w.face(8).pointSize, 9.75);
+
+    // The keyboard reaches the labels too.
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(label(w, 6), &enter);
+    EXPECT_EQ(w.labelNum, 6);
+    EXPECT_EQ(again->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), "VGA One");
 }
 
 TEST(Labels, ReopeningStartsFromTheInitialCaptions) {

@@ -128,8 +128,6 @@ void Diagnostic_in::choosePort(int port) {
 }
 
 void Diagnostic_in::poll() {
-    if (!isPortOpen())
-        return;
     const Result<QByteArray> bytes = port_.readWaiting();
     if (!bytes) {
         showError(this, bytes.error().message);

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrintDialog>
@@ -15,6 +16,30 @@
 #include <QStandardPaths>
 
 namespace ondrel::ui {
+
+TemplateLabel::TemplateLabel(QWidget* parent) : QLabel(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void TemplateLabel::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        emit clicked();
+        return;
+    default:
+        QLabel::keyPressEvent(event);
+    }
+}
+
+void TemplateLabel::paintEvent(QPaintEvent*) {
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(palette().highlight().color(), 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
 
 void TemplateLabel::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)

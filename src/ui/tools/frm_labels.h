@@ -15,18 +15,20 @@ namespace ondrel::ui {
 
 class DlgNewLabel;
 
-// A label of the template: holds caption and font, and a click opens the label dialog for it.
-// The window paints the text, exactly as on paper, so a word wider than its label is not cut.
+// A label of the template: holds caption and font; a click, or Enter or Space while it has the
+// focus, opens the label dialog for it. The window paints the text, exactly as on paper, so a
+// word wider than its label is not cut; the label itself shows only the focus.
 class TemplateLabel : public QLabel {
     Q_OBJECT
 public:
-    using QLabel::QLabel;
+    explicit TemplateLabel(QWidget* parent);
 signals:
     void clicked();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
-    void paintEvent(QPaintEvent*) override {}
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // "Button Labels": the full-size template of the panel's button inserts, printed with "Print".

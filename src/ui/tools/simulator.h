@@ -2,8 +2,8 @@
 
 #include "project/project_state.h"
 #include "serial/serial_line.h"
-#include "ui/tools/tool_port.h"
 #include "tools/simulator_panel.h"
+#include "ui/tools/tool_port.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -9,16 +9,28 @@ Status ToolPort::open(int port, const SerialSettings& settings) {
     if (!device)
         return device.error();
     line_ = lines_.create(device.value());
-    return line_->open(settings);
+    Status opened = line_->open(settings);
+    held_ = opened.ok();
+    return opened;
 }
 
 void ToolPort::close() {
+    held_ = false;
     if (line_)
         line_->close();
 }
 
 Result<QByteArray> ToolPort::readWaiting() {
     constexpr int kMaxReads = 16; // a line that never pauses still leaves the window usable
+    if (held_ && !isOpen()) {
+        // The line closed itself on a failure; reading says why.
+        held_ = false;
+        const Result<QByteArray> failed = line_->read(1, 0);
+        return failed
+                   ? makeError(
+                         QStringLiteral("The serial port %1 was closed.").arg(line_->deviceName()))
+                   : failed.error();
+    }
     QByteArray bytes;
     for (int i = 0; i < kMaxReads && isOpen(); ++i) {
         const qint64 waiting = line_->bytesAvailable();
@@ -26,7 +38,7 @@ Result<QByteArray> ToolPort::readWaiting() {
             break;
         const Result<QByteArray> part = line_->read(waiting, 0);
         if (!part) {
-            line_->close();
+            close();
             return part.error();
         }
         bytes += part.value();

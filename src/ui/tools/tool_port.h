@@ -18,8 +18,8 @@ public:
     QString deviceName() const { return line_ ? line_->deviceName() : QString(); }
     // Applies new settings to the open port; with none open there is nothing to change.
     Status setSettings(const SerialSettings& settings);
-    // Every byte waiting, oldest first (empty when none waits). A failed line is closed and
-    // its error returned.
+    // Every byte waiting, oldest first (empty when none waits). A line that failed since the
+    // last call (unplugged, hung up) is closed and its error returned once.
     Result<QByteArray> readWaiting();
     // The open line, or null.
     SerialLine* line() const { return isOpen() ? line_.get() : nullptr; }
@@ -27,6 +27,7 @@ public:
 private:
     const SerialLineFactory& lines_;
     std::unique_ptr<SerialLine> line_;
+    bool held_ = false; // opened and not closed by the window since
 };
 
 } // namespace ondrel::ui

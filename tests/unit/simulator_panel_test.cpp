@@ -64,50 +64,6 @@ TEST(SimulatorPanel, ControlOffRefusesEverythingButOn) {
     EXPECT_TRUE(panel.isLit(0));
 }
 
-TEST(SimulatorPanel, ToggleAlternatesAndOffShutsTheControl) {
-    ProjectState state;
-    SimulatorPanel panel;
-    const auto t = types({"On", "Off", "Toggle", "Source", "Momentary"});
-    panel.press(0, t, state);
-    EXPECT_EQ(panel.press(2, t, state).function, 0);
-    EXPECT_TRUE(panel.isLit(2));
-    EXPECT_EQ(panel.press(2, t, state).function, 1);
-    EXPECT_FALSE(panel.isLit(2));
-    EXPECT_EQ(panel.press(2, t, state).function, 0);
-    EXPECT_TRUE(panel.isLit(2));
-
-    panel.press(4, t, state);
-    const auto off = panel.press(1, t, state);
-    EXPECT_EQ(off.function, 0); // its string still goes out
-    EXPECT_FALSE(panel.controlOn());
-    for (int i = 0; i < kButtonCount; ++i)
-        EXPECT_FALSE(panel.isLit(i)) << i;
-    EXPECT_TRUE(panel.press(2, t, state).refused);
-}
-
-TEST(SimulatorPanel, SourcesLightExclusivelyWithClearWithSources) {
-    ProjectState state;
-    state.editButton(4).clrWthSrc = Value("1");
-    SimulatorPanel panel;
-    const auto t = types({"On", "Off", "Source", "Source", "Toggle", "Toggle", "Momentary"});
-    panel.press(0, t, state);
-    panel.press(2, t, state);
-    panel.press(4, t, state); // lit, cleared by sources
-    panel.press(5, t, state); // lit, stays
-    panel.press(3, t, state);
-    EXPECT_FALSE(panel.isLit(2));
-    EXPECT_TRUE(panel.isLit(3));
-    EXPECT_FALSE(panel.isLit(4));
-    EXPECT_TRUE(panel.isLit(5));
-    EXPECT_TRUE(panel.isLit(0));
-
-    panel.press(6, t, state);
-    EXPECT_TRUE(panel.isLit(6));
-    panel.releaseMomentary(t);
-    EXPECT_FALSE(panel.isLit(6));
-    EXPECT_TRUE(panel.isLit(3));
-}
-
 TEST(SimulatorPanel, TextsOfTypesRelaysAndPorts) {
     EXPECT_EQ(simulatorTypeText(Value(4)), "Toggle");
     EXPECT_EQ(simulatorTypeText(Value("0")), "On");

@@ -1,8 +1,10 @@
+#include "check_install.h"
 #include "project/project_state.h"
 #include "ui/frm_main.h"
 #include "ui/intro.h"
 
 #include <QApplication>
+#include <QTextStream>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -11,6 +13,14 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     ondrel::ProjectState state;
+    if (QApplication::arguments().contains(QStringLiteral("--check-install"))) {
+        // The main window is built, never shown: it loads the same plugins and data a real start
+        // does.
+        ondrel::ui::FrmMain hidden(state);
+        QTextStream out(stdout);
+        return ondrel::checkInstall(out) ? 0 : 1;
+    }
+
     ondrel::ui::FrmMain mainWindow(state);
     mainWindow.applyScreenWorkArea();
     QObject::connect(&mainWindow, &ondrel::ui::FrmMain::closed, &app, &QApplication::quit,

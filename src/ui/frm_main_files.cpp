@@ -102,6 +102,7 @@ bool FrmMain::OpenConfiguration() {
                                  .arg(shownName, lineText(opened.error())));
         return false;
     }
+    CheckRelays(); // the relay marks show the records just read, not the ones before
     if (!opened.value().empty()) {
         QStringList lines;
         for (const Error& warning : opened.value())

@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -50,5 +52,26 @@ inline void click(QWidget* widget) {
                         Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &release);
 }
+
+// Answers every message box that comes up while it lives (as its default OK would), keeping
+// "title: text" of each.
+class MessageBoxAnswerer {
+public:
+    MessageBoxAnswerer() {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    seen << box->windowTitle() + QStringLiteral(": ") + box->text();
+                    box->accept();
+                }
+        });
+        timer_.start();
+    }
+    QStringList seen;
+
+private:
+    QTimer timer_;
+};
 
 } // namespace ondrel::test

@@ -1,4 +1,5 @@
 #include "project/project_state.h"
+#include "support/ui_helpers.h"
 #include "ui/dlg_btn_set_up.h"
 #include "ui/frm_config_buttons.h"
 #include "ui/frm_main.h"
@@ -22,27 +23,9 @@
 
 using namespace ondrel;
 using namespace ondrel::ui;
+using ondrel::test::MessageBoxAnswerer;
 
 namespace {
-
-// Answers every message box that comes up while it lives, noting "title: text".
-class MessageBoxAnswerer {
-public:
-    MessageBoxAnswerer() {
-        timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                seen << box->windowTitle() + ": " + box->text();
-                box->accept();
-            }
-        });
-        timer_.start();
-    }
-    QStringList seen;
-
-private:
-    QTimer timer_;
-};
 
 struct Fixture {
     ProjectState state;

@@ -3,6 +3,7 @@
 // like the panel does, can model the wire time of a baud rate, and can misbehave on request.
 
 #include "panel_core.h"
+#include "programming/hex_generator.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -168,10 +169,23 @@ int main(int argc, char** argv) {
                                     QStringLiteral("file"));
     const QCommandLineOption verbose(
         QStringLiteral("verbose"), QStringLiteral("Log every poll and packet on standard error."));
+    const QCommandLineOption demoFirmware(
+        QStringLiteral("write-demo-firmware"),
+        QStringLiteral("Write a made-up firmware file for trying the tool against this virtual "
+                       "panel, then end. Never send it to a real panel."),
+        QStringLiteral("file"));
     parser.addOptions({device, link, baud, writeMs, resetDelay, slow, drop, garble, stray, dropWord,
                        garbleWord, chatter, dropAlways, stopAfter, closeAfter, dump, decode,
-                       verbose});
+                       verbose, demoFirmware});
     parser.process(app);
+    if (parser.isSet(demoFirmware)) {
+        if (!writeText(parser.value(demoFirmware), ondrel::generateFirmwareHex(64))) {
+            std::fprintf(stderr, "ondrel-panel: cannot write %s\n",
+                         qPrintable(parser.value(demoFirmware)));
+            return 1;
+        }
+        return 0;
+    }
 
     // Before the path is printed: whoever reads it may stop the panel at once.
     struct sigaction action {};

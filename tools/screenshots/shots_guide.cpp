@@ -1,0 +1,31 @@
+// The menus the user guide walks through, each opened as a user opens it.
+#include "shots.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace {
+
+void showMenu(ondrel::shots::Shots& shots, QMenu* menu, const QString& name) {
+    menu->popup(shots.mainWindow().mapToGlobal(QPoint(20, 20)));
+    shots.save(menu, name);
+    menu->hide();
+}
+
+void guideShots(ondrel::shots::Shots& shots) {
+    ondrel::ui::FrmMain& main = shots.mainWindow();
+    main.show();
+    showMenu(shots, main.mnuFike, QStringLiteral("menu-file"));
+    showMenu(shots, main.mnuControlPorts, QStringLiteral("menu-control-ports"));
+    showMenu(shots, main.mnuProjector, QStringLiteral("menu-projector"));
+    showMenu(shots, main.mnuSelectModel, QStringLiteral("menu-select-model"));
+    showMenu(shots, main.Relays, QStringLiteral("menu-relays"));
+    main.RL[0][0]->trigger(); // Relay One of Button 1 pulses: the mark shows it
+    showMenu(shots, main.RB[0], QStringLiteral("menu-relays-button"));
+    showMenu(shots, main.mnuPrgrm, QStringLiteral("menu-program"));
+    showMenu(shots, main.mnuDiag, QStringLiteral("menu-diagnostics"));
+}
+
+const bool registered = ondrel::shots::registerArea("guide", &guideShots);
+
+} // namespace

@@ -2,24 +2,30 @@
 // devices, a changed command, a custom string typed byte by byte, relays, the timer, a saved file
 // reopened into a fresh main window, and the upload to the virtual panel, whose decoded table must
 // match what the windows showed.
+#include "programming/hex_generator.h"
+#include "programming/programming.h"
 #include "project/project_state.h"
 #include "project/text_codec.h"
 #include "support/test_support.h"
 #include "support/ui_helpers.h"
+#include "support/virtual_panel.h"
 #include "tools/shutoff_timer.h"
 #include "ui/frm_main.h"
+#include "ui/panel_programming.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -186,7 +192,7 @@ struct PanelTable {
     std::vector<PanelButton> buttons;
 };
 
-[[maybe_unused]] PanelTable parseDecoded(const QString& text) {
+PanelTable parseDecoded(const QString& text) {
     PanelTable table;
     static const QRegularExpression button(
         QStringLiteral("^Button (\\d+): (\\w+) \\(type word \\d+\\)(?:, ([^;]*))?; state"));
@@ -209,8 +215,7 @@ struct PanelTable {
 }
 
 // The panel sends a port's secondary string first when there is one.
-[[maybe_unused]] std::pair<QString, QString> panelOrder(const QString& primary,
-                                                        const QString& secondary) {
+std::pair<QString, QString> panelOrder(const QString& primary, const QString& secondary) {
     if (secondary != QLatin1String("none"))
         return {secondary, primary};
     return {primary, secondary};
@@ -319,8 +324,75 @@ TEST(Journey, FirstConfigurationFromModelChoiceToProgrammedPanel) {
     EXPECT_EQ(after[4].type.toStdString(), "Toggle");
     EXPECT_EQ(after[4].strings[0].toStdString(), "2 80 79 78 3");
 
-    // No message on the way but each main window's one-time custom-setup warning.
-    EXPECT_EQ(boxes.seen.size(), 2) << qPrintable(boxes.seen.join('\n'));
+    // Upload to the virtual panel, which the tool reaches as upload port 1.
+    VirtualPanel panel;
+    ASSERT_TRUE(panel.ok());
+    qputenv("ONDREL_PORT1", panel.path().toLocal8Bit());
+    const struct ForgetPort {
+        ~ForgetPort() { qunsetenv("ONDREL_PORT1"); }
+    } forgetPort;
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("firmware")));
+    {
+        QFile firmware(firmwareFilePath(dir.path()));
+        ASSERT_TRUE(firmware.open(QIODevice::WriteOnly));
+        firmware.write(generateFirmwareHex(8).toLatin1());
+    }
+    reopened.programming().programDir = dir.path();
+    triggerMenu(reopened, QStringLiteral("uploadport_1"));
+    press(&reopened, QStringLiteral("Command1"));
+    const QString done = QStringLiteral("Programming Complete: Upload Complete.");
+    ASSERT_TRUE(waitUntil([&] { return boxes.seen.contains(done); }, 20000))
+        << qPrintable(boxes.seen.join('\n'));
+    triggerMenu(reopened, QStringLiteral("mnuViewDta"));
+    QWidget* uploadData = window(&reopened, QStringLiteral("upload"));
+    ASSERT_NE(uploadData, nullptr);
+    const QString report =
+        control<QPlainTextEdit>(uploadData, QStringLiteral("Text1"))->toPlainText();
+    panel.stop();
+    const PanelTable table = parseDecoded(panel.decoded());
+    ASSERT_EQ(table.buttons.size(), size_t(kButtonCount)) << qPrintable(panel.decoded());
+
+    // The panel holds what the windows showed: timer, port settings, each button's type, relay
+    // marks and command bytes.
+    EXPECT_EQ(str(table.timer), std::to_string(*TimerTextToMinutes(reopened.Text1(0)->text())));
+    EXPECT_TRUE(report.contains(QStringLiteral("Timer: 0 90"))) << qPrintable(report);
+    for (int p = 0; p < 2; ++p) {
+        triggerMenu(reopened, QStringLiteral("mnuPort_%1").arg(p));
+        QWidget* settings = window(&reopened, QStringLiteral("frmControlPortSettings"));
+        ASSERT_NE(settings, nullptr);
+        const QString parity =
+            control<QComboBox>(settings, QStringLiteral("cmbParity"))->currentText();
+        const QString shown =
+            control<QComboBox>(settings, QStringLiteral("cmbBaudRate"))->currentText() +
+            QStringLiteral(" baud, ") + parity.toLower() + QStringLiteral(" parity");
+        EXPECT_EQ(str(p == 0 ? table.portOne : table.portTwo),
+                  str(QString(shown).replace("none parity", "no parity")));
+        settings->close();
+    }
+    for (int i = 0; i < kButtonCount; ++i) {
+        const ShownButton& shown = after[size_t(i)];
+        const PanelButton& held = table.buttons[size_t(i)];
+        EXPECT_EQ(str(held.type), str(shown.type)) << i;
+        for (int r = 0; r < 2; ++r) {
+            const bool marked =
+                control<QAction>(&reopened, QStringLiteral("RL%1_%2").arg(i + 1).arg(r))
+                    ->isChecked();
+            EXPECT_EQ(held.extras.contains(r == 0 ? "relay one momentary" : "relay two momentary"),
+                      marked)
+                << i << " relay " << r;
+        }
+        const auto [oneFirst, oneSecond] = panelOrder(shown.strings[0], shown.strings[1]);
+        const auto [twoFirst, twoSecond] = panelOrder(shown.strings[2], shown.strings[3]);
+        EXPECT_EQ(str(held.strings.value("port one first")), str(oneFirst)) << i;
+        EXPECT_EQ(str(held.strings.value("port one second")), str(oneSecond)) << i;
+        EXPECT_EQ(str(held.strings.value("port two first")), str(twoFirst)) << i;
+        EXPECT_EQ(str(held.strings.value("port two second")), str(twoSecond)) << i;
+    }
+
+    // No message on the way but each main window's one-time custom-setup warning and the end of
+    // the upload.
+    ASSERT_EQ(boxes.seen.size(), 3) << qPrintable(boxes.seen.join('\n'));
+    EXPECT_EQ(str(boxes.seen.takeLast()), str(done));
     for (const QString& seen : boxes.seen)
         EXPECT_TRUE(seen.startsWith("Corvane Ondrel: You are entering custom setup!"))
             << qPrintable(seen);

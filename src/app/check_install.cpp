@@ -16,7 +16,7 @@ namespace ondrel {
 bool checkInstall(QTextStream& out) {
     bool ok = true;
     auto report = [&](bool good, const QString& what, const QString& detail) {
-        out << (good ? "ok      " : "MISSING ") << what << ": " << detail << '\n';
+        out << (good ? "ok      " : "FAILED  ") << what << ": " << detail << '\n';
         ok = ok && good;
     };
     out << "ondrel " << versionText() << '\n' << "program folder: " << programFolder() << '\n';

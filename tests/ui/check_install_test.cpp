@@ -1,0 +1,73 @@
+// "ondrel --check-install" run as the package check runs it: the built program beside its data,
+// and copies of it in folders where the data is missing or damaged.
+#include "support/test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Check {
+    int exitCode = -1;
+    QString out;
+};
+
+Check checkInstall(const QString& program) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(program, {QStringLiteral("--check-install")});
+    EXPECT_TRUE(p.waitForFinished(30000));
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromLocal8Bit(p.readAllStandardOutput())};
+}
+
+// A folder holding a copy of the program and whatever `files` name (relative path, content).
+QString programIn(const QTemporaryDir& dir, const QList<std::pair<QString, QByteArray>>& files) {
+    const QString program = dir.filePath(QStringLiteral("ondrel"));
+    EXPECT_TRUE(QFile::copy(ondrel::test::binDir() + QStringLiteral("/ondrel"), program));
+    for (const auto& [name, content] : files) {
+        QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path());
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    return program;
+}
+
+} // namespace
+
+TEST(CheckInstall, TheBuiltProgramFindsItsDataBesideItself) {
+    const Check check = checkInstall(ondrel::test::binDir() + QStringLiteral("/ondrel"));
+    EXPECT_EQ(check.exitCode, 0) << check.out.toStdString();
+    EXPECT_TRUE(check.out.contains(QStringLiteral("ok      catalogue: ")));
+    EXPECT_TRUE(check.out.contains(QStringLiteral(" manufacturers\n")));
+    EXPECT_TRUE(check.out.contains(QStringLiteral("default.dat, 4097 bytes\n")));
+    EXPECT_TRUE(check.out.contains(QStringLiteral("ok      firmware folder: ")));
+    EXPECT_TRUE(check.out.endsWith(QStringLiteral("check-install: ok\n")));
+}
+
+TEST(CheckInstall, MissingOrDamagedDataFailsNamingEachFile) {
+    QTemporaryDir empty;
+    Check check = checkInstall(programIn(empty, {}));
+    EXPECT_EQ(check.exitCode, 1) << check.out.toStdString();
+    EXPECT_TRUE(check.out.contains(QStringLiteral("FAILED  catalogue: ")));
+    EXPECT_TRUE(check.out.contains(QStringLiteral("FAILED  factory setup: ")));
+    EXPECT_TRUE(check.out.contains(QStringLiteral("FAILED  firmware folder: ")));
+    EXPECT_TRUE(check.out.endsWith(QStringLiteral("check-install: FAILED\n")));
+
+    // A catalogue that is no database and a factory file without its closing "#"; the firmware
+    // folder is there but holds no firmware yet, which is no failure.
+    QTemporaryDir damaged;
+    check = checkInstall(programIn(damaged, {{QStringLiteral("Proj.qdb"), "not a database"},
+                                             {QStringLiteral("default.dat"), "1,2,3,"},
+                                             {QStringLiteral("firmware/README"), "later"}}));
+    EXPECT_EQ(check.exitCode, 1) << check.out.toStdString();
+    EXPECT_TRUE(check.out.contains(QStringLiteral("FAILED  catalogue: ")));
+    EXPECT_TRUE(check.out.contains(QStringLiteral("FAILED  factory setup: ")));
+    EXPECT_TRUE(check.out.contains(QStringLiteral("ok      firmware folder: ")));
+    EXPECT_TRUE(check.out.contains(QStringLiteral(".hex not there yet")));
+}

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace ondrel::ui {
@@ -26,6 +27,8 @@ UploadWindow::UploadWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     command1_ = new QPushButton(tr("Exit"), this);
     command1_->setObjectName(QStringLiteral("Command1"));
     connect(command1_, &QPushButton::clicked, this, &QWidget::hide);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::hide);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

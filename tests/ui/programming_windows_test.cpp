@@ -1,6 +1,7 @@
 // The programming windows driven like an installer would, against the virtual panel on a
 // pseudo-terminal reached as upload port 1.
 #include "panel_core.h"
+#include "platform/qt_serial_line.h"
 #include "programming/config_image.h"
 #include "programming/hex_generator.h"
 #include "project/project_state.h"
@@ -214,6 +215,20 @@ TEST_F(Programming, EscAtThePromptSendsNothingAndLeavesTheReportEmpty) {
     EXPECT_EQ(answerBox(300).text, QString()) << "a skipped upload says nothing";
     EXPECT_TRUE(reportBox().isEmpty());
     EXPECT_EQ(memory().writtenCount(), 0);
+}
+
+TEST_F(Programming, ClosingTheMainWindowAtThePromptGivesUpAndFreesThePort) {
+    startPanel({QStringLiteral("--reset-delay"), QStringLiteral("100000")});
+    main_->Command1()->click();
+    ASSERT_TRUE(test::waitUntil([&] { return programming().dialog()->isVisible(); }, 2000));
+    QElapsedTimer timer;
+    timer.start();
+    main_->closeGuard = [] { return true; }; // no save prompt
+    main_->close();
+    main_.reset();
+    EXPECT_LT(timer.elapsed(), 1000);
+    QtSerialLine line(panel_->path());
+    EXPECT_TRUE(line.open(SerialSettings{}).ok()) << "the upload line was left open";
 }
 
 TEST_F(Programming, APanelThatStopsAnsweringEndsWithErrorWhileTheWindowStaysAlive) {

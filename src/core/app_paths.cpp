@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
 
 namespace ondrel {
 
@@ -23,6 +24,15 @@ QString firmwareFolder() {
 
 QString customFolder() {
     return QDir(programFolder()).filePath(QStringLiteral("Custom"));
+}
+
+QString userDataFolder() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("Ondrel"));
+}
+
+QString userFirmwareFolder() {
+    return QDir(userDataFolder()).filePath(QStringLiteral("firmware"));
 }
 
 } // namespace ondrel

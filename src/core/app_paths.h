@@ -11,4 +11,11 @@ QString factoryDataPath(); // default.dat
 QString firmwareFolder();  // firmware/
 QString customFolder();    // Custom/, where configuration files go by default
 
+// The installer's own files (user catalogue, programming history, firmware copies, port
+// assignment) live in one per-user folder: $XDG_DATA_HOME/Ondrel on Linux (~/.local/share/Ondrel),
+// %APPDATA%/Ondrel on Windows. The GUI and ondrel-cli share it, whatever their program names.
+// Created on first use; the returned path may not exist yet.
+QString userDataFolder();
+QString userFirmwareFolder(); // userDataFolder()/firmware, searched after firmwareFolder()
+
 } // namespace ondrel

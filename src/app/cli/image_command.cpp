@@ -1,11 +1,10 @@
 // image: the configuration image that an upload would write, without a panel.
 #include "cli/cli_command.h"
 #include "cli/cli_project.h"
+#include "files/atomic_write.h"
 #include "programming/config_image.h"
 #include "project/device_options.h"
 #include "project/project_state.h"
-
-#include <QSaveFile>
 
 namespace ondrel::cli {
 namespace {
@@ -55,10 +54,9 @@ int runImage(const QStringList& args) {
     if (output.isEmpty()) {
         out(hexLines(bytes));
     } else {
-        QSaveFile file(output);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-            !file.commit()) {
-            err(QStringLiteral("Cannot write %1: %2\n").arg(output, file.errorString()));
+        const Status written = writeFileAtomically(output, bytes);
+        if (!written) {
+            err(QStringLiteral("%1: %2\n").arg(output, written.error().message));
             return ExitFailure;
         }
         out(QStringLiteral("%1 bytes written to %2\n").arg(bytes.size()).arg(output));

@@ -1,6 +1,7 @@
 #include "files/qcd_file.h"
 
 #include "catalogue/command_assignment.h"
+#include "files/atomic_write.h"
 #include "project/project_state.h"
 #include "project/split_command_text.h"
 #include "project/text_codec.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace ondrel {
 namespace {
@@ -302,44 +302,9 @@ QByteArray writeQcd(const ProjectState& state) {
     return toWindows1252(text);
 }
 
-namespace {
-
-// The file's bytes, or nothing when there is no readable file.
-std::optional<QByteArray> currentContent(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
-}
-
-} // namespace
-
 Status saveQcd(const ProjectState& state, const QString& path,
                const std::function<void()>& beforeReplace) {
-    QSaveFile file(path);
-    // Unbuffered, so that a short write (disk full, file size limit) shows in write()'s count:
-    // through the buffer, QSaveFile commits a truncated file as a success.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return makeError(QStringLiteral("cannot write the file: %1").arg(file.errorString()));
-    const std::optional<QByteArray> before = currentContent(path);
-    const QByteArray bytes = writeQcd(state);
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return makeError(QStringLiteral("cannot write the file: %1").arg(reason));
-    }
-    if (beforeReplace)
-        beforeReplace();
-    // Configuration files are small: comparing the whole content is cheap and needs no file ids.
-    if (currentContent(path) != before) {
-        file.cancelWriting();
-        return makeError(QStringLiteral("another program changed or replaced the file while it "
-                                        "was being saved; its version was kept (save again to "
-                                        "replace it)"));
-    }
-    if (!file.commit())
-        return makeError(QStringLiteral("cannot write the file: %1").arg(file.errorString()));
-    return Ok{};
+    return writeFileAtomically(path, writeQcd(state), beforeReplace);
 }
 
 Result<QString> saveConfiguration(ProjectState& state, const QString& chosenName) {

@@ -6,9 +6,41 @@
 #include <QCoreApplication>
 #include <QTextStream>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 
 namespace ondrel::cli {
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+std::atomic<int> interruptScopes{0};
+
+extern "C" void onTerminatingSignal(int number) {
+    if (interruptScopes.load() > 0) {
+        interrupted = true;
+        return;
+    }
+    std::signal(number, SIG_DFL);
+    std::raise(number);
+}
+
+constexpr int kTerminatingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+} // namespace
+
+InterruptScope::InterruptScope() {
+    interrupted = false;
+    ++interruptScopes;
+}
+
+InterruptScope::~InterruptScope() {
+    --interruptScopes;
+}
+
+const std::atomic<bool>& interruptFlag() {
+    return interrupted;
+}
 
 std::vector<Command>& commands() {
     static std::vector<Command> all;
@@ -69,6 +101,8 @@ int main(int argc, char** argv) {
     using namespace ondrel::cli;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ondrel-cli"));
+    for (int number : kTerminatingSignals)
+        std::signal(number, onTerminatingSignal);
     std::sort(commands().begin(), commands().end(),
               [](const Command& a, const Command& b) { return a.name < b.name; });
 

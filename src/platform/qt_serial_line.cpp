@@ -44,6 +44,19 @@ bool isFatal(QSerialPort::SerialPortError error) {
     }
 }
 
+// A line whose far end went away (an adapter unplugged, the other end of a pseudo-terminal
+// closed) fails reads and writes with system texts such as "Inappropriate ioctl for device".
+QString failureReason(const QSerialPort& port) {
+    switch (port.error()) {
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::ResourceError:
+        return QStringLiteral("the serial line was closed or the adapter unplugged");
+    default:
+        return port.errorString();
+    }
+}
+
 } // namespace
 
 QtSerialLine::QtSerialLine(QString device) : device_(std::move(device)) {}
@@ -92,7 +105,7 @@ Status QtSerialLine::open(const SerialSettings& settings) {
                          if (!isFatal(error) || !port_ || !port_->isOpen())
                              return;
                          failure_ = QStringLiteral("The serial port %1 failed (%2); it was closed.")
-                                        .arg(device_, port_->errorString());
+                                        .arg(device_, failureReason(*port_));
                          port_->close();
                      });
     lowLatency_ = requestLowLatency(*port_);
@@ -139,7 +152,7 @@ void QtSerialLine::close() {
 Error QtSerialLine::lineFailure(const QString& doing) {
     if (!port_)
         return notOpen();
-    const QString why = port_->errorString();
+    const QString why = failureReason(*port_);
     close();
     failure_ = QStringLiteral("The serial port %1 failed while %2 (%3); it was closed.")
                    .arg(device_, doing, why);

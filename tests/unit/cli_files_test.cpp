@@ -37,7 +37,8 @@ TEST_F(CliFiles, CheckSummarisesAGoodFileAndNamesTheLineOfABadOne) {
     const QString good = write("example.qcd", fileBytes(workedExampleLines()));
     const CliRun ok = cli({"check", good});
     EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
-    EXPECT_TRUE(ok.out.startsWith(good + ": opens cleanly\n")) << ok.out.toStdString();
+    EXPECT_TRUE(ok.out.startsWith(good + ": opens, with 1 warning(s) above\n"))
+        << ok.out.toStdString();
     EXPECT_TRUE(ok.out.contains("Device #1: Maker A Model 1\nDevice #2: none\n"));
     EXPECT_TRUE(ok.out.contains(
         "Buttons with commands: 1 on control port one, 0 on control port two, 0 dual\n"));
@@ -54,6 +55,14 @@ TEST_F(CliFiles, CheckSummarisesAGoodFileAndNamesTheLineOfABadOne) {
     EXPECT_EQ(failed.err,
               bad + ":126: dual function of Button One is \"Yes\", not \"True\" or \"False\"\n");
     EXPECT_TRUE(failed.out.isEmpty());
+
+    // It opens, but its image cannot be built: a command longer than its length field.
+    lines = workedExampleLines();
+    lines[26] = QStringLiteral(" 1").repeated(200);
+    const CliRun tooLong = cli({"check", write("long.qcd", fileBytes(lines))});
+    EXPECT_EQ(tooLong.exitCode, 1);
+    EXPECT_TRUE(tooLong.err.contains("long.qcd: opens, but cannot be uploaded: Button 1"))
+        << tooLong.err.toStdString();
 }
 
 TEST_F(CliFiles, ResaveGivesTheSameBytesAndAddsTheExtension) {

@@ -2,6 +2,8 @@
 // another program replaces during the save, files cut short. The old file stays as it was, the
 // project keeps its changes, and the message says what happened.
 #include "files/qcd_file.h"
+#include "programming/factory_data.h"
+#include "programming/intel_hex.h"
 #include "support/qcd_fixtures.h"
 #include "support/test_support.h"
 
@@ -13,6 +15,7 @@
 
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace ondrel;
@@ -216,3 +219,32 @@ TEST_F(FileFaults, FileCutShortAnywhereIsRefusedWithItsLineAndChangesNothing) {
 }
 
 } // namespace
+
+// Every reader of outside files takes a regular file of a sane size only: a pipe or a device is
+// refused at once (reading one would wait for ever or never end), a large file before it is read.
+// The test itself hanging or running out of memory is the failure.
+TEST(InputFiles, PipesDevicesFoldersAndHugeFilesAreRefusedInAFewWords) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo")), huge = dir.filePath("huge");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    QFile hugeFile(huge);
+    ASSERT_TRUE(hugeFile.open(QIODevice::WriteOnly) && hugeFile.resize(qint64(1) << 31));
+    const std::pair<QString, const char*> inputs[] = {
+        {fifo, "it is a device or a pipe, not a regular file"},
+        {QStringLiteral("/dev/zero"), "it is a device or a pipe, not a regular file"},
+        {dir.path(), "it is a folder, not a file"},
+        {huge, "it is 2147483648 bytes long, and a"},
+    };
+    const auto message = [](const auto& result) {
+        return result ? QString() : result.error().message;
+    };
+    for (const auto& [path, reason] : inputs) {
+        ProjectState state;
+        for (const QString& text :
+             {message(openConfiguration(state, path, {})), message(readFirmwareFile(path)),
+              message(readFactoryDataFile(path))}) {
+            EXPECT_TRUE(text.contains(QLatin1String(reason))) << text.toStdString();
+            EXPECT_LT(text.size(), 250) << text.toStdString();
+        }
+    }
+}

@@ -102,13 +102,23 @@ TEST(IntelHex, WholeFileIsCheckedBeforeAnythingIsSent) {
     EXPECT_EQ(reserved.error().message, "Firmware line 2: Invalid address range");
 }
 
-TEST(IntelHex, TextWithoutLineBreaks) {
+TEST(IntelHex, LineEndsAndTheEndOfFileRecord) {
     EXPECT_TRUE(parseFirmwareText("").ok());
-    EXPECT_TRUE(parseFirmwareText(":00000001FF").value().empty());
-    EXPECT_TRUE(parseFirmwareText(":00000001FF" + crlf).value().empty());
-    // Data that would not be sent is not reported as loaded.
-    EXPECT_FALSE(parseFirmwareText(kExampleLine).ok());
-    EXPECT_FALSE(parseFirmwareText(kExampleLine + "\n:00000001FF\n").ok());
+    EXPECT_TRUE(parseFirmwareText(":00000001FF" + crlf + crlf).value().empty());
+    // gpasm writes LF alone: the same records.
+    EXPECT_EQ(parseFirmwareText(kExampleLine + "\n:00000001FF\n").value().size(), 1u);
+    const std::pair<QString, const char*> refused[] = {
+        {kExampleLine, "line 1: the file ends without its end-of-file record (:00000001FF); it "
+                       "may be cut short"},
+        {":00000001FF" + crlf + kExampleLine,
+         "line 2: there is more after the end-of-file record of line 1 (two files joined?)"},
+        {":100000000428FF3FFF3FFF3FFF3FFF3FFF3FFF3F13",
+         "line 1: the checksum is 13, but the record's bytes give 12"},
+        {QStringLiteral(":1000\x01"),
+         "line 1: \"\\x01\" at character 6 is not a hexadecimal digit"},
+    };
+    for (const auto& [text, message] : refused)
+        EXPECT_EQ(parseFirmwareText(text).error().message, QStringLiteral("Firmware ") + message);
 }
 
 TEST(IntelHex, GeneratedFirmwareParsesToItsWords) {

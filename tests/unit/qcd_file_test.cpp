@@ -241,6 +241,28 @@ TEST_F(QcdFile, MalformedFileChangesNothingAndNamesTheLine) {
     EXPECT_EQ(missing.error().line, 0);
 }
 
+// A runaway value is quoted in a few characters, not whole; a tag with a stray character (which
+// loses its block) opens with a warning naming its line.
+TEST_F(QcdFile, LongValuesAreCutAndUnknownTagsAreWarnedOf) {
+    QStringList lines = workedExampleLines();
+    lines[71] = QString(900'000, QLatin1Char('7'));
+    ProjectState state;
+    const auto refused = openConfiguration(state, writeFile("long.qcd", fileBytes(lines)), {});
+    EXPECT_EQ(refused.error().message, "button type of Button Two is \"" + QString(40, '7') +
+                                           QChar(0x2026) + "\", not a number from 0 to 4");
+    lines = workedExampleLines();
+    lines[170] = QStringLiteral("<Ti") + QChar(0) + QStringLiteral("mer>");
+    lines.insert(0, QStringLiteral("\x1b"));
+    const auto opened = openConfiguration(state, writeFile("tag.qcd", fileBytes(lines)), {});
+    ASSERT_TRUE(opened.ok() && opened.value().size() == 2);
+    EXPECT_EQ(fileErrorText("t", opened.value()[0]),
+              "t:1: \"\\x1B\" is not a tag of a configuration file; the line was skipped");
+    EXPECT_EQ(fileErrorText("t", opened.value()[1]), "t:172: \"<Ti\\0mer>\" is not a tag of a "
+                                                     "configuration file; lines 172 to 176 were "
+                                                     "skipped");
+    EXPECT_FALSE(state.timerMinutes);
+}
+
 TEST_F(QcdFile, EmptyTimerMeansNotSetAndLaterTagsStillApply) {
     ProjectState saved;
     saved.secondProjectorEnabled = true;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <vector>
 
 // Subcommands of ondrel-cli. A subcommand lives in its own source file in this folder and
@@ -30,6 +31,18 @@ struct Registration {
 void printCommandHelp(const Command& command);
 // Reports wrong usage of a command on standard error; gives ExitUsage.
 int usageError(const QString& commandName, const QString& message);
+
+// Ctrl+C, SIGTERM and SIGHUP. While an InterruptScope lives they only set interruptFlag(), so a
+// command that holds a port ends through its cancel path and closes the port (its lock file goes
+// with it); at any other time they end the program as they do by default.
+class InterruptScope {
+public:
+    InterruptScope();
+    ~InterruptScope();
+    InterruptScope(const InterruptScope&) = delete;
+    InterruptScope& operator=(const InterruptScope&) = delete;
+};
+const std::atomic<bool>& interruptFlag();
 
 // Standard output and standard error, written in the locale's encoding.
 void out(const QString& text);

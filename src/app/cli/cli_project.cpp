@@ -8,7 +8,7 @@
 
 namespace ondrel::cli {
 
-bool openProjectFile(const QString& path, ProjectState& state) {
+bool openProjectFile(const QString& path, ProjectState& state, int* warnings) {
     const Catalogue catalogue(catalogPath());
     const auto opened = openConfiguration(state, path, catalogueDatasetLookup(catalogue));
     if (!opened) {
@@ -19,6 +19,8 @@ bool openProjectFile(const QString& path, ProjectState& state) {
         err(fileErrorText(path,
                           Error{QStringLiteral("warning: ") + warning.message, warning.line}) +
             QLatin1Char('\n'));
+    if (warnings)
+        *warnings = static_cast<int>(opened.value().size());
     return true;
 }
 

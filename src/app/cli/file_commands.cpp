@@ -2,6 +2,7 @@
 #include "cli/cli_command.h"
 #include "cli/cli_project.h"
 #include "files/qcd_file.h"
+#include "programming/config_image.h"
 #include "project/project_state.h"
 
 namespace ondrel::cli {
@@ -49,9 +50,21 @@ int runCheck(const QStringList& args) {
     if (args.size() != 1)
         return usageError(QStringLiteral("check"), QStringLiteral("expects exactly one file"));
     ProjectState state;
-    if (!openProjectFile(args[0], state))
+    int warnings = 0;
+    if (!openProjectFile(args[0], state, &warnings))
         return ExitFailure;
-    out(QStringLiteral("%1: opens cleanly\n").arg(args[0]) + summary(state));
+    // A file can open and still hold what the panel cannot take (a command too long for its
+    // length field, more than the table holds): an upload of it would be refused.
+    const Result<ConfigImage> image = BuildConfigImage(state);
+    if (!image) {
+        err(QStringLiteral("%1: opens, but cannot be uploaded: %2\n")
+                .arg(args[0], image.error().message));
+        return ExitFailure;
+    }
+    out((warnings == 0
+             ? QStringLiteral("%1: opens cleanly\n").arg(args[0])
+             : QStringLiteral("%1: opens, with %2 warning(s) above\n").arg(args[0]).arg(warnings)) +
+        summary(state));
     return ExitOk;
 }
 
@@ -77,10 +90,13 @@ ONDREL_CLI_COMMAND(
     check, {QStringLiteral("check"), QStringLiteral("FILE.qcd"),
             QStringLiteral("Checks that a configuration file opens, and summarises it."),
             QStringLiteral("Opens FILE as the main window's File > Open does, with the catalogue\n"
-                           "Proj.qdb beside the program, and prints the devices, the buttons with\n"
-                           "commands, the second projector and the shut-off timer.\n"
-                           "Exit status 0 when it opens cleanly; 1 otherwise, with\n"
-                           "FILE:LINE: message on standard error."),
+                           "Proj.qdb beside the program, builds the configuration image an upload\n"
+                           "would write, and prints the devices, the buttons with commands, the\n"
+                           "second projector and the shut-off timer.\n"
+                           "Warnings (skipped lines, models the catalogue lacks) go to standard\n"
+                           "error as FILE:LINE: warning: message. Exit status 0 when the file\n"
+                           "opens and its image can be built; 1 otherwise, with the reason on\n"
+                           "standard error."),
             runCheck});
 
 ONDREL_CLI_COMMAND(

@@ -1,5 +1,5 @@
 // upload, restore, firmware, ports: programming a panel from the command line, over the same
-// procedures the windows use. Ctrl+C does what Esc does in the windows.
+// procedures the windows use. Ctrl+C, SIGTERM and SIGHUP do what Esc does in the windows.
 #include "app_paths.h"
 #include "cli/cli_command.h"
 #include "cli/cli_project.h"
@@ -9,16 +9,8 @@
 #include "project/device_options.h"
 #include "project/project_state.h"
 
-#include <csignal>
-
 namespace ondrel::cli {
 namespace {
-
-std::atomic<bool> cancelRequested{false};
-
-extern "C" void onInterrupt(int) {
-    cancelRequested = true;
-}
 
 struct Arguments {
     QString file;   // the .qcd or .hex file, where the command takes one
@@ -36,8 +28,8 @@ const char kCommonDetails[] =
     "--reset-timeout S give up when the panel has not answered the reset poll after S\n"
     "                  seconds (default 60; 0 waits until Ctrl+C)\n"
     "--block-timeout MS time for the panel to acknowledge one block (default 1000)\n\n"
-    "Press reset on the panel when asked. Ctrl+C gives up, closing the port. Exit status 0\n"
-    "only when every block was acknowledged.";
+    "Press reset on the panel when asked. Ctrl+C, SIGTERM or SIGHUP gives up, closing the\n"
+    "port. Exit status 0 only when every block was acknowledged.";
 
 // Parses the shared options; `takesFile` for the commands that name a file first.
 int parseArguments(const QString& name, const QStringList& args, bool takesFile,
@@ -102,7 +94,7 @@ Result<QString> resolvePort(const QString& port) {
 
 // Prints stage changes and progress in tenths, so a log shows the run without flooding.
 void attachProgress(ProgrammingOptions& options) {
-    options.cancel = &cancelRequested;
+    options.cancel = &interruptFlag();
     options.stage = [](ProgrammingStage stage) {
         if (stage == ProgrammingStage::WaitingForReset)
             out(QStringLiteral("Press Reset on the panel (Ctrl+C gives up)...\n"));
@@ -138,11 +130,13 @@ template <class Procedure> int runOnPort(const Arguments& args, Procedure proced
     }
     ProgrammingOptions options = args.options;
     attachProgress(options);
-    std::signal(SIGINT, onInterrupt);
+    const InterruptScope interruptible;
     QtSerialLine line(device.value());
     out(QStringLiteral("Using %1.\n").arg(device.value()));
     const int status = finish(procedure(line, options));
-    std::signal(SIGINT, SIG_DFL);
+    line.close();
+    if (interruptFlag())
+        err(QStringLiteral("Interrupted; the port %1 was closed.\n").arg(device.value()));
     return status;
 }
 

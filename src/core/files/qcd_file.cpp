@@ -2,6 +2,7 @@
 
 #include "catalogue/command_assignment.h"
 #include "files/atomic_write.h"
+#include "files/input_file.h"
 #include "project/project_state.h"
 #include "project/split_command_text.h"
 #include "project/text_codec.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace ondrel {
 namespace {
@@ -63,8 +65,9 @@ QString buttonName(int i) {
     return QStringLiteral("Button ") + QLatin1String(names[i]);
 }
 
+// Values of a file quoted in messages: a few characters, never the whole of a runaway line.
 QString quoted(const QString& text) {
-    return QLatin1Char('"') + text + QLatin1Char('"');
+    return QLatin1Char('"') + excerpt(text) + QLatin1Char('"');
 }
 
 // ---- writer ----
@@ -110,9 +113,9 @@ Result<std::optional<ByteList>> parseCommandLine(const QString& text, int line, 
             return makeError(
                 where + QStringLiteral(": %1 is not a number").arg(quoted(slot.toText())), line);
         if (*n < 0 || *n > 255)
-            return makeError(
-                where + QStringLiteral(": %1 is not a byte value from 0 to 255").arg(slot.toText()),
-                line);
+            return makeError(where + QStringLiteral(": %1 is not a byte value from 0 to 255")
+                                         .arg(excerpt(slot.toText())),
+                             line);
     }
     return std::optional<ByteList>(std::move(list));
 }
@@ -203,6 +206,50 @@ QStringList splitLines(const QByteArray& bytes) {
             line.chop(1);
     return lines;
 }
+
+// Gathers runs of lines that match no tag into one warning each, naming the first line that is
+// not blank; a line that starts like a tag starts a run of its own. A file the tool wrote has none;
+// one that has them lost whatever they held (a tag with a stray character drops its whole block).
+class SkippedLines {
+public:
+    explicit SkippedLines(std::vector<Error>& warnings) : warnings_(warnings) {}
+
+    void add(const QString& line, int lineNo) {
+        if (line.startsWith(QLatin1Char('<')))
+            flush(); // each would-be tag is named, with the values it lost
+        if (firstLine_ == 0 && !line.trimmed().isEmpty()) {
+            firstLine_ = lineNo;
+            first_ = line;
+        }
+        if (firstLine_ != 0)
+            lastLine_ = lineNo;
+    }
+
+    void flush() {
+        if (firstLine_ == 0)
+            return;
+        if (warnings_.size() < kMaxWarnings) {
+            QString text = QStringLiteral("%1 is not a tag of a configuration file; ")
+                               .arg(QLatin1Char('"') + excerpt(first_) + QLatin1Char('"'));
+            text +=
+                lastLine_ == firstLine_
+                    ? QStringLiteral("the line was skipped")
+                    : QStringLiteral("lines %1 to %2 were skipped").arg(firstLine_).arg(lastLine_);
+            warnings_.push_back(makeError(text, firstLine_));
+        } else if (warnings_.size() == kMaxWarnings) {
+            warnings_.push_back(makeError(
+                QStringLiteral("further lines that are not tags were skipped"), firstLine_));
+        }
+        firstLine_ = lastLine_ = 0;
+    }
+
+private:
+    static constexpr size_t kMaxWarnings = 10;
+    std::vector<Error>& warnings_;
+    QString first_;
+    int firstLine_ = 0;
+    int lastLine_ = 0;
+};
 
 Value fieldValue(const QString& text) {
     return text.isEmpty() ? Value() : Value(text);
@@ -322,18 +369,24 @@ Result<QString> saveConfiguration(ProjectState& state, const QString& chosenName
 Result<QcdContent> parseQcd(const QByteArray& bytes) {
     const QStringList lines = splitLines(bytes);
     QcdContent content;
+    SkippedLines skipped(content.warnings);
     qsizetype i = 0;
     while (i < lines.size()) {
         const QString& line = lines[i];
         const int lineNo = static_cast<int>(i) + 1;
         ++i;
         if (line == kEnd) {
+            skipped.flush();
             content.endLine = lineNo;
             return content;
         }
         const TagInfo* info = findTag(line);
-        if (!info)
-            continue; // lines that match no tag are skipped
+        if (!info) {
+            // Lines that match no tag are skipped, as always; but never silently.
+            skipped.add(line, lineNo);
+            continue;
+        }
+        skipped.flush();
         const qsizetype available = lines.size() - i;
         if (available < info->values)
             return makeError(
@@ -469,18 +522,20 @@ std::vector<Error> applyQcd(const QcdContent& content, ProjectState& state,
 
 Result<std::vector<Error>> openConfiguration(ProjectState& state, const QString& path,
                                              const DatasetLookup& lookup) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return makeError(QStringLiteral("cannot open the file: %1").arg(file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return makeError(QStringLiteral("cannot read the file: %1").arg(file.errorString()));
-    auto content = parseQcd(bytes);
+    const Result<QByteArray> bytes =
+        readInputFile(path, kMaxConfigurationFileBytes, QStringLiteral("a configuration file"));
+    if (!bytes)
+        return makeError(QStringLiteral("cannot open the file: %1").arg(bytes.error().message));
+    auto content = parseQcd(bytes.value());
     if (!content)
         return content.error();
-    auto lookupErrors = applyQcd(content.value(), state, lookup);
+    std::vector<Error> warnings = content.value().warnings;
+    for (Error& lookupError : applyQcd(content.value(), state, lookup))
+        warnings.push_back(std::move(lookupError));
+    std::stable_sort(warnings.begin(), warnings.end(),
+                     [](const Error& a, const Error& b) { return a.line < b.line; });
     state.setUnmodified();
-    return lookupErrors;
+    return warnings;
 }
 
 QString fileErrorText(const QString& path, const Error& error) {

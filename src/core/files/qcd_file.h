@@ -81,6 +81,7 @@ struct QcdBlock {
 struct QcdContent {
     std::vector<QcdBlock> blocks;
     int endLine = 0;
+    std::vector<Error> warnings; // lines skipped because they match no tag, with their lines
 };
 
 // Reads and checks a whole file without touching any project. The error names the line.
@@ -92,7 +93,9 @@ std::vector<Error> applyQcd(const QcdContent& content, ProjectState& state,
                             const DatasetLookup& lookup);
 
 // Opens as the File menu does: reads and checks the whole file, and only then changes the project.
-// The project counts as unmodified afterwards. `currentFileName` is left alone.
+// The project counts as unmodified afterwards. `currentFileName` is left alone. Only a regular
+// file of at most kMaxConfigurationFileBytes is read. Gives the warnings, in line order: lines
+// skipped because they match no tag, and catalogue lookups that failed.
 Result<std::vector<Error>> openConfiguration(ProjectState& state, const QString& path,
                                              const DatasetLookup& lookup);
 

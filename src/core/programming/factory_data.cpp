@@ -1,8 +1,7 @@
 #include "programming/factory_data.h"
 
+#include "files/input_file.h"
 #include "programming/loader_protocol.h"
-
-#include <QFile>
 
 namespace ondrel {
 
@@ -31,7 +30,7 @@ Result<QByteArray> parseFactoryData(const QByteArray& text) {
                                                 "whole number from -32768 to 32767")
                                      .arg(numberLine)
                                      .arg(number)
-                                     .arg(QString::fromLatin1(collected.trimmed())),
+                                     .arg(excerpt(QString::fromLatin1(collected.trimmed()))),
                                  numberLine);
             buffer[position++] = static_cast<char>(value & 0xFF);
             collected.clear();
@@ -50,10 +49,11 @@ Result<QByteArray> parseFactoryData(const QByteArray& text) {
 }
 
 Result<QByteArray> readFactoryDataFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return makeError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    return parseFactoryData(file.readAll());
+    const Result<QByteArray> bytes =
+        readInputFile(path, kMaxFactoryDataFileBytes, QStringLiteral("a factory setup file"));
+    if (!bytes)
+        return makeError(QStringLiteral("Cannot read %1: %2").arg(path, bytes.error().message));
+    return parseFactoryData(bytes.value());
 }
 
 QByteArray formatFactoryData(const QByteArray& image) {

@@ -18,7 +18,8 @@ inline constexpr char kFactoryDataFileName[] = "default.dat";
 // without "#".
 Result<QByteArray> parseFactoryData(const QByteArray& text);
 
-// Reads and parses the file at `path`; a missing or unreadable file gives a readable error.
+// Reads and parses the file at `path`, a regular file of at most kMaxFactoryDataFileBytes; a
+// missing or unreadable file gives a readable error.
 Result<QByteArray> readFactoryDataFile(const QString& path);
 
 // The factory setup text of `image`: its bytes as '0,1,...,#' on one line.

@@ -1,5 +1,7 @@
 #include "programming/intel_hex.h"
 
+#include "files/input_file.h"
+
 #include <QStringList>
 
 namespace ondrel {
@@ -14,6 +16,10 @@ bool isHexDigit(QChar c) {
     return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
            (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
            (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+}
+
+QString hexByte(quint8 value) {
+    return QString::number(value, 16).toUpper().rightJustified(2, QLatin1Char('0'));
 }
 
 } // namespace
@@ -42,7 +48,7 @@ Result<HexLine> parseHexLine(const QString& rawLine, int lineNumber) {
         if (!isHexDigit(line[i]))
             return lineError(lineNumber,
                              QStringLiteral("\"%1\" at character %2 is not a hexadecimal digit")
-                                 .arg(line[i])
+                                 .arg(excerpt(QString(line[i])))
                                  .arg(i + 1));
     if (line.size() < 11 || line.size() % 2 == 0)
         return lineError(lineNumber, QStringLiteral("the record is cut short or too long"));
@@ -59,10 +65,9 @@ Result<HexLine> parseHexLine(const QString& rawLine, int lineNumber) {
     if (sum != 0) {
         const quint8 expected = static_cast<quint8>(static_cast<quint8>(bytes.back()) - sum);
         return lineError(lineNumber,
-                         QStringLiteral("checksum %1, expected %2")
-                             .arg(static_cast<quint8>(bytes.back()), 2, 16, QLatin1Char('0'))
-                             .arg(expected, 2, 16, QLatin1Char('0'))
-                             .toUpper());
+                         QStringLiteral("the checksum is %1, but the record's bytes "
+                                        "give %2")
+                             .arg(hexByte(static_cast<quint8>(bytes.back())), hexByte(expected)));
     }
     const quint32 byteAddress =
         (static_cast<quint32>(static_cast<quint8>(bytes[1])) << 8) | static_cast<quint8>(bytes[2]);
@@ -75,7 +80,7 @@ Result<HexLine> parseHexLine(const QString& rawLine, int lineNumber) {
     case HexEndOfFile:
         if (count != 0)
             return lineError(lineNumber, QStringLiteral("the end-of-file record carries data"));
-        return HexLine{};
+        return HexLine{false, {}, true};
     case HexSegmentAddress:
     case HexLinearAddress:
         // Panel memory lies below 64 KB: only an upper address of zero keeps it there.
@@ -112,25 +117,42 @@ Result<HexLine> parseHexLine(const QString& rawLine, int lineNumber) {
 }
 
 Result<std::vector<DataBlock>> parseFirmwareText(const QString& text) {
-    const QStringList lines = text.split(QStringLiteral("\r\n"));
-    if (lines.size() == 1) {
-        const Result<HexLine> only = parseHexLine(text, 1);
-        if (!only)
-            return only.error();
-        if (!only.value().sendsData)
-            return std::vector<DataBlock>{};
-        return lineError(1, QStringLiteral("no CR LF line breaks in the firmware file; nothing was "
-                                           "sent"));
-    }
+    // Records end at LF; a CR before it goes with the blanks trimmed from every line.
+    const QStringList lines = text.split(QLatin1Char('\n'));
     std::vector<DataBlock> blocks;
+    int endOfFile = 0; // line of the end-of-file record
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        Result<HexLine> line = parseHexLine(lines[i], static_cast<int>(i + 1));
+        const int lineNumber = static_cast<int>(i + 1);
+        if (endOfFile != 0) {
+            if (lines[i].trimmed().isEmpty())
+                continue;
+            return lineError(lineNumber,
+                             QStringLiteral("there is more after the end-of-file record of "
+                                            "line %1 (two files joined?)")
+                                 .arg(endOfFile));
+        }
+        Result<HexLine> line = parseHexLine(lines[i], lineNumber);
         if (!line)
             return line.error();
+        if (line.value().endOfFile)
+            endOfFile = lineNumber;
         if (line.value().sendsData)
             blocks.push_back(std::move(line.value().block));
     }
+    if (!blocks.empty() && endOfFile == 0)
+        return lineError(static_cast<int>(lines.size()),
+                         QStringLiteral("the file ends without its end-of-file record "
+                                        "(:00000001FF); it may be cut short"));
     return blocks;
+}
+
+Result<QString> readFirmwareFile(const QString& path) {
+    const Result<QByteArray> bytes =
+        readInputFile(path, kMaxFirmwareFileBytes, QStringLiteral("a firmware file"));
+    if (!bytes)
+        return makeError(QStringLiteral("Cannot read the firmware file %1: %2")
+                             .arg(path, bytes.error().message));
+    return QString::fromLatin1(bytes.value());
 }
 
 QString makeHexRecord(quint8 type, quint16 address, const QByteArray& data) {

@@ -31,6 +31,7 @@ inline constexpr quint32 kReservedWordsEnd = 0x2100;
 struct HexLine {
     bool sendsData = false;
     DataBlock block;
+    bool endOfFile = false; // the end-of-file record
 };
 
 // Checks one line of firmware text (without its CR LF) and decodes it. `lineNumber` (from 1)
@@ -40,10 +41,16 @@ struct HexLine {
 Result<HexLine> parseHexLine(const QString& line, int lineNumber);
 
 // Checks the whole firmware text before anything is sent, and returns the blocks to send, one per
-// data line, in file order. Lines are separated by CR LF. A text without any CR LF sends nothing:
-// it is accepted when it holds nothing to send, and refused when it holds data (a file with other
-// line ends would otherwise be reported loaded without a byte sent).
+// data line, in file order. Lines end with CR LF or LF alone (gpasm writes LF): each record
+// carries its own length and checksum, so the line end changes nothing that is sent. Refused
+// besides bad lines: anything but blank lines after the end-of-file record (two files joined),
+// and data without an end-of-file record (a file cut short at a line end). A text with nothing to
+// send is accepted.
 Result<std::vector<DataBlock>> parseFirmwareText(const QString& text);
+
+// The text of a firmware file, read as Latin-1. A regular file of at most kMaxFirmwareFileBytes;
+// the error names the file.
+Result<QString> readFirmwareFile(const QString& path);
 
 // One Intel HEX record line, checksum included, without line end: ":LLAAAATT...CC".
 QString makeHexRecord(quint8 type, quint16 address, const QByteArray& data);

@@ -166,11 +166,10 @@ Result<bool> sendWithRetries(SerialLine& line, const DataBlock& block,
 
 // The firmware file checked whole, its errors naming the file: nothing is sent from a bad one.
 Result<std::vector<DataBlock>> checkFirmwareFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return makeError(
-            QStringLiteral("Cannot read the firmware file %1: %2").arg(path, file.errorString()));
-    Result<std::vector<DataBlock>> blocks = parseFirmwareText(QString::fromLatin1(file.readAll()));
+    const Result<QString> text = readFirmwareFile(path);
+    if (!text)
+        return text.error();
+    Result<std::vector<DataBlock>> blocks = parseFirmwareText(text.value());
     if (!blocks)
         return makeError(
             QStringLiteral("%1 (in %2). Nothing was sent.").arg(blocks.error().message, path),

@@ -1,6 +1,7 @@
 // ondrel-cli upload, restore and firmware, run as programs against the virtual panel.
 #include "files/qcd_file.h"
 #include "panel_core.h"
+#include "platform/qt_serial_line.h"
 #include "programming/hex_generator.h"
 #include "programming/programming.h"
 #include "support/cli_run.h"
@@ -9,7 +10,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace ondrel;
@@ -95,5 +98,27 @@ TEST_F(CliProgramming, RestoreAndFirmwareSucceedOnlyWhenEveryBlockWasAcknowledge
         EXPECT_TRUE(run.err.contains(QStringLiteral("Failure: Firmware Failed to Load")));
         EXPECT_TRUE(run.err.contains(QStringLiteral("firmware line 1 of 2")))
             << run.err.toStdString();
+    }
+}
+
+// SIGTERM and SIGHUP end a run waiting for the reset as Ctrl+C does: the port closed, its lock
+// file gone, the port free for the next program.
+TEST_F(CliProgramming, TerminatingSignalsCloseThePortAndRemoveItsLock) {
+    for (int sig : {SIGTERM, SIGHUP, SIGINT}) {
+        VirtualPanel panel({QStringLiteral("--reset-delay"), QStringLiteral("100000")});
+        const QStringList lock{QStringLiteral("LCK..pts_") + QFileInfo(panel.path()).fileName()};
+        const auto locks = [&] { return QDir("/var/lock").entryList(lock, QDir::Files).size(); };
+        QProcess run;
+        run.start(binDir() + "/ondrel-cli", QStringList{QStringLiteral("restore")} + common(panel));
+        QByteArray said;
+        while (!said.contains("Press Reset") && run.waitForReadyRead(10000))
+            said += run.readAllStandardOutput();
+        EXPECT_EQ(locks(), 1) << sig;
+        ::kill(pid_t(run.processId()), sig);
+        ASSERT_TRUE(run.waitForFinished(10000)) << sig;
+        EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << sig;
+        EXPECT_TRUE(run.readAllStandardError().contains("Interrupted; the port")) << sig;
+        EXPECT_EQ(locks(), 0) << sig;
+        EXPECT_TRUE(QtSerialLine(panel.path()).open(SerialSettings{}).ok()) << sig;
     }
 }

@@ -29,8 +29,9 @@ constexpr int kTerminatingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 } // namespace
 
+// The flag is never cleared: once asked to stop, every later scope (a command running several
+// procedures in a row) stops too.
 InterruptScope::InterruptScope() {
-    interrupted = false;
     ++interruptScopes;
 }
 

@@ -3,6 +3,7 @@
 #include "app_paths.h"
 #include "frm_main.h"
 #include "timer_dialog.h"
+#include "ui/messages.h"
 
 #include <QAction>
 #include <QDir>
@@ -107,8 +108,9 @@ bool FrmMain::OpenConfiguration() {
         QStringList lines;
         for (const Error& warning : opened.value())
             lines << lineText(warning);
-        QMessageBox::warning(
-            this, tr("Open Configuration"),
+        // Not blocking: the project is open and usable; the box only says what was left out.
+        ui::showMessage(
+            this, QMessageBox::Warning, tr("Open Configuration"),
             tr("\"%1\" was opened, but:\n\n%2").arg(shownName, lines.join(QLatin1Char('\n'))));
     }
     return true;

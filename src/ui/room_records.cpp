@@ -99,6 +99,10 @@ void RoomRecords::printTo(QPrinter& printer) {
                                                 : pages.error().message));
 }
 
+FrmHistory* RoomRecords::history() const {
+    return history_;
+}
+
 void RoomRecords::showHistory() {
     if (!history_)
         history_ = new FrmHistory(&main_);

@@ -20,7 +20,7 @@ public:
 
     QAction* mnuRoomSheet() const { return mnuRoomSheet_; }
     QAction* mnuHistory() const { return mnuHistory_; }
-    FrmHistory* history() const { return history_; }
+    FrmHistory* history() const; // while it is open
 
     // Prints on a chosen printer, or asks for a PDF file when there is none.
     void printRoomSheet();

@@ -7,8 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ondrel::ui {
 
@@ -74,7 +76,9 @@ FrmHistory::FrmHistory(QWidget* parent, const QString& path)
     layout->addLayout(top);
     layout->addWidget(grdHistory_, 1);
     layout->addLayout(bottom);
-    resize(960, 420); // fits a 1366 x 768 screen
+    // Wide enough for every column on a 1366 x 768 screen, smaller where the screen is (200 %).
+    const QRect screenArea = screen()->availableGeometry();
+    resize(std::min(960, screenArea.width() - 40), std::min(420, screenArea.height() - 60));
     refresh();
 }
 

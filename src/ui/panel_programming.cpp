@@ -58,6 +58,7 @@ PanelProgramming::PanelProgramming(FrmMain& main)
     connect(main.mnuRestore, &QAction::triggered, this, &PanelProgramming::RestoreFactorySetup);
     connect(main.mnuFrmWare, &QAction::triggered, this, &PanelProgramming::UpdateFirmware);
     connect(main.mnuViewDta, &QAction::triggered, this, &PanelProgramming::showPreviousUpload);
+    main.mnuPrgrm->addSeparator();
     mnuManyRooms_ = main.mnuPrgrm->addAction(tr("Program Many Rooms"));
     mnuManyRooms_->setObjectName(QStringLiteral("mnuManyRooms"));
     mnuManyRooms_->setCheckable(true);

@@ -86,6 +86,7 @@ void recordsShots(ondrel::shots::Shots& shots) {
         time = time.addSecs(317);
     }
     ui::FrmHistory window(&shots.mainWindow(), path);
+    window.resize(960, 420); // as on a 1366 x 768 screen
     shots.save(&window);
     window.resize(660, 360); // a 1366 x 768 screen at 200 %
     shots.save(&window, QStringLiteral("frmHistory-small"));

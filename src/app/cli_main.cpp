@@ -4,10 +4,12 @@
 #include "ondrel/version.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 namespace ondrel::cli {
 
@@ -100,7 +102,12 @@ const Command* findCommand(const QString& name) {
 
 int main(int argc, char** argv) {
     using namespace ondrel::cli;
-    QCoreApplication app(argc, argv);
+    const Command* requested = argc > 1 ? findCommand(QString::fromLocal8Bit(argv[1])) : nullptr;
+    if (requested && requested->needsGui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app(requested && requested->needsGui
+                                              ? new QGuiApplication(argc, argv)
+                                              : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("ondrel-cli"));
     for (int number : kTerminatingSignals)
         std::signal(number, onTerminatingSignal);

@@ -7,6 +7,7 @@
 #include "frm_control_port_settings.h"
 #include "panel_programming.h"
 #include "platform/work_area.h"
+#include "room_records.h"
 #include "twips.h"
 #include "wrap_button.h"
 
@@ -83,6 +84,7 @@ FrmMain::FrmMain(ProjectState& state, QWidget* parent) : QMainWindow(parent), st
     CheckRelays();
     setUpFiles();
     programming_ = new PanelProgramming(*this);
+    new RoomRecords(*this); // room sheet and programming history
 }
 
 FrmMain::~FrmMain() = default;

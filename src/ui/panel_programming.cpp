@@ -5,11 +5,13 @@
 #include "platform/qt_serial_line.h"
 #include "programming/config_image.h"
 #include "programming_windows.h"
+#include "ui/messages.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -56,6 +58,12 @@ PanelProgramming::PanelProgramming(FrmMain& main)
     connect(main.mnuRestore, &QAction::triggered, this, &PanelProgramming::RestoreFactorySetup);
     connect(main.mnuFrmWare, &QAction::triggered, this, &PanelProgramming::UpdateFirmware);
     connect(main.mnuViewDta, &QAction::triggered, this, &PanelProgramming::showPreviousUpload);
+    main.mnuPrgrm->addSeparator();
+    mnuManyRooms_ = main.mnuPrgrm->addAction(tr("Program Many Rooms"));
+    mnuManyRooms_->setObjectName(QStringLiteral("mnuManyRooms"));
+    mnuManyRooms_->setCheckable(true);
+    mnuManyRooms_->setStatusTip(tr("After \"Upload Complete.\" wait for the next panel's reset "
+                                   "at once; Esc stops."));
     main.mnuCommSett->setToolTipsVisible(true);
     connect(main.mnuCommSett, &QMenu::aboutToShow, this, &PanelProgramming::describeUploadPorts);
 }
@@ -77,6 +85,8 @@ void PanelProgramming::UploadConfiguration() {
     }
     pendingReport_ = image.value().report;
     const QByteArray bytes = image.value().bytes;
+    record_ = startRecord(QStringLiteral("upload"), main_.state().currentFileName, bytes);
+    panelInRow_ = 1;
     const QString dir = programDir;
     start(Kind::Upload, [bytes, dir](SerialLine& line, const ProgrammingOptions& o) {
         return ondrel::UploadConfiguration(line, bytes, dir, o);
@@ -89,6 +99,8 @@ void PanelProgramming::RestoreFactorySetup() {
     // The monitor may hold the same port.
     main_.releaseMonitorPort();
     const QString dir = programDir;
+    record_ = startRestoreRecord(dir);
+    panelInRow_ = 1;
     start(Kind::Restore, [dir](SerialLine& line, const ProgrammingOptions& o) {
         return ondrel::RestoreFactorySetup(line, dir, o);
     });
@@ -115,6 +127,8 @@ void PanelProgramming::UpdateFirmware() {
 void PanelProgramming::firmwareChosen(const QString& path) {
     if (path.isEmpty() || isRunning())
         return;
+    record_ = startFirmwareRecord(path);
+    panelInRow_ = 1;
     start(Kind::Firmware, [path](SerialLine& line, const ProgrammingOptions& o) {
         return ondrel::UpdateFirmware(line, path, o);
     });
@@ -142,12 +156,25 @@ void PanelProgramming::start(Kind kind, Run run) {
         return;
     }
     auto line = std::make_shared<QtSerialLine>(device.value());
+    lastRun_ = run;
     const bool started = worker_.start(
         [line, run = std::move(run)](const ProgrammingOptions& o) { return run(*line, o); },
         options);
     if (!started)
         return;
     kind_ = kind;
+    if (auto* hint = dialog_->findChild<QLabel*>(QStringLiteral("hint"))) {
+        if (firstHint_.isEmpty())
+            firstHint_ = hint->text();
+        hint->setText(panelInRow_ == 1
+                          ? firstHint_
+                          : tr("Panel %1: press the reset button on the next panel. Esc stops.")
+                                .arg(panelInRow_));
+    }
+    record_.time = startRecord(QString(), QString(), QByteArray()).time;
+    record_.device = device.value();
+    record_.port = QString::number(main_.state().uploadPort);
+    elapsed_.start();
     setCommandsEnabled(false);
 }
 
@@ -187,12 +214,35 @@ void PanelProgramming::onFinished(const ProgrammingResult& result) {
     dialog_->hide();
     dialog1_->hide();
     setCommandsEnabled(true);
+    recordHistory(result);
     const bool hideReport = kind_ == Kind::Upload && result.succeeded();
     showMessages(result.messages, [this, hideReport] {
         if (hideReport)
             upload_->hide();
+        // Many rooms: straight on to the next panel's "Press Reset".
+        if (hideReport && mnuManyRooms_->isChecked())
+            nextPanel();
     });
     emit finished(result);
+}
+
+void PanelProgramming::recordHistory(const ProgrammingResult& result) {
+    // Esc at the next panel's prompt ends a row of uploads; no panel was touched.
+    if (panelInRow_ > 1 && result.outcome == ProgrammingResult::Outcome::Cancelled &&
+        result.packetsSent == 0)
+        return;
+    finishRecord(record_, result, elapsed_.elapsed());
+    if (const Status added = appendHistory(record_); !added)
+        showError(&main_, added.error().message);
+    else
+        emit historyAdded();
+}
+
+void PanelProgramming::nextPanel() {
+    if (isRunning() || !lastRun_)
+        return;
+    ++panelInRow_;
+    start(Kind::Upload, lastRun_);
 }
 
 void PanelProgramming::showMessages(QList<UserMessage> messages, std::function<void()> done) {

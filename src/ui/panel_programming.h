@@ -1,13 +1,16 @@
 #pragma once
 
 #include "programming/programming.h"
+#include "programming/programming_history.h"
 #include "programming/programming_worker.h"
 
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QObject>
 #include <QPointer>
 #include <functional>
 
+class QAction;
 class QMessageBox;
 
 namespace ondrel::ui {
@@ -43,6 +46,7 @@ public:
     ResetPrompt* dialog() const { return dialog_; }
     ProgressWindow* dialog1() const { return dialog1_; }
     QFileDialog* CommonDialog2() const { return commonDialog2_; }
+    QAction* mnuManyRooms() const { return mnuManyRooms_; }
 
     // Time-outs and tries of the procedures; the folder holding firmware/ and default.dat.
     ProgrammingOptions options;
@@ -51,6 +55,8 @@ public:
 signals:
     // A procedure ended (its messages are on screen or still to come).
     void finished(const ondrel::ProgrammingResult& result);
+    // A record was added to the programming history.
+    void historyAdded();
 
 private:
     enum class Kind { Upload, Restore, Firmware };
@@ -73,6 +79,16 @@ private:
     QPointer<QFileDialog> commonDialog2_; // while it is open
     Kind kind_ = Kind::Upload;
     QString pendingReport_; // shown once the panel answered and the image is being written
+    // Programming history: the record of the running procedure, completed when it ends.
+    HistoryRecord record_;
+    QElapsedTimer elapsed_;
+    // Many rooms: after a successful upload the same upload starts again for the next panel.
+    Run lastRun_;
+    int panelInRow_ = 1;
+    QAction* mnuManyRooms_ = nullptr; // "Program Many Rooms", checkable
+    QString firstHint_;
+    void recordHistory(const ProgrammingResult& result);
+    void nextPanel();
 };
 
 } // namespace ondrel::ui

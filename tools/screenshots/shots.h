@@ -23,6 +23,8 @@ public:
     // defaults to the window's object name. Returns false when the file could not be written.
     bool save(QWidget* window, const QString& name = {});
     int failures() const { return failures_; }
+    // The folder the images go to, for shots made by other programs (pdftoppm).
+    const QString& directory() const { return dir_; }
 
     // A new project and main window, for areas that must not see another area's changes.
     void reset();

@@ -19,6 +19,9 @@ struct Command {
     QString summary;   // one line for the command list
     QString details;   // further paragraphs for "--help"
     int (*run)(const QStringList& args);
+    // Draws text (fonts, PDF): runs under a QGuiApplication, on the offscreen platform unless
+    // QT_QPA_PLATFORM names another, so it works without a display.
+    bool needsGui = false;
 };
 
 std::vector<Command>& commands();

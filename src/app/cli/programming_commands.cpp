@@ -6,8 +6,11 @@
 #include "platform/qt_serial_line.h"
 #include "programming/config_image.h"
 #include "programming/programming.h"
+#include "programming/programming_history.h"
 #include "project/device_options.h"
 #include "project/project_state.h"
+
+#include <QElapsedTimer>
 
 namespace ondrel::cli {
 namespace {
@@ -18,6 +21,7 @@ struct Arguments {
     QString folder; // holds firmware/ and default.dat
     bool kdx = false;
     bool report = false;
+    bool repeat = false; // upload: panel after panel until Ctrl+C
     ProgrammingOptions options;
 };
 
@@ -69,6 +73,8 @@ int parseArguments(const QString& name, const QStringList& args, bool takesFile,
             parsed.kdx = true;
         } else if (a == QLatin1String("--report") && name == QLatin1String("upload")) {
             parsed.report = true;
+        } else if (a == QLatin1String("--repeat") && name == QLatin1String("upload")) {
+            parsed.repeat = true;
         } else if (a.startsWith(QLatin1Char('-'))) {
             return usageError(name, QStringLiteral("unknown option %1").arg(a));
         } else if (takesFile && parsed.file.isEmpty()) {
@@ -79,6 +85,9 @@ int parseArguments(const QString& name, const QStringList& args, bool takesFile,
     }
     if (takesFile && parsed.file.isEmpty())
         return usageError(name, QStringLiteral("expects a file"));
+    // Panel after panel: wait for each next reset until Ctrl+C, unless told otherwise.
+    if (parsed.repeat && !args.contains(QLatin1String("--reset-timeout")))
+        parsed.options.handshakeTimeoutMs = 0;
     if (parsed.port.isEmpty())
         return usageError(name, QStringLiteral("expects --port N or --port DEVICE"));
     return ExitOk;
@@ -122,7 +131,10 @@ int finish(const ProgrammingResult& result) {
     return result.succeeded() ? ExitOk : ExitFailure;
 }
 
-template <class Procedure> int runOnPort(const Arguments& args, Procedure procedure) {
+// Runs the procedure (with --repeat, once per panel until Ctrl+C) and adds one history record
+// per run. Ctrl+C while waiting for the next panel's reset is the end of a repeat, not a record.
+template <class Procedure>
+int runOnPort(const Arguments& args, const HistoryRecord& base, Procedure procedure) {
     const Result<QString> device = resolvePort(args.port);
     if (!device) {
         err(device.error().message + QLatin1Char('\n'));
@@ -133,7 +145,36 @@ template <class Procedure> int runOnPort(const Arguments& args, Procedure proced
     const InterruptScope interruptible;
     QtSerialLine line(device.value());
     out(QStringLiteral("Using %1.\n").arg(device.value()));
-    const int status = finish(procedure(line, options));
+    int programmed = 0, failed = 0, status = ExitOk;
+    for (int panel = 1;; ++panel) {
+        if (args.repeat)
+            out(QStringLiteral("Panel %1.\n").arg(panel));
+        HistoryRecord record = startRecord(base.procedure, base.file, QByteArray());
+        record.imageSize = base.imageSize;
+        record.crc = base.crc;
+        record.device = device.value();
+        record.port = args.port == device.value() ? QString() : args.port;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        const ProgrammingResult result = procedure(line, options);
+        const bool untouched =
+            result.outcome == ProgrammingResult::Outcome::Cancelled && result.packetsSent == 0;
+        if (args.repeat && panel > 1 && untouched)
+            break;
+        finishRecord(record, result, elapsed.elapsed());
+        if (const Status added = appendHistory(record); !added)
+            err(QStringLiteral("warning: %1\n").arg(added.error().message));
+        status = finish(result);
+        (result.succeeded() ? programmed : failed) += 1;
+        // A failure before the panel answered (no firmware file, a port that does not open)
+        // would only repeat itself.
+        if (!args.repeat || interruptFlag() || (!result.succeeded() && result.packetsSent == 0))
+            break;
+    }
+    if (args.repeat) {
+        out(QStringLiteral("%1 panel(s) programmed, %2 failed.\n").arg(programmed).arg(failed));
+        status = programmed > 0 && failed == 0 ? ExitOk : ExitFailure;
+    }
     line.close();
     if (interruptFlag())
         err(QStringLiteral("Interrupted; the port %1 was closed.\n").arg(device.value()));
@@ -156,9 +197,12 @@ int runUpload(const QStringList& argv) {
         err(QStringLiteral("%1: %2\n").arg(args.file, image.error().message));
         return ExitFailure;
     }
-    const int status = runOnPort(args, [&](SerialLine& line, const ProgrammingOptions& options) {
-        return UploadConfiguration(line, image.value().bytes, args.folder, options);
-    });
+    const HistoryRecord record =
+        startRecord(QStringLiteral("upload"), args.file, image.value().bytes);
+    const int status =
+        runOnPort(args, record, [&](SerialLine& line, const ProgrammingOptions& options) {
+            return UploadConfiguration(line, image.value().bytes, args.folder, options);
+        });
     if (args.report && status == ExitOk)
         out(QString(image.value().report).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     return status;
@@ -168,18 +212,20 @@ int runRestore(const QStringList& argv) {
     Arguments args;
     if (int status = parseArguments(QStringLiteral("restore"), argv, false, args))
         return status;
-    return runOnPort(args, [&](SerialLine& line, const ProgrammingOptions& options) {
-        return RestoreFactorySetup(line, args.folder, options);
-    });
+    return runOnPort(args, startRestoreRecord(args.folder),
+                     [&](SerialLine& line, const ProgrammingOptions& options) {
+                         return RestoreFactorySetup(line, args.folder, options);
+                     });
 }
 
 int runFirmware(const QStringList& argv) {
     Arguments args;
     if (int status = parseArguments(QStringLiteral("firmware"), argv, true, args))
         return status;
-    return runOnPort(args, [&](SerialLine& line, const ProgrammingOptions& options) {
-        return UpdateFirmware(line, args.file, options);
-    });
+    return runOnPort(args, startFirmwareRecord(args.file),
+                     [&](SerialLine& line, const ProgrammingOptions& options) {
+                         return UpdateFirmware(line, args.file, options);
+                     });
 }
 
 int runPorts(const QStringList& argv) {
@@ -200,16 +246,18 @@ int runPorts(const QStringList& argv) {
 
 } // namespace
 
-ONDREL_CLI_COMMAND(upload,
-                   {QStringLiteral("upload"),
-                    QStringLiteral("FILE.qcd --port N|DEVICE [--kdx] [--report] [options]"),
-                    QStringLiteral("Programs the panel with a configuration file."),
-                    QStringLiteral("Refreshes the panel's firmware from firmware/<version>.hex, "
-                                   "then writes the\nconfiguration image of FILE (see 'ondrel-cli "
-                                   "image') at word 0x1600.\n--report prints the upload report "
-                                   "afterwards.\n\n") +
-                        QLatin1String(kCommonDetails),
-                    runUpload});
+ONDREL_CLI_COMMAND(
+    upload, {QStringLiteral("upload"),
+             QStringLiteral("FILE.qcd --port N|DEVICE [--kdx] [--report] [--repeat] [options]"),
+             QStringLiteral("Programs the panel with a configuration file."),
+             QStringLiteral("Refreshes the panel's firmware from firmware/<version>.hex, "
+                            "then writes the\nconfiguration image of FILE (see 'ondrel-cli "
+                            "image') at word 0x1600.\n--report prints the upload report "
+                            "afterwards.\n--repeat programs panel after panel with the "
+                            "same configuration until Ctrl+C\n(one history record per "
+                            "panel) and counts them at the end.\n\n") +
+                 QLatin1String(kCommonDetails),
+             runUpload});
 
 ONDREL_CLI_COMMAND(restore,
                    {QStringLiteral("restore"), QStringLiteral("--port N|DEVICE [options]"),

@@ -150,6 +150,7 @@ Result<bool> sendWithRetries(SerialLine& line, const DataBlock& block,
     const int tries = std::max(1, options.tries);
     for (int attempt = 1; attempt <= tries; ++attempt) {
         ++result.packetsSent;
+        result.resends += attempt > 1 ? 1 : 0;
         Result<BlockAnswer> answer = SendDataBlock(line, block, options);
         if (!answer)
             return answer.error();

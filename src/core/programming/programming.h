@@ -30,6 +30,7 @@ struct ProgrammingResult {
     QString detail;                     // what went wrong, readable, when it did not succeed
     QList<quint32> failedWordAddresses; // blocks the panel never acknowledged
     int packetsSent = 0;                // resends included
+    int resends = 0;                    // packets sent again after no or a wrong answer
 
     bool succeeded() const { return outcome == Outcome::Succeeded; }
 };

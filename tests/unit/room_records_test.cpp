@@ -1,0 +1,179 @@
+// The room sheet as a printed PDF (read back with pdftotext), the CRC-32 both it and the
+// programming history carry, and the history file under concurrent appends and crashes.
+#include "files/crc32.h"
+#include "files/qcd_file.h"
+#include "files/room_sheet.h"
+#include "platform/room_sheet_printer.h"
+#include "programming/config_image.h"
+#include "programming/programming_history.h"
+#include "support/cli_run.h"
+#include "support/qcd_fixtures.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+using namespace ondrel::test;
+
+namespace {
+
+// The text of a PDF's page (0: every page), as pdftotext reads it.
+QString pdfText(const QString& pdf, int page = 0) {
+    QStringList args{QStringLiteral("-layout")};
+    if (page > 0)
+        args << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
+             << QString::number(page);
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), args << pdf << QStringLiteral("-"));
+    EXPECT_TRUE(p.waitForFinished(30000));
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+HistoryRecord record(int n) {
+    HistoryRecord r =
+        startRecord(QStringLiteral("upload"), QStringLiteral("room %1, \"A\".qcd").arg(n),
+                    QByteArray(108, char(n)));
+    r.result = QStringLiteral("failed");
+    r.failure = QStringLiteral("line one\nline two, with a comma");
+    r.packets = n;
+    return r;
+}
+
+} // namespace
+
+TEST(Crc32, MatchesTheStandardCheckValues) {
+    EXPECT_EQ(crc32("123456789"), 0xCBF43926u);
+    EXPECT_EQ(crc32(QByteArray()), 0u);
+    EXPECT_EQ(crc32Text(crc32("a")), QStringLiteral("E8B7BE43"));
+}
+
+TEST(RoomSheet, WorkedExamplePdfNamesEveryButtonModelTimerAndCrc) {
+    QTemporaryDir dir;
+    ProjectState state;
+    setUpWorkedExample(state);
+    state.editButton(1).setCommandString1(2, ByteList{13, 10}); // custom, no list text
+    const QString qcd = dir.filePath(QStringLiteral("Room 101.qcd"));
+    ASSERT_TRUE(saveQcd(state, qcd).ok());
+    const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
+    const CliRun run = cli({QStringLiteral("sheet"), qcd, QStringLiteral("-o"), pdf});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+    const QByteArray image = BuildConfigImage(state).value().bytes;
+    const QString crc = crc32Text(crc32(image));
+    EXPECT_TRUE(run.out.contains(crc)) << run.out.toStdString();
+    const QString text = pdfText(pdf);
+    QStringList wanted = defaultLabelCaptions();
+    wanted << "Room sheet: Room 101"
+           << "Maker A"
+           << "Model 1"
+           << "9600 baud"
+           << "ASCII"
+           << "1:30 (90 minutes)"
+           << "<STX>P<ETX>"
+           << "Custom"
+           << "<CR><LF>"
+           << "None" << QStringLiteral("%1 bytes, CRC-32 %2").arg(image.size()).arg(crc);
+    for (const QString& w : wanted)
+        EXPECT_TRUE(text.contains(w)) << w.toStdString() << "\n" << text.toStdString();
+    for (int button = 1; button <= 10; ++button)
+        EXPECT_TRUE(
+            text.contains(QRegularExpression(QStringLiteral("(^|\\n)\\s*%1\\s").arg(button))))
+            << button;
+}
+
+TEST(RoomSheet, LongCustomStringsContinueOnTheNextPageWithoutCuttingARow) {
+    QTemporaryDir dir;
+    ProjectState state;
+    setUpWorkedExample(state);
+    for (int b = 0; b < kButtonCount; ++b) {
+        QByteArray bytes = QStringLiteral("b%1start ").arg(b).toLatin1();
+        while (bytes.size() < 110)
+            bytes += "word ";
+        bytes += QStringLiteral("b%1end").arg(b).toLatin1();
+        state.editButton(b).setCommandString1(0, ByteList::fromBytes(bytes));
+        state.editButton(b).setCommandString1_2(0, ByteList::fromBytes(bytes));
+        state.editButton(b).setDualFunction();
+    }
+    const QString pdf = dir.filePath(QStringLiteral("long.pdf"));
+    const Result<int> pages = writeRoomSheetPdf(
+        buildRoomSheet(state, QStringLiteral("long.qcd"), QDate(2026, 1, 2)), pdf);
+    ASSERT_TRUE(pages.ok());
+    ASSERT_GE(pages.value(), 2);
+    QStringList pageTexts;
+    for (int page = 1; page <= pages.value(); ++page)
+        pageTexts << pdfText(pdf, page);
+    for (int b = 0; b < kButtonCount; ++b) {
+        // A row's two strings (both functions), start to end, on one page and on no other.
+        QStringList counts;
+        for (const QString& text : pageTexts)
+            counts << QStringLiteral("%1/%2")
+                          .arg(text.count(QStringLiteral("b%1start").arg(b)))
+                          .arg(text.count(QStringLiteral("b%1end").arg(b)));
+        EXPECT_EQ(counts.count(QStringLiteral("2/2")), 1) << b << counts.join(' ').toStdString();
+        EXPECT_EQ(counts.count(QStringLiteral("0/0")), pages.value() - 1) << b;
+    }
+    EXPECT_TRUE(pdfText(pdf, 2).contains(QStringLiteral("Buttons (continued)")));
+}
+
+TEST(History, RecordsReadBackWholeAndABrokenLastLineIsSkipped) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("h.csv"));
+    for (int n = 1; n <= 3; ++n)
+        ASSERT_TRUE(appendHistory(record(n), path).ok());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray whole = file.readAll();
+    EXPECT_TRUE(whole.startsWith(QByteArray(kHistoryHeader) + '\n'));
+    file.resize(whole.size() - 20); // a crash in the middle of the third record
+    file.close();
+
+    HistoryContents read = readHistory(path).value();
+    ASSERT_EQ(read.records.size(), 2);
+    EXPECT_EQ(read.skipped, 1);
+    EXPECT_EQ(read.records[1].file, record(2).file);
+    EXPECT_EQ(read.records[1].failure, QStringLiteral("line one line two, with a comma"));
+    EXPECT_EQ(read.records[1].crc, crc32Text(crc32(QByteArray(108, char(2)))));
+
+    // The next append ends the broken line first instead of joining it.
+    ASSERT_TRUE(appendHistory(record(4), path).ok());
+    read = readHistory(path).value();
+    ASSERT_EQ(read.records.size(), 3);
+    EXPECT_EQ(read.records[2].packets, 4);
+    EXPECT_EQ(read.skipped, 1);
+}
+
+// Run as a program of its own by the test below.
+TEST(History, ChildAppends) {
+    const QString path = qEnvironmentVariable("ONDREL_HISTORY_CHILD");
+    if (path.isEmpty())
+        GTEST_SKIP() << "started by TwoProgramsAppendingAtOnceLeaveEveryRecordWhole";
+    for (int n = 0; n < 200; ++n)
+        ASSERT_TRUE(appendHistory(record(n), path).ok());
+}
+
+TEST(History, TwoProgramsAppendingAtOnceLeaveEveryRecordWhole) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("h.csv"));
+    QProcess children[2];
+    for (QProcess& child : children) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ONDREL_HISTORY_CHILD"), path);
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=History.ChildAppends")});
+    }
+    for (QProcess& child : children) {
+        ASSERT_TRUE(child.waitForFinished(120000));
+        EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+    }
+    const HistoryContents read = readHistory(path).value();
+    EXPECT_EQ(read.records.size(), 400);
+    EXPECT_EQ(read.skipped, 0);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count(kHistoryHeader), 1);
+}

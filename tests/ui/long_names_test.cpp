@@ -1,0 +1,55 @@
+// Names longer than the room for them: cut short with the whole name at hand, or shrunk to their
+// cell on the label template.
+#include "project/project_state.h"
+#include "ui/frm_main.h"
+#include "ui/tools/label_template.h"
+#include "ui/twips.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+
+TEST(LongNames, ADeviceLabelTooLongIsCutShortWithTheWholeNameAsToolTip) {
+    ProjectState state;
+    ui::FrmMain main(state);
+    const QString longName = QStringLiteral("Northbridge Visual Systems PX-9000 Ultra Bright HD");
+    for (const QString& name : {QStringLiteral("Acme A100"), longName}) {
+        state.deviceLabel1 = name;
+        state.deviceLabel1Visible = true;
+        main.refreshFromState();
+        main.show();
+        main.grab(); // paints the labels
+        EXPECT_EQ(main.Label3(4)->text(), name);
+        EXPECT_EQ(main.Label3(4)->toolTip(), name == longName ? name : QString());
+    }
+}
+
+TEST(LongNames, ALabelTextTooWideForItsCellIsShrunkInsideIt) {
+    auto faces = ui::labels::initialFaces();
+    for (auto& face : faces)
+        face.text.clear();
+    constexpr int kCell = 4; // "VCR", with cells on both sides
+    faces[kCell] = {QStringLiteral("Presentation Document Camera"), 18, true};
+    QImage image(ui::twipsToPixels(QSizeF(ui::labels::kClientSize)), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(1 / ui::kTwipsPerPixel, 1 / ui::kTwipsPerPixel);
+    ui::labels::paint(painter, faces);
+    painter.end();
+
+    const QRect cell = ui::twipsToPixels(QRectF(ui::labels::cellRect(kCell)));
+    int inkInside = 0, inkOutside = 0;
+    for (int y = cell.top() + 2; y < cell.bottom() - 1; ++y)
+        for (int x = cell.left() - 50; x <= cell.right() + 50; ++x) {
+            const bool dark = qGray(image.pixel(x, y)) < 128;
+            if (x > cell.left() + 1 && x < cell.right() - 1)
+                inkInside += dark;
+            else if (x < cell.left() - 2 || x > cell.right() + 2)
+                inkOutside += dark;
+        }
+    EXPECT_GT(inkInside, 50);
+    EXPECT_EQ(inkOutside, 0);
+}

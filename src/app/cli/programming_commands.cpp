@@ -32,7 +32,8 @@ struct Arguments {
 const char kCommonDetails[] =
     "--port N|DEVICE   the upload port: 1 to 3 (see 'ondrel-cli ports') or a device path\n"
     "--dir FOLDER      the folder holding firmware/ and default.dat (default: beside the\n"
-    "                  program)\n"
+    "                  program); firmware/<version>.hex is looked for there first, then in\n"
+    "                  the per-user firmware folder (see 'ondrel --check-install')\n"
     "--reset-timeout S give up when the panel has not answered the reset poll after S\n"
     "                  seconds (default 60; 0 waits until Ctrl+C)\n"
     "--block-timeout MS time for the panel to acknowledge one block (default 1000)\n\n"

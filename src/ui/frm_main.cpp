@@ -433,6 +433,16 @@ void FrmMain::placeScaled(double scale) {
             f.setPointSizeF(f.pointSizeF() * scale);
         it.key()->setFont(f);
     }
+    // The one-line captions below the frames get a smaller face where the scaled one would be cut
+    // (on a 200 % screen that is still many screen pixels high).
+    for (QPushButton* button : cmdReConfig_) {
+        QFont f = button->font();
+        while (f.pixelSize() > 6 &&
+               QFontMetrics(f).horizontalAdvance(button->text()) + 8 > button->width()) {
+            f.setPixelSize(f.pixelSize() - 1);
+            button->setFont(f);
+        }
+    }
 }
 
 bool FrmMain::layoutIsSound() const {

@@ -1,31 +1,12 @@
-// Names longer than the room for them: cut short with the whole name at hand, or shrunk to their
-// cell on the label template.
-#include "project/project_state.h"
-#include "ui/frm_main.h"
+// A label insert text too large for its cell is shrunk to fit inside its cut lines.
 #include "ui/tools/label_template.h"
 #include "ui/twips.h"
 
 #include <QImage>
-#include <QLabel>
 #include <QPainter>
 #include <gtest/gtest.h>
 
 using namespace ondrel;
-
-TEST(LongNames, ADeviceLabelTooLongIsCutShortWithTheWholeNameAsToolTip) {
-    ProjectState state;
-    ui::FrmMain main(state);
-    const QString longName = QStringLiteral("Northbridge Visual Systems PX-9000 Ultra Bright HD");
-    for (const QString& name : {QStringLiteral("Acme A100"), longName}) {
-        state.deviceLabel1 = name;
-        state.deviceLabel1Visible = true;
-        main.refreshFromState();
-        main.show();
-        main.grab(); // paints the labels
-        EXPECT_EQ(main.Label3(4)->text(), name);
-        EXPECT_EQ(main.Label3(4)->toolTip(), name == longName ? name : QString());
-    }
-}
 
 TEST(LongNames, ALabelTextTooWideForItsCellIsShrunkInsideIt) {
     auto faces = ui::labels::initialFaces();

@@ -197,11 +197,18 @@ int runPorts(const QStringList& argv) {
         out(factory.describe(port) + QLatin1Char('\n'));
     const QList<FoundPort> found = findSerialPorts();
     out(QStringLiteral("\nSerial devices found: %1\n").arg(found.size()));
-    for (const FoundPort& port : found)
+    for (const FoundPort& port : found) {
+        QStringList about;
+        for (const QString& part : {port.description, port.manufacturer})
+            if (!part.isEmpty())
+                about << part;
+        if (!port.serialNumber.isEmpty())
+            about << QStringLiteral("serial number ") + port.serialNumber;
         out(QStringLiteral("  %1%2\n")
-                .arg(port.device, port.description.isEmpty()
+                .arg(port.device, about.isEmpty()
                                       ? QString()
-                                      : QStringLiteral("  ") + port.description));
+                                      : QStringLiteral("  ") + about.join(QStringLiteral(", "))));
+    }
     return ExitOk;
 }
 

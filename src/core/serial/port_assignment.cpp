@@ -41,7 +41,8 @@ Result<QString> PortAssignment::deviceFor(int port, const QList<SerialDevice>& p
     if (port <= present.size())
         return present.at(port - 1).device;
     return makeError(QStringLiteral("Port %1 reaches no device: %2 serial device(s) found. Choose "
-                                    "one under Control Ports > PC Serial Ports.")
+                                    "one under Control Ports > PC Serial Ports, or set "
+                                    "ONDREL_PORT%1 to the device to use.")
                          .arg(port)
                          .arg(present.size()));
 }

@@ -1,9 +1,12 @@
 // A label insert text too large for its cell is shrunk to fit inside its cut lines.
+#include "ui/tools/frm_labels.h"
 #include "ui/tools/label_template.h"
 #include "ui/twips.h"
 
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 using namespace ondrel;
@@ -33,4 +36,15 @@ TEST(LongNames, ALabelTextTooWideForItsCellIsShrunkInsideIt) {
         }
     EXPECT_GT(inkInside, 50);
     EXPECT_EQ(inkOutside, 0);
+}
+
+TEST(LongNames, OnASmallScreenTheLabelTemplateIsDrawnToScale) {
+    ui::FrmLabels window;
+    window.resize(300, 300); // as the window placement does where the full size does not fit
+    window.show();
+    const auto* print = window.findChild<QPushButton*>(QStringLiteral("Command1"));
+    EXPECT_TRUE(window.rect().contains(print->geometry()));
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("Label1_9"))->geometry(),
+              ui::twipsToPixels(QRectF(QRectF(ui::labels::labelRect(9)).topLeft() * 300 / 571,
+                                       QSizeF(ui::labels::labelRect(9).size()) * 300 / 571)));
 }

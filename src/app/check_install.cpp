@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "files/qcd_file.h"
 #include "programming/factory_data.h"
+#include "programming/firmware_files.h"
 #include "programming/programming.h"
 
 #include <QDir>
@@ -49,13 +50,15 @@ bool checkInstall(QTextStream& out) {
         report(false, QStringLiteral("firmware folder"),
                firmware + QStringLiteral(" does not exist"));
     } else {
-        // The firmware image comes from the panel's maker, so its absence is reported, not failed.
-        const QString image = firmwareFilePath(programFolder());
+        // The firmware image comes from the panel's maker, so its absence is reported, not
+        // failed. It is looked for beside the program, then in the installer's own folder.
+        const QString image = locateFirmwareFile(programFolder());
         report(true, QStringLiteral("firmware folder"),
                QFileInfo::exists(image)
-                   ? QStringLiteral("%1, %2 present").arg(firmware, QFileInfo(image).fileName())
-                   : QStringLiteral("%1, %2 not there yet (programming needs it; see README there)")
-                         .arg(firmware, QFileInfo(image).fileName()));
+                   ? QStringLiteral("%1 present").arg(image)
+                   : QStringLiteral("%1 not there yet in %2 or %3 (programming needs it; the "
+                                    "first upload offers to choose the file)")
+                         .arg(firmwareFileName(), firmware, userFirmwareFolder()));
     }
 
     out << "configuration files: "

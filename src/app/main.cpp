@@ -2,6 +2,7 @@
 #include "project/project_state.h"
 #include "ui/frm_main.h"
 #include "ui/intro.h"
+#include "ui/window_placement.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
         return ondrel::checkInstall(out) ? 0 : 1;
     }
 
+    ondrel::ui::keepWindowsInsideWorkArea(app);
     ondrel::ui::FrmMain mainWindow(state);
     mainWindow.applyScreenWorkArea();
     QObject::connect(&mainWindow, &ondrel::ui::FrmMain::closed, &app, &QApplication::quit,

@@ -35,4 +35,8 @@ QString userFirmwareFolder() {
     return QDir(userDataFolder()).filePath(QStringLiteral("firmware"));
 }
 
+QString userSettingsPath() {
+    return QDir(userDataFolder()).filePath(QStringLiteral("settings.ini"));
+}
+
 } // namespace ondrel

@@ -17,5 +17,6 @@ QString customFolder();    // Custom/, where configuration files go by default
 // Created on first use; the returned path may not exist yet.
 QString userDataFolder();
 QString userFirmwareFolder(); // userDataFolder()/firmware, searched after firmwareFolder()
+QString userSettingsPath();   // userDataFolder()/settings.ini: recent files, serial ports
 
 } // namespace ondrel

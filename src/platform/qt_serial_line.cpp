@@ -1,5 +1,8 @@
 #include "platform/qt_serial_line.h"
 
+#include "app_paths.h"
+#include "platform/serial_permission.h"
+
 #include <QDeadlineTimer>
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -81,9 +84,7 @@ Status QtSerialLine::open(const SerialSettings& settings) {
             message = QStringLiteral("The serial port %1 does not exist.").arg(device_);
             break;
         case QSerialPort::PermissionError:
-            message = QStringLiteral("The serial port %1 is in use by another program or may not "
-                                     "be opened (%2).")
-                          .arg(device_, port_->errorString());
+            message = permissionFailureMessage(device_, port_->errorString());
             break;
         default:
             message = QStringLiteral("The serial port %1 could not be opened: %2.")
@@ -239,9 +240,9 @@ QList<FoundPort> findSerialPorts() {
             about << QStringLiteral("USB serial");
         if (!info.description().isEmpty())
             about << info.description();
-        if (!info.manufacturer().isEmpty())
-            about << info.manufacturer();
         port.description = about.join(QStringLiteral(", "));
+        port.manufacturer = info.manufacturer();
+        port.serialNumber = info.serialNumber();
         ports << port;
     }
     sortSerialPorts(ports);
@@ -289,24 +290,24 @@ QString portVariable(int port) {
 }
 } // namespace
 
+QString portFromEnvironment(int port) {
+    return qEnvironmentVariable(portVariable(port).toLatin1().constData());
+}
+
+QtSerialLineFactory::QtSerialLineFactory() : settingsFile_(userSettingsPath()) {}
+
 Result<QString> QtSerialLineFactory::deviceForPort(int port) const {
     if (port < 1 || port > 3)
         return makeError(QStringLiteral("There is no port %1; the ports are 1 to 3.").arg(port));
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(port);
-#else
-    const QString named = qEnvironmentVariable(portVariable(port).toLatin1().constData());
+    const QString named = portFromEnvironment(port);
     if (!named.isEmpty())
         return named;
-    const QList<FoundPort> found = findSerialPorts();
-    if (port <= found.size())
-        return found.at(port - 1).device;
-    return makeError(QStringLiteral("Port %1 reaches no device: %2 serial device(s) found. Set %3 "
-                                    "to the device to use, for example /dev/ttyUSB0.")
-                         .arg(port)
-                         .arg(found.size())
-                         .arg(portVariable(port)));
+    const PortAssignment assigned = PortAssignment::load(settingsFile_);
+#ifdef Q_OS_WIN
+    if (!assigned.choice(port).isSet())
+        return QStringLiteral("COM%1").arg(port);
 #endif
+    return assigned.deviceFor(port, findSerialPorts());
 }
 
 std::unique_ptr<SerialLine> QtSerialLineFactory::create(const QString& device) const {
@@ -317,10 +318,7 @@ QString QtSerialLineFactory::describe(int port) const {
     const Result<QString> device = deviceForPort(port);
     if (!device)
         return device.error().message;
-#ifdef Q_OS_WIN
-    return QStringLiteral("Port %1: %2").arg(port).arg(device.value());
-#else
-    if (!qEnvironmentVariable(portVariable(port).toLatin1().constData()).isEmpty())
+    if (!portFromEnvironment(port).isEmpty())
         return QStringLiteral("Port %1: %2 (set by %3)")
             .arg(port)
             .arg(device.value(), portVariable(port));
@@ -330,10 +328,13 @@ QString QtSerialLineFactory::describe(int port) const {
     const QString about = info == found.end() || info->description.isEmpty()
                               ? QString()
                               : info->description + QStringLiteral(", ");
+    if (PortAssignment::load(settingsFile_).choice(port).isSet())
+        return QStringLiteral("Port %1: %2 (%3chosen under PC Serial Ports)")
+            .arg(port)
+            .arg(device.value(), about);
     return QStringLiteral("Port %1: %2 (%3device no. %1 found)")
         .arg(port)
         .arg(device.value(), about);
-#endif
 }
 
 } // namespace ondrel

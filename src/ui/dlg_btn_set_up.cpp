@@ -1,6 +1,7 @@
 #include "dlg_btn_set_up.h"
 
 #include "frm_config_buttons.h"
+#include "messages.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -46,8 +47,15 @@ DlgBtnSetUp::DlgBtnSetUp(FrmConfigButtons& config)
 }
 
 void DlgBtnSetUp::ok() {
-    // Not a whole number from 0 up: nothing changes.
+    // Not a whole number from 0 to 255: nothing changes, and the dialog stays to correct it.
     const std::optional<int> count = parseByteCount(byteNumber_->text());
+    if (!count) {
+        showMessage(this, QMessageBox::Warning, windowTitle(),
+                    tr("\"%1\" is not a number of characters: enter a whole number from 0 to %2.")
+                        .arg(byteNumber_->text())
+                        .arg(kMaxCommandBytes));
+        return;
+    }
     if (count == 0)
         config_.storeEmptyString();
     else if (count)

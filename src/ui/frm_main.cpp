@@ -3,12 +3,13 @@
 #include "app_version.h"
 #include "brand_picture.h"
 #include "catalogue/catalogue.h"
+#include "elided_label.h"
 #include "frm_config_buttons.h"
 #include "frm_control_port_settings.h"
 #include "panel_programming.h"
-#include "platform/work_area.h"
 #include "room_records.h"
 #include "twips.h"
+#include "window_placement.h"
 #include "wrap_button.h"
 
 #include <QAction>
@@ -22,6 +23,13 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QWindow>
+#include <algorithm>
 
 namespace ondrel::ui {
 
@@ -46,8 +54,10 @@ constexpr QRectF kLines[9] = {{240, 1200, 14760, 0}, {5760, 7920, 0, 2520}, {948
                               {240, 3360, 14760, 0}, {240, 5520, 14760, 0}, {6000, 1440, 0, 1575},
                               {9240, 1440, 0, 1575}, {5760, 7920, 3720, 0}, {5760, 10440, 3720, 0}};
 
-QPixmap timerPicture(QSize size) {
-    QPixmap pixmap(size);
+// Drawn for the screen's pixel ratio, so that it stays crisp at 200 %.
+QPixmap timerPicture(QSize size, qreal pixelRatio) {
+    QPixmap pixmap(size * pixelRatio);
+    pixmap.setDevicePixelRatio(pixelRatio);
     pixmap.fill(QColor(0xe8, 0xec, 0xf2));
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -94,16 +104,22 @@ void FrmMain::buildControls() {
     QFont small = font();
     small.setPixelSize(11);
     setFont(small);
-    client_ = new QWidget(this);
+    // The client sits in a scroll area that shows bars only on a screen too small even for the
+    // scaled layout.
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName(QStringLiteral("clientScroll"));
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(false);
+    client_ = new QWidget;
     client_->setObjectName(QStringLiteral("client"));
-    setCentralWidget(client_);
+    scroll_->setWidget(client_);
+    setCentralWidget(scroll_);
 
     auto* picture1 = new QLabel(client_);
     picture1->setObjectName(QStringLiteral("Picture1"));
     picture1->setFrameShape(QFrame::Panel);
     picture1->setFrameShadow(QFrame::Sunken);
     design_[picture1] = {5880, 7980, 3480, 2340};
-    picture1->setPixmap(timerPicture(twipsToPixels(design_[picture1].size())));
     picture1->setToolTip(tr("Click to set up the shut-off timer"));
     picture1->installEventFilter(this);
     picture1_ = picture1;
@@ -134,11 +150,11 @@ void FrmMain::buildControls() {
         frmButton_[size_t(i)] = frame;
 
         auto makeLabel = [&](const QString& name, const QString& caption, double top) {
-            auto* label = new QLabel(caption, frame);
+            auto* label = new ElidedLabel(caption, frame);
             label->setObjectName(name.arg(i));
             label->setFont(plainFont);
             label->hide();
-            placeInTwips(label, {120, top, 2535, 240});
+            design_[label] = {120, top, 2535, 240};
             return label;
         };
         auto makeCombo = [&](const QString& name, double top) {
@@ -197,6 +213,8 @@ void FrmMain::buildControls() {
         line_[size_t(n)] = line;
     }
     picture1_->lower();
+    for (auto it = design_.cbegin(); it != design_.cend(); ++it)
+        designFont_[it.key()] = it.key()->font();
 }
 
 void FrmMain::buildMenus() {
@@ -231,6 +249,8 @@ void FrmMain::buildMenus() {
         connect(mnuPort[size_t(p)], &QAction::triggered, this, [this, p] { showPortSettings(p); });
     mnuKdx = item(mnuControlPorts, QStringLiteral("mnuKdx"), tr("Enable KDX Device"));
     mnuKdx->setCheckable(true);
+    mnuSerialPorts =
+        item(mnuControlPorts, QStringLiteral("mnuSerialPorts"), tr("PC Serial Ports..."));
 
     mnuProjector = menu(bar, QStringLiteral("mnuProjector"), tr("&Projector"));
     bar->addMenu(mnuProjector);
@@ -289,6 +309,9 @@ void FrmMain::buildMenus() {
     bar->addMenu(mnuDiag);
     mnuIncmDta = item(mnuDiag, QStringLiteral("mnuIncmDta"), tr("Incoming Data"));
     mnuSim = item(mnuDiag, QStringLiteral("mnuSim"), tr("Simulate Control"));
+
+    // Short confirmations (a file saved) appear at the foot of the window.
+    statusBar()->setSizeGripEnabled(false);
 }
 
 void FrmMain::refreshFromState() {
@@ -315,24 +338,68 @@ void FrmMain::refreshFromState() {
         text1_[t]->setText(state_.timerTexts[t]);
 }
 
-void FrmMain::applyWorkArea(QSizeF workAreaTwips) {
-    for (auto it = design_.cbegin(); it != design_.cend(); ++it)
+void FrmMain::applyWorkArea(QSizeF clientRoomTwips, qreal pixelRatio) {
+    // The screen's own ratio: a window not shown yet reports 1 whatever its screen.
+    const qreal ratio = pixelRatio > 0 ? pixelRatio : screen() ? screen()->devicePixelRatio() : 1.0;
+    for (auto it = design_.cbegin(); it != design_.cend(); ++it) {
         placeInTwips(it.key(), it.value());
-    compact_ = workAreaTwips.width() < kClientWidth;
+        it.key()->setFont(designFont_.value(it.key()));
+    }
     QList<QWidget*> hiddenWhenCompact = {picture1_, command1_, command2_, line_[1],
                                          line_[2],  line_[7],  line_[8]};
     for (QLineEdit* box : text1_)
         hiddenWhenCompact.append(box);
     for (QWidget* w : hiddenWhenCompact)
-        w->setVisible(!compact_);
-    if (!compact_) {
-        client_->setFixedSize(twipsToPixels(QSizeF(kClientWidth, kClientHeight)));
-        adjustSize();
-        return;
-    }
+        w->setVisible(true);
+    for (QFrame* line : line_)
+        line->setVisible(true);
 
-    const double r = workAreaTwips.height() / kClientHeight;
-    client_->setFixedSize(twipsToPixels(workAreaTwips));
+    const QSizeF design(kClientWidth, kClientHeight);
+    QSizeF clientTwips = design;
+    if (clientRoomTwips.width() >= kClientWidth && clientRoomTwips.height() >= kClientHeight) {
+        layout_ = Layout::Full;
+    } else {
+        layout_ = Layout::Compact;
+        for (QWidget* w : hiddenWhenCompact)
+            w->setVisible(false);
+        placeCompact(clientRoomTwips);
+        clientTwips = clientRoomTwips;
+        client_->setFixedSize(twipsToPixels(clientTwips));
+        if (!layoutIsSound()) {
+            // The compact arrangement overlaps here: shrink the whole design instead.
+            for (QWidget* w : hiddenWhenCompact)
+                w->setVisible(true);
+            for (QFrame* line : line_)
+                line->setVisible(true);
+            const double fit = std::min(clientRoomTwips.width() / kClientWidth,
+                                        clientRoomTwips.height() / kClientHeight);
+            // Below this the lists' texts would be too small to read (counted in the screen's
+            // own pixels, so a 200 % screen allows a smaller layout); scroll instead.
+            const double scale = std::max(fit, std::max(0.5, 0.7 / ratio));
+            placeScaled(scale);
+            clientTwips = design * scale;
+            layout_ = Layout::Scaled;
+        }
+    }
+    client_->setFixedSize(twipsToPixels(clientTwips));
+    picture1_->setPixmap(timerPicture(picture1_->size(), ratio));
+    const QSize room = twipsToPixels(clientRoomTwips);
+    QSize view = client_->size();
+    if (view.width() > room.width() || view.height() > room.height()) {
+        // A bar along one side takes room from the other direction's view.
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        if (view.width() > room.width())
+            view.rheight() += bar;
+        if (view.height() > room.height())
+            view.rwidth() += bar;
+        view = view.boundedTo(room);
+    }
+    scroll_->setFixedSize(view);
+    adjustSize();
+}
+
+void FrmMain::placeCompact(QSizeF room) {
+    const double r = room.height() / kClientHeight;
     for (int i = 0; i < kButtonCount; ++i) {
         const int k = kCompactColumn[i];
         for (QWidget* w : {static_cast<QWidget*>(frmButton_[size_t(i)]),
@@ -349,17 +416,112 @@ void FrmMain::applyWorkArea(QSizeF workAreaTwips) {
     const QRectF image = design_.value(image1_);
     placeInTwips(image1_, {0, twipsGeometry(cmdReConfig_[6]).top() + 700, image.width() * r,
                            image.height() * r});
-    adjustSize();
+    // The decorative lines stay where the design has them; one that would now run through a
+    // frame goes.
+    for (QFrame* line : line_)
+        for (QGroupBox* frame : frmButton_)
+            if (line->isVisibleTo(client_) && line->geometry().intersects(frame->geometry()))
+                line->hide();
+}
+
+void FrmMain::placeScaled(double scale) {
+    for (auto it = design_.cbegin(); it != design_.cend(); ++it) {
+        const QRectF d = it.value();
+        placeInTwips(it.key(), {d.topLeft() * scale, d.size() * scale});
+        QFont f = designFont_.value(it.key());
+        if (f.pixelSize() > 0)
+            f.setPixelSize(std::max(8, int(std::lround(f.pixelSize() * scale))));
+        else
+            f.setPointSizeF(f.pointSizeF() * scale);
+        it.key()->setFont(f);
+    }
+    // The one-line captions below the frames get a smaller face where the scaled one would be cut
+    // (on a 200 % screen that is still many screen pixels high).
+    for (QPushButton* button : cmdReConfig_) {
+        QFont f = button->font();
+        while (f.pixelSize() > 6 &&
+               QFontMetrics(f).horizontalAdvance(button->text()) + 8 > button->width()) {
+            f.setPixelSize(f.pixelSize() - 1);
+            button->setFont(f);
+        }
+    }
+}
+
+bool FrmMain::layoutIsSound() const {
+    const QRect area = client_->rect();
+    QList<QWidget*> controls;
+    for (QWidget* w : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->isVisibleTo(client_) && !w->isWindow())
+            controls << w;
+    auto isLine = [this](const QWidget* w) {
+        return std::find(line_.begin(), line_.end(), w) != line_.end();
+    };
+    auto isFrame = [this](const QWidget* w) {
+        return std::find(frmButton_.begin(), frmButton_.end(), w) != frmButton_.end();
+    };
+    for (int a = 0; a < controls.size(); ++a) {
+        const QWidget* wa = controls[a];
+        if (!isLine(wa) && !area.contains(wa->geometry()))
+            return false;
+        for (int b = a + 1; b < controls.size(); ++b) {
+            const QWidget* wb = controls[b];
+            const QRect overlap = wa->geometry().intersected(wb->geometry());
+            if (overlap.isEmpty())
+                continue;
+            // Decorative lines may run under buttons, and the timer texts lie on its picture.
+            if ((isLine(wa) || isLine(wb)) && !isFrame(wa) && !isFrame(wb))
+                continue;
+            const auto isText = [this](const QWidget* w) {
+                return std::find(text1_.begin(), text1_.end(), w) != text1_.end();
+            };
+            if ((wa == picture1_ && isText(wb)) || (wb == picture1_ && isText(wa)))
+                continue;
+            // The design lets each frame's button below it touch the frame's lower edge.
+            const auto fa = std::find(frmButton_.begin(), frmButton_.end(), wa);
+            const auto fb = std::find(frmButton_.begin(), frmButton_.end(), wb);
+            const bool ownButton =
+                (fa != frmButton_.end() && cmdReConfig_[size_t(fa - frmButton_.begin())] == wb) ||
+                (fb != frmButton_.end() && cmdReConfig_[size_t(fb - frmButton_.begin())] == wa);
+            if (ownButton && overlap.height() <= 2)
+                continue;
+            return false;
+        }
+    }
+    return true;
+}
+
+void FrmMain::applyWindowWorkArea(QSize workArea, qreal pixelRatio) {
+    const QMargins frame = frameMarginsOf(this);
+    const int bars = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+    const QSize room(workArea.width() - frame.left() - frame.right(),
+                     workArea.height() - frame.top() - frame.bottom() - bars);
+    applyWorkArea({pixelsToTwips(room.width()), pixelsToTwips(room.height())}, pixelRatio);
 }
 
 void FrmMain::applyScreenWorkArea() {
-    const QSize screen = screenWorkArea();
-    if (screen.isEmpty())
+    const QRect area = workAreaOf(this);
+    if (area.isEmpty())
         return;
-    // The work area holds the whole window: leave room for the menu bar and the title bar.
-    constexpr int kTitleBar = 30;
-    const int clientHeight = screen.height() - menuBar()->sizeHint().height() - kTitleBar;
-    applyWorkArea({pixelsToTwips(screen.width()), pixelsToTwips(clientHeight)});
+    applyWindowWorkArea(area.size());
+    fitIntoWorkArea(this);
+}
+
+void FrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (followsScreen_ || !windowHandle())
+        return;
+    followsScreen_ = true;
+    // Laid out again for each screen the window moves to, and when that screen's task bars change.
+    auto follow = [this](QScreen* screen) {
+        if (screen)
+            connect(screen, &QScreen::availableGeometryChanged, this, &FrmMain::applyScreenWorkArea,
+                    Qt::UniqueConnection);
+    };
+    follow(windowHandle()->screen());
+    connect(windowHandle(), &QWindow::screenChanged, this, [this, follow](QScreen* screen) {
+        follow(screen);
+        applyScreenWorkArea();
+    });
 }
 
 void FrmMain::CheckRelays() {

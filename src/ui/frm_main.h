@@ -19,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QScrollArea;
 
 namespace ondrel {
 class Catalogue;
@@ -65,12 +66,24 @@ public:
     // lists, the second-projector and port-one menu states and the timer texts.
     void refreshFromState();
 
-    // Lays the window out for a work area of the given size in twips: the full layout when the
-    // window fits its width, the compact layout otherwise. Always starts from the design layout.
-    void applyWorkArea(QSizeF workAreaTwips);
-    // The same for the real screen.
+    // How the client area is laid out: the design layout; the compact arrangement for narrow
+    // screens; or, where the compact arrangement would overlap or not fit, the design layout
+    // scaled down to the room there is (held in a scroll area below a legible minimum).
+    enum class Layout { Full, Compact, Scaled };
+    // Lays the client area out for the room it has, in twips, on a screen of `pixelRatio`
+    // device pixels per device-independent one (0: the window's own). Always starts from the
+    // design layout, which is kept wherever it fits.
+    void applyWorkArea(QSizeF clientRoomTwips, qreal pixelRatio = 0);
+    // The same for a work area (device-independent pixels) that must hold the whole window: its
+    // frame, menu bar and client area.
+    void applyWindowWorkArea(QSize workArea, qreal pixelRatio = 0);
+    // The same for the work area of the screen the window is on; re-run when it moves to another
+    // screen or that screen's work area changes.
     void applyScreenWorkArea();
-    bool isCompact() const { return compact_; }
+    Layout layout() const { return layout_; }
+    bool isCompact() const { return layout_ == Layout::Compact; }
+    // The widget holding the design's controls (inside a scroll area).
+    QWidget* client() const { return client_; }
 
     // Sets the twenty relay check marks from the ten records (a mark means Momentary).
     void CheckRelays();
@@ -105,9 +118,17 @@ public:
     // Files side: "&Open", "&Save", "Save As", the save prompt on closing and the timer dialog
     // (frm_main_files.cpp). Each gives true when it did what was asked; a cancel or a failure
     // (already shown to the user) gives false.
+    // "&Save" (Ctrl+S) writes to the file the configuration was opened from or saved to last,
+    // and asks for a name only when there is none; "Save As" (Ctrl+Shift+S) always asks.
     bool OpenConfiguration();
     bool SaveConfiguration();
     bool SaveAs();
+    // Opens `path` without asking for a name (the recent-files list).
+    bool openFile(const QString& path);
+    // The configuration file shown in the caption; empty for a new configuration.
+    QString documentFile() const { return documentFile_; }
+    // Most recent first, kept in the per-user settings.
+    QStringList recentFiles() const;
     // The catalogue lookups an open repeats for each device.
     DatasetLookup datasetLookup;
     // Asks for the file to open or save; empty when cancelled. Replaceable where no file dialog
@@ -131,10 +152,12 @@ public:
     QAction* mnuSave = nullptr;
     QAction* mnuSaveas = nullptr;
     QAction* mnuExit = nullptr;
+    QMenu* mnuRecent = nullptr;
     QMenu* mnuControlPorts = nullptr;
     QMenu* mnuSettings = nullptr;
     std::array<QAction*, 2> mnuPort{};
     QAction* mnuKdx = nullptr;
+    QAction* mnuSerialPorts = nullptr; // which devices the PC ports 1 to 3 reach
     QMenu* mnuProjector = nullptr;
     QMenu* mnuSelectModel = nullptr;
     std::array<QAction*, 2> mnuControl{};
@@ -165,10 +188,16 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
+    void placeCompact(QSizeF room);
+    void placeScaled(double scale);
+    // No controls overlap (a frame and its own button below it may touch), no decorative line
+    // crosses a frame, and everything lies inside the client area.
+    bool layoutIsSound() const;
     void buildMenus();
     void relayClicked(int button, int relay);
     void setUpCatalogue();
@@ -177,6 +206,9 @@ private:
     void setUpFiles();
     QString askForConfigurationFile(bool forSaving);
     bool confirmClose();
+    void setDocumentFile(const QString& path);
+    void showDocumentName();
+    void fillRecentFiles();
     // With unsaved changes, asks whether to save them first; false when the user cancels.
     bool askToSaveChanges(const QString& question);
     // The menu items that open the tool windows (frm_main_tools.cpp).
@@ -184,6 +216,7 @@ private:
 
     ProjectState& state_;
     QWidget* client_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
     std::array<QGroupBox*, kButtonCount> frmButton_{};
     std::array<QLabel*, kButtonCount> label3_{};
     std::array<QComboBox*, kButtonCount> combo1_{};
@@ -200,7 +233,10 @@ private:
     QPointer<FrmControlPortSettings> portSettings_;
     QPointer<FrmConfigButtons> configButtons_;
     QHash<QWidget*, QRectF> design_; // the full layout, to return to from the compact one
-    bool compact_ = false;
+    QHash<QWidget*, QFont> designFont_;
+    Layout layout_ = Layout::Full;
+    bool followsScreen_ = false;
+    QString documentFile_;
     std::unique_ptr<Catalogue> catalogue_;
     QPointer<frmProjectorSelect> projectorSelect_;
     int currentButton_ = -1; // the button whose command was chosen last
@@ -209,6 +245,7 @@ private:
     QPointer<FrmLabels> frmLabels_;
     QPointer<Diagnostic_in> monitor_;
     QPointer<Simulator> simulator_;
+    QPointer<QWidget> serialPorts_;
     PanelProgramming* programming_ = nullptr;
 };
 

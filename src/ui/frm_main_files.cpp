@@ -1,6 +1,7 @@
 // The main window's file side: opening and saving configuration files, the save prompt before
 // the window closes, and the shut-off timer dialog.
 #include "app_paths.h"
+#include "app_version.h"
 #include "frm_main.h"
 #include "timer_dialog.h"
 #include "ui/messages.h"
@@ -8,14 +9,20 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QStatusBar>
 
 namespace ondrel::ui {
 
 namespace {
 
 const QString kFileFilter = QStringLiteral("Quellar Data (*.qcd)");
+const QString kRecentKey = QStringLiteral("files/recent");
+constexpr int kRecentCount = 8;
 
 QString withStop(const QString& text) {
     return text.endsWith(QLatin1Char('.')) ? text : text + QLatin1Char('.');
@@ -49,6 +56,16 @@ void FrmMain::setUpFiles() {
     connect(mnuOpenFile, &QAction::triggered, this, &FrmMain::OpenConfiguration);
     connect(mnuSave, &QAction::triggered, this, &FrmMain::SaveConfiguration);
     connect(mnuSaveas, &QAction::triggered, this, &FrmMain::SaveAs);
+    mnuOpenFile->setShortcut(QKeySequence::Open);
+    mnuSave->setShortcut(QKeySequence::Save);
+    mnuSaveas->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    mnuRecent = new QMenu(tr("Recent Files"), mnuFike);
+    mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
+    mnuFike->insertMenu(mnuExit, mnuRecent);
+    mnuFike->insertSeparator(mnuExit);
+    connect(mnuRecent, &QMenu::aboutToShow, this, &FrmMain::fillRecentFiles);
+    connect(&state_, &ProjectState::modifiedChanged, this, &QWidget::setWindowModified);
+    showDocumentName();
     connect(this, &FrmMain::timerDisplayClicked, this,
             [this] { TimerDialog::showFor(state_, this); });
 }
@@ -69,7 +86,9 @@ QString FrmMain::askForConfigurationFile(bool forSaving) {
 }
 
 bool FrmMain::SaveConfiguration() {
-    const QString name = chooseConfigurationFile(true);
+    // Like any desktop program: the file this configuration came from or went to last, without
+    // asking again; a new configuration asks for a name.
+    const QString name = documentFile_.isEmpty() ? chooseConfigurationFile(true) : documentFile_;
     if (name.isEmpty())
         return false;
     const auto saved = saveConfiguration(state_, name);
@@ -80,12 +99,59 @@ bool FrmMain::SaveConfiguration() {
                 .arg(QDir::toNativeSeparators(qcdPathFor(name)), sentence(saved.error().message)));
         return false;
     }
+    setDocumentFile(saved.value());
+    statusBar()->showMessage(tr("Saved %1").arg(QDir::toNativeSeparators(saved.value())), 5000);
     return true;
 }
 
 bool FrmMain::SaveAs() {
     state_.currentFileName.clear();
-    return SaveConfiguration();
+    const QString before = documentFile_;
+    documentFile_.clear();
+    if (SaveConfiguration())
+        return true;
+    documentFile_ = before;
+    return false;
+}
+
+void FrmMain::setDocumentFile(const QString& path) {
+    documentFile_ = path;
+    QSettings settings(userSettingsPath(), QSettings::IniFormat);
+    QStringList recent = settings.value(kRecentKey).toStringList();
+    recent.removeAll(path);
+    recent.prepend(path);
+    settings.setValue(kRecentKey, QStringList(recent.mid(0, kRecentCount)));
+    showDocumentName();
+}
+
+void FrmMain::showDocumentName() {
+    QString title = QStringLiteral("Corvane Ondrel   Version: ") + versionText();
+    if (!documentFile_.isEmpty())
+        title += QStringLiteral(" - ") + QFileInfo(documentFile_).fileName();
+    setWindowTitle(title + QStringLiteral("[*]"));
+    setWindowModified(state_.isModified());
+}
+
+QStringList FrmMain::recentFiles() const {
+    return QSettings(userSettingsPath(), QSettings::IniFormat).value(kRecentKey).toStringList();
+}
+
+void FrmMain::fillRecentFiles() {
+    mnuRecent->clear();
+    const QStringList recent = recentFiles();
+    for (int i = 0; i < recent.size(); ++i) {
+        const QString path = recent[i];
+        QAction* a = mnuRecent->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
+        a->setObjectName(QStringLiteral("mnuRecent_%1").arg(i));
+        connect(a, &QAction::triggered, this, [this, path] {
+            if (askToSaveChanges(tr("Save them before opening another file?")))
+                openFile(path);
+        });
+    }
+    mnuRecent->setEnabled(true);
+    if (recent.isEmpty())
+        mnuRecent->addAction(tr("(none)"))->setEnabled(false);
 }
 
 bool FrmMain::OpenConfiguration() {
@@ -95,6 +161,10 @@ bool FrmMain::OpenConfiguration() {
     const QString name = chooseConfigurationFile(false);
     if (name.isEmpty())
         return false;
+    return openFile(name);
+}
+
+bool FrmMain::openFile(const QString& name) {
     const auto opened = openConfiguration(state_, name, datasetLookup);
     const QString shownName = QDir::toNativeSeparators(name);
     if (!opened) {
@@ -104,6 +174,7 @@ bool FrmMain::OpenConfiguration() {
         return false;
     }
     CheckRelays(); // the relay marks show the records just read, not the ones before
+    setDocumentFile(name);
     if (!opened.value().empty()) {
         QStringList lines;
         for (const Error& warning : opened.value())

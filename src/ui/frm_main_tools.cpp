@@ -1,5 +1,7 @@
+#include "app_paths.h"
 #include "platform/qt_serial_line.h"
 #include "ui/frm_main.h"
+#include "ui/frm_serial_ports.h"
 #include "ui/tools/diagnostic_in.h"
 #include "ui/tools/frm_labels.h"
 #include "ui/tools/simulator.h"
@@ -28,6 +30,11 @@ void FrmMain::connectToolWindows() {
             [this] { showSingle(frmLabels_, [this] { return new FrmLabels(this); }); });
     connect(mnuIncmDta, &QAction::triggered, this, [this] {
         showSingle(monitor_, [this] { return new Diagnostic_in(serialLines(), this); });
+    });
+    connect(mnuSerialPorts, &QAction::triggered, this, [this] {
+        showSingle(serialPorts_, [this]() -> QWidget* {
+            return new FrmSerialPorts(&findSerialPorts, userSettingsPath(), this);
+        });
     });
     connect(mnuSim, &QAction::triggered, this, [this] {
         showSingle(simulator_, [this] { return new Simulator(state_, serialLines(), this); });

@@ -1,5 +1,7 @@
 #include "frm_projector_select.h"
 
+#include "messages.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -50,9 +52,22 @@ frmProjectorSelect::frmProjectorSelect(ProjectState& state, const Catalogue& cat
     // An unreadable catalogue leaves the list empty; the opener tells the user why.
     if (auto makers = catalogue_.manufacturers())
         combo1_->addItems(makers.value());
+    // No maker shown until one is chosen: a maker is never shown without its models.
+    combo1_->setCurrentIndex(-1);
+    connect(combo1_, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        if (text == listedMaker_)
+            return;
+        if (combo1_->findText(text, Qt::MatchExactly) >= 0)
+            Combo1_Click();
+        else if (!listedMaker_.isNull()) {
+            combo2_->clear();
+            listedMaker_ = QString();
+        }
+    });
 }
 
 void frmProjectorSelect::Combo1_Click() {
+    listedMaker_ = combo1_->currentText();
     combo2_->clear();
     if (auto models = catalogue_.models(combo1_->currentText())) {
         combo2_->addItems(models.value());
@@ -61,6 +76,12 @@ void frmProjectorSelect::Combo1_Click() {
 }
 
 void frmProjectorSelect::Command1_Click() {
+    if (combo2_->currentText().trimmed().isEmpty()) {
+        showMessage(this, QMessageBox::Information, windowTitle(),
+                    tr("Choose a manufacturer, then one of its models, before \"Select\". "
+                       "Nothing was stored."));
+        return;
+    }
     const int device = state_.deviceNum;
     if (device == 0 || device == 1) {
         auto selection =

@@ -39,6 +39,7 @@ private:
     QLabel* label3_;
     QComboBox* combo2_;
     QPushButton* command1_;
+    QString listedMaker_; // the maker whose models Combo2 lists
 };
 
 } // namespace ondrel::ui

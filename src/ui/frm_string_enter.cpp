@@ -1,6 +1,7 @@
 #include "frm_string_enter.h"
 
 #include "frm_config_buttons.h"
+#include "messages.h"
 #include "twips.h"
 
 #include <QComboBox>
@@ -58,6 +59,15 @@ FrmStringEnter::FrmStringEnter(FrmConfigButtons& config, int count)
     }
     const double height = place.top() + 1500;
 
+    // How an entry is read, under the fields beside the buttons.
+    auto* help = new QLabel(tr("One character is sent as itself (A gives 65); two characters are "
+                               "read as a hexadecimal byte (0D gives 13)."),
+                            this);
+    help->setObjectName(QStringLiteral("lblEntryHelp"));
+    help->setWordWrap(true);
+    help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    placeInTwips(help, {240, place.top() + 450, 3000, 900});
+
     connect(startChar_, &QComboBox::activated, this, [this](int item) {
         fields_.front()->setText(item == 1 ? QStringLiteral("02") : QString());
     });
@@ -87,10 +97,19 @@ void FrmStringEnter::ok() {
     ByteList list = ByteList::withUpperBound(byteCount());
     for (int i = 0; i < byteCount(); ++i) {
         const std::optional<int> byte = ParseEntryByte(fields_[size_t(i)]->text());
-        if (byte)
+        if (byte) {
             list.setSlot(i, *byte);
-        else
-            QMessageBox::critical(this, tr("Error"), tr("Value Not Recognized"));
+            continue;
+        }
+        // On the configuration window: this dialog closes at once.
+        QMessageBox* box =
+            showMessage(&config_, QMessageBox::Critical, tr("Error"), tr("Value Not Recognized"));
+        box->setInformativeText(
+            tr("Field %1 of %2 holds \"%3\": enter one character, or two hexadecimal digits. "
+               "That byte was left empty.")
+                .arg(i + 1)
+                .arg(byteCount())
+                .arg(fields_[size_t(i)]->text()));
     }
     config_.storeCustomString(list);
     close();

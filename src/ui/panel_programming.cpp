@@ -4,6 +4,7 @@
 #include "frm_main.h"
 #include "platform/qt_serial_line.h"
 #include "programming/config_image.h"
+#include "programming/firmware_files.h"
 #include "programming_windows.h"
 #include "ui/messages.h"
 
@@ -16,6 +17,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <memory>
 
 namespace ondrel::ui {
@@ -73,7 +75,7 @@ PanelProgramming::PanelProgramming(FrmMain& main)
 PanelProgramming::~PanelProgramming() = default;
 
 void PanelProgramming::UploadConfiguration() {
-    if (isRunning())
+    if (isRunning() || !firmwareAtHand([this] { UploadConfiguration(); }))
         return;
     upload_->Text1()->clear();
     // Built and checked before the port is touched: a configuration that does not fit sends
@@ -94,7 +96,7 @@ void PanelProgramming::UploadConfiguration() {
 }
 
 void PanelProgramming::RestoreFactorySetup() {
-    if (isRunning())
+    if (isRunning() || !firmwareAtHand([this] { RestoreFactorySetup(); }))
         return;
     // The monitor may hold the same port.
     main_.releaseMonitorPort();
@@ -132,6 +134,50 @@ void PanelProgramming::firmwareChosen(const QString& path) {
     start(Kind::Firmware, [path](SerialLine& line, const ProgrammingOptions& o) {
         return ondrel::UpdateFirmware(line, path, o);
     });
+}
+
+bool PanelProgramming::firmwareAtHand(std::function<void()> again) {
+    if (firmwareFilePresent(programDir))
+        return true;
+    const QStringList folders = firmwareFolders(programDir);
+    auto* box = new QMessageBox(
+        QMessageBox::Warning, tr("Firmware Missing"),
+        tr("The panel firmware of this version, \"%1\", was not found. It is looked for in\n\n"
+           "%2\n%3\n\nThe firmware comes from the panel's maker. Choose the file: it is checked, "
+           "then copied into the second folder, and programming goes on.")
+            .arg(firmwareFileName(), QDir::toNativeSeparators(folders.at(0)),
+                 QDir::toNativeSeparators(folders.at(1))),
+        QMessageBox::Cancel, &main_);
+    box->setObjectName(QStringLiteral("firmwareMissing"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton* choose = box->addButton(tr("Choose File..."), QMessageBox::AcceptRole);
+    choose->setObjectName(QStringLiteral("chooseFirmware"));
+    box->setDefaultButton(choose);
+    connect(choose, &QPushButton::clicked, this, [this, again] { chooseFirmwareFile(again); });
+    box->open();
+    return false;
+}
+
+void PanelProgramming::chooseFirmwareFile(std::function<void()> again) {
+    auto* dialog =
+        new QFileDialog(&main_, tr("Firmware"), QDir::homePath(), tr("Firmware (*.hex *.HEX)"));
+    dialog->setObjectName(QStringLiteral("firmwareChooser"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    connect(dialog, &QFileDialog::fileSelected, this, [this, again](const QString& path) {
+        const Result<QString> copied = installFirmwareFile(path);
+        if (!copied) {
+            const Error& e = copied.error();
+            showMessages({errorMessage(tr("%1\n\nNothing was copied.").arg(e.message))});
+            return;
+        }
+        main_.statusBar()->showMessage(
+            tr("Firmware copied to %1").arg(QDir::toNativeSeparators(copied.value())), 8000);
+        if (again)
+            again();
+    });
+    dialog->open();
 }
 
 void PanelProgramming::showPreviousUpload() {

@@ -69,6 +69,10 @@ private:
     // Shows the message boxes one after another, then calls `done`.
     void showMessages(QList<UserMessage> messages, std::function<void()> done = {});
     void firmwareChosen(const QString& path);
+    // True when this version's firmware file is at hand. Otherwise says where it was looked
+    // for and offers to choose it; once a good file is copied in, `again` runs.
+    bool firmwareAtHand(std::function<void()> again);
+    void chooseFirmwareFile(std::function<void()> again);
 
     FrmMain& main_;
     ProgrammingWorker worker_;

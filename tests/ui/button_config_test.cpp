@@ -238,13 +238,20 @@ TEST(ButtonConfiguration, CountZeroBlanksTheBoxAndTheMainWindowList) {
     EXPECT_EQ(f.main.Combo1(2)->currentText(), "");
 }
 
-TEST(ButtonConfiguration, CountsThatAreNotWholeNumbersChangeNothing) {
+TEST(ButtonConfiguration, CountsThatAreNotWholeNumbersChangeNothingAndSaySo) {
     Fixture f;
     f.state.editButton(2).setCommandString1(1, ByteList{7});
     FrmConfigButtons* dialog = f.open(2);
-    for (const char* count : {"abc", "-3", "2.5", ""}) {
-        f.click(dialog, "BtnCnfgOne_0");
-        EXPECT_EQ(f.enterCount(dialog, count), nullptr) << count;
+    f.click(dialog, "BtnCnfgOne_0");
+    for (const char* count : {"abc", "-3", "2.5", "", "256"}) {
+        dialog->countDialog()->ByteNumber()->setText(count);
+        f.click(dialog->countDialog(), "OKButton");
+        QMessageBox* box = test::findMessageBox("Configure Buttons");
+        ASSERT_NE(box, nullptr) << count;
+        EXPECT_TRUE(box->text().contains("whole number from 0 to 255")) << count;
+        test::closeMessageBoxes();
+        EXPECT_TRUE(dialog->countDialog()->isVisible()) << count;
+        EXPECT_EQ(dialog->stringEntry(), nullptr);
     }
     EXPECT_EQ(f.state.button(2).commandString1(), ByteList({7}));
 }
@@ -317,9 +324,12 @@ TEST(ButtonConfiguration, AnUnreadableEntryLeavesAnEmptySlot) {
     Fixture f;
     FrmConfigButtons* dialog = f.open(1);
     f.click(dialog, "BtnCnfgOne_0");
-    MessageBoxAnswerer answers;
     f.enterBytes(f.enterCount(dialog, "3"), {"02", "123", "03"});
-    EXPECT_EQ(answers.seen, QStringList({"Error: Value Not Recognized"}));
+    QMessageBox* box = test::findMessageBox("Error");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Value Not Recognized");
+    EXPECT_TRUE(box->informativeText().startsWith("Field 2 of 3 holds \"123\""));
+    test::closeMessageBoxes();
     const ByteList& list = f.state.button(1).commandString1();
     EXPECT_EQ(list.upperBound(), 3);
     EXPECT_TRUE(list.slot(1).isUnset());

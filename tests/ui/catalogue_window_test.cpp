@@ -1,6 +1,7 @@
 #include "catalogue/command_assignment.h"
 #include "project/project_state.h"
 #include "support/catalogue_fixture.h"
+#include "support/ui_helpers.h"
 #include "ui/frm_main.h"
 #include "ui/frm_projector_select.h"
 
@@ -94,6 +95,10 @@ TEST_F(CatalogueWindows, SelectionWindowListsMakersThenSortedModels) {
     EXPECT_EQ(window->findChild<QLabel*>("Label3")->text(), "Model");
     EXPECT_EQ(window->Command1()->text(), "Select");
     ASSERT_EQ(window->Combo1()->count(), 3);
+    EXPECT_EQ(window->Combo1()->currentText(), ""); // never a maker without its models
+    EXPECT_EQ(window->Combo2()->count(), 0);
+    window->Combo1()->setEditText("Acme"); // typed in: its models follow
+    EXPECT_EQ(window->Combo2()->currentText(), "A100");
     EXPECT_EQ(window->Combo1()->itemText(2), "O'Neil");
     pick(window->Combo1(), "Acme");
     EXPECT_EQ(window->Combo2()->itemText(0), "A100");
@@ -191,6 +196,12 @@ TEST_F(CatalogueWindows, MissingCatalogueIsReportedOnceAndNothingBreaks) {
     EXPECT_TRUE(state.deviceManufacturer[0].isEmpty());
     EXPECT_FALSE(state.isModified());
     EXPECT_EQ(boxes.shown.size(), 1);
+    // "Select" without a model says why nothing happened, and the window stays.
+    QMessageBox* why = test::findMessageBox(window->windowTitle());
+    ASSERT_NE(why, nullptr);
+    EXPECT_TRUE(why->text().contains("Nothing was stored."));
+    test::closeMessageBoxes();
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(CatalogueWindows, EnterInTheMakerListShowsModelsWithoutSelecting) {

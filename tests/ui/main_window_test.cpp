@@ -33,7 +33,7 @@ template <typename T> T* find(QObject& root, const QString& name) {
 TEST(FrmMain, StartsWithDefaultRecordsHiddenLabelsAndEmptyLists) {
     ProjectState state;
     FrmMain main(state);
-    EXPECT_EQ(main.windowTitle(), "Corvane Ondrel   Version: 1.0.0");
+    EXPECT_EQ(main.windowTitle(), "Corvane Ondrel   Version: 1.0.0[*]"); // [*]: modified mark
     for (int i = 0; i < kButtonCount; ++i) {
         EXPECT_EQ(state.button(i), ButtonConfig());
         auto* label3 = find<QLabel>(main, QStringLiteral("Label3_%1").arg(i));

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QPixmap>
 #include <QWidget>
 #include <cstdio>
 #include <map>
@@ -36,14 +37,22 @@ void Shots::reset() {
     main_ = std::make_unique<ui::FrmMain>(*state_);
 }
 
-bool Shots::save(QWidget* window, const QString& name) {
+bool Shots::save(QWidget* window, const QString& name, double pixelRatio) {
     const QString file = QDir(dir_).filePath((name.isEmpty() ? window->objectName() : name) +
                                              QStringLiteral(".png"));
     if (!window->isVisible())
         window->show();
     for (int i = 0; i < 3; ++i)
         QApplication::processEvents();
-    const bool ok = window->grab().save(file);
+    QPixmap picture;
+    if (pixelRatio > 0) {
+        picture = QPixmap(window->size() * pixelRatio);
+        picture.setDevicePixelRatio(pixelRatio);
+        window->render(&picture);
+    } else {
+        picture = window->grab();
+    }
+    const bool ok = picture.save(file);
     std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "FAILED", qPrintable(file));
     if (!ok)
         ++failures_;

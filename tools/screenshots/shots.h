@@ -20,8 +20,9 @@ public:
     ui::FrmMain& mainWindow() { return *main_; }
 
     // Shows `window` (if hidden), lets it lay out and paint, and writes DIR/<name>.png; the name
-    // defaults to the window's object name. Returns false when the file could not be written.
-    bool save(QWidget* window, const QString& name = {});
+    // defaults to the window's object name; a pixel ratio draws it as on a scaled screen (2: 200
+    // %). Returns false when the file could not be written.
+    bool save(QWidget* window, const QString& name = {}, double pixelRatio = 0);
     int failures() const { return failures_; }
     // The folder the images go to, for shots made by other programs (pdftoppm).
     const QString& directory() const { return dir_; }

@@ -14,9 +14,18 @@ void shellShots(ondrel::shots::Shots& shots) {
     ondrel::ui::FrmMain& main = shots.mainWindow();
     shots.save(&main);
 
-    // An 800 x 600 screen less the menu and title bars.
-    main.applyWorkArea({800 * 15.0, 530 * 15.0});
-    shots.save(&main, QStringLiteral("FrmMain-compact"));
+    // Common screens, at their scale factors: the window is laid out for the work area in
+    // device-independent pixels and drawn at the screen's pixel ratio.
+    const struct {
+        int width, height, percent;
+    } screens[] = {{800, 600, 100}, {1366, 768, 100}, {1920, 1080, 200}};
+    for (const auto& s : screens) {
+        main.applyWindowWorkArea({s.width * 100 / s.percent, s.height * 100 / s.percent},
+                                 s.percent / 100.0);
+        shots.save(&main,
+                   QStringLiteral("FrmMain-%1x%2-%3").arg(s.width).arg(s.height).arg(s.percent),
+                   s.percent / 100.0);
+    }
     main.applyWorkArea({ondrel::ui::FrmMain::kClientWidth, ondrel::ui::FrmMain::kClientHeight});
 
     ondrel::CommSets& port = shots.state().editPort(0);

@@ -28,7 +28,8 @@ struct Arguments {
 const char kCommonDetails[] =
     "--port N|DEVICE   the upload port: 1 to 3 (see 'ondrel-cli ports') or a device path\n"
     "--dir FOLDER      the folder holding firmware/ and default.dat (default: beside the\n"
-    "                  program)\n"
+    "                  program); firmware/<version>.hex is looked for there first, then in\n"
+    "                  the per-user firmware folder (see 'ondrel --check-install')\n"
     "--reset-timeout S give up when the panel has not answered the reset poll after S\n"
     "                  seconds (default 60; 0 waits until Ctrl+C)\n"
     "--block-timeout MS time for the panel to acknowledge one block (default 1000)\n\n"
@@ -236,11 +237,18 @@ int runPorts(const QStringList& argv) {
         out(factory.describe(port) + QLatin1Char('\n'));
     const QList<FoundPort> found = findSerialPorts();
     out(QStringLiteral("\nSerial devices found: %1\n").arg(found.size()));
-    for (const FoundPort& port : found)
+    for (const FoundPort& port : found) {
+        QStringList about;
+        for (const QString& part : {port.description, port.manufacturer})
+            if (!part.isEmpty())
+                about << part;
+        if (!port.serialNumber.isEmpty())
+            about << QStringLiteral("serial number ") + port.serialNumber;
         out(QStringLiteral("  %1%2\n")
-                .arg(port.device, port.description.isEmpty()
+                .arg(port.device, about.isEmpty()
                                       ? QString()
-                                      : QStringLiteral("  ") + port.description));
+                                      : QStringLiteral("  ") + about.join(QStringLiteral(", "))));
+    }
     return ExitOk;
 }
 

@@ -2,6 +2,7 @@
 
 #include "ondrel/version.h"
 #include "programming/factory_data.h"
+#include "programming/firmware_files.h"
 #include "programming/intel_hex.h"
 
 #include <QDeadlineTimer>
@@ -219,7 +220,7 @@ ProgrammingResult firmwareThenImage(SerialLine& line, const QString& programDir,
                                     const QByteArray& image, const ProgrammingOptions& options,
                                     const std::function<Result<QByteArray>()>& loadImage) {
     ProgrammingResult result;
-    Result<std::vector<DataBlock>> firmware = checkFirmwareFile(firmwareFilePath(programDir));
+    Result<std::vector<DataBlock>> firmware = checkFirmwareFile(locateFirmwareFile(programDir));
     if (!firmware) {
         if (isInvalidRange(firmware.error()))
             result.messages << UserMessage{QString(), kInvalidRange, UserMessage::Icon::None};

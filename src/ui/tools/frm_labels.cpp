@@ -14,6 +14,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace ondrel::ui {
 
@@ -51,7 +52,10 @@ FrmLabels::FrmLabels(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmLabels"));
     setWindowTitle(QStringLiteral("Button Labels"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(twipsToPixels(QSizeF(labels::kClientSize)));
+    const QSize full = twipsToPixels(QSizeF(labels::kClientSize));
+    setMaximumSize(full);
+    setMinimumSize(full / 2);
+    resize(full);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
@@ -112,8 +116,21 @@ void FrmLabels::setBold(int index, bool bold) {
 
 void FrmLabels::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.scale(1.0 / kTwipsPerPixel, 1.0 / kTwipsPerPixel);
+    painter.scale(scale_ / kTwipsPerPixel, scale_ / kTwipsPerPixel);
     labels::paint(painter, faces());
+}
+
+void FrmLabels::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QSizeF full(labels::kClientSize);
+    scale_ =
+        std::min(pixelsToTwips(width()) / full.width(), pixelsToTwips(height()) / full.height());
+    auto place = [this](QWidget* w, const QRectF& twips) {
+        w->setGeometry(twipsToPixels(QRectF(twips.topLeft() * scale_, twips.size() * scale_)));
+    };
+    for (int i = 0; i < labels::kCount; ++i)
+        place(labels_.at(size_t(i)), QRectF(labels::labelRect(i)));
+    place(command1_, QRectF(2640, 7200, 2055, 855));
 }
 
 void FrmLabels::labelClicked(int index) {

@@ -53,6 +53,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // On a screen too small for the full-size template the window may be made smaller; the
+    // template is then drawn to scale (printing keeps the full size).
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void labelClicked(int index);
@@ -62,6 +65,7 @@ private:
     std::array<TemplateLabel*, labels::kCount> labels_{};
     QPushButton* command1_ = nullptr;
     QPointer<DlgNewLabel> dialog_;
+    double scale_ = 1; // of the template on screen
 };
 
 } // namespace ondrel::ui

@@ -1,6 +1,7 @@
 #include "ui/tools/label_template.h"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace ondrel::ui::labels {
 namespace {
@@ -52,16 +53,26 @@ void paint(QPainter& painter, const std::array<Face, kCount>& faces) {
     for (int i = 0; i < kCount; ++i)
         for (const QLineF& line : cutLines(i))
             painter.drawLine(line);
+    constexpr int kFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap | Qt::TextDontClip;
+    constexpr int kSmallest = 4 * kTwipsPerPoint; // a text needs some size to be read at all
     for (int i = 0; i < kCount; ++i) {
         const Face& face = faces[static_cast<size_t>(i)];
         QFont font(QStringLiteral("MS Sans Serif"));
-        font.setPixelSize(qRound(face.pointSize * kTwipsPerPoint));
         font.setBold(face.bold);
-        painter.setFont(font);
-        // A word wider than its label runs over rather than being cut off.
-        painter.drawText(labelRect(i),
-                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap | Qt::TextDontClip,
-                         face.text);
+        // A text too large for its cell is made smaller until it fits inside the cut lines,
+        // measured on the device it goes to, so screen and paper agree.
+        const QRect room =
+            cellRect(i).adjusted(2 * kLineWidth, 2 * kLineWidth, -2 * kLineWidth, -2 * kLineWidth);
+        int size = qRound(face.pointSize * kTwipsPerPoint);
+        for (;;) {
+            font.setPixelSize(size);
+            painter.setFont(font);
+            const QRectF needed = painter.boundingRect(QRectF(labelRect(i)), kFlags, face.text);
+            if (QRectF(room).contains(needed) || size <= kSmallest)
+                break;
+            size = std::max(kSmallest, size * 9 / 10);
+        }
+        painter.drawText(labelRect(i), kFlags, face.text);
     }
     painter.restore();
 }

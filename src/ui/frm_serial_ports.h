@@ -1,0 +1,44 @@
+#pragma once
+
+#include "serial/port_assignment.h"
+
+#include <QDialog>
+#include <array>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QTableWidget;
+
+namespace ondrel::ui {
+
+// "PC Serial Ports": the machine's serial devices with what the system knows of them, and which
+// device each of the ports 1 to 3 (upload, monitor, simulator) reaches. "OK" keeps the choice
+// for this user. Modeless.
+class FrmSerialPorts : public QDialog {
+    Q_OBJECT
+public:
+    using DeviceList = std::function<QList<SerialDevice>()>;
+    // `devices` lists the ports present; `settingsFile` keeps the choice.
+    FrmSerialPorts(DeviceList devices, QString settingsFile, QWidget* parent = nullptr);
+
+    QTableWidget* lstDevices() const { return table_; }
+    // The choice for port `port` (1 to 3): item 0 "Automatic", then one item per device.
+    QComboBox* cmbPort(int port) const { return choices_.at(size_t(port - 1)); }
+
+    // Lists the devices again (an adapter plugged in meanwhile) keeping the choices shown.
+    void refresh();
+    // Keeps the choices shown; false (with a message) when they could not be written.
+    bool store();
+
+private:
+    DeviceList devices_;
+    QString settingsFile_;
+    QList<SerialDevice> present_;
+    PortAssignment assignment_;
+    QTableWidget* table_ = nullptr;
+    std::array<QComboBox*, PortAssignment::kPorts> choices_{};
+    std::array<QLabel*, PortAssignment::kPorts> notes_{};
+};
+
+} // namespace ondrel::ui

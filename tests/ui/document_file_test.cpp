@@ -1,0 +1,56 @@
+// The configuration file as every desktop program has it: its name and a modified mark in the
+// caption, Ctrl+S to the same file, Ctrl+Shift+S to another, and a recent-files list.
+#include "files/qcd_file.h"
+#include "project/project_state.h"
+#include "ui/frm_main.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+
+TEST(DocumentFile, CaptionNamesTheFileAndMarksChangesCtrlSSavesToIt) {
+    QTemporaryDir dir;
+    ProjectState state;
+    ui::FrmMain main(state);
+    main.show();
+    QApplication::setActiveWindow(&main);
+    int asked = 0;
+    main.chooseConfigurationFile = [&](bool) {
+        ++asked;
+        return dir.filePath(QString("Room %1").arg(asked));
+    };
+    auto ctrlS = [&](Qt::KeyboardModifiers more = {}) {
+        QTest::keyClick(&main, Qt::Key_S, Qt::ControlModifier | more);
+    };
+    const QString version = QStringLiteral("Corvane Ondrel   Version: 1.0.0");
+
+    state.editButton(0).Button_type = TypeOn;
+    EXPECT_EQ(main.windowTitle(), version + "[*]");
+    EXPECT_TRUE(main.isWindowModified());
+    ctrlS(); // a new configuration: asks for the name
+    const QString room1 = dir.filePath("Room 1.qcd");
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(main.windowTitle(), version + " - Room 1.qcd[*]");
+    EXPECT_FALSE(main.isWindowModified());
+    EXPECT_EQ(main.statusBar()->currentMessage(), "Saved " + QDir::toNativeSeparators(room1));
+
+    state.editButton(1).Button_type = TypeOff;
+    EXPECT_TRUE(main.isWindowModified());
+    ctrlS(); // to the same file, without asking
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(main.isWindowModified());
+    QFile saved(room1);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), writeQcd(state));
+
+    ctrlS(Qt::ShiftModifier); // Save As always asks
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(main.windowTitle(), version + " - Room 2.qcd[*]");
+    EXPECT_EQ(main.recentFiles().mid(0, 2), QStringList({dir.filePath("Room 2.qcd"), room1}));
+}

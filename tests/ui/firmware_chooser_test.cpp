@@ -1,0 +1,81 @@
+// The first upload on a machine without the panel firmware: the tool says where it looked and
+// lets the installer choose the file, which is checked whole before it is copied and used.
+#include "app_paths.h"
+#include "programming/firmware_files.h"
+#include "programming/hex_generator.h"
+#include "support/port_env.h"
+#include "support/qcd_fixtures.h"
+#include "support/ui_helpers.h"
+#include "support/virtual_panel.h"
+#include "ui/frm_main.h"
+#include "ui/panel_programming.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+
+namespace {
+
+// The message box titled `title` once it is open (null after `timeoutMs`).
+QMessageBox* box(const char* title, int timeoutMs = 3000) {
+    test::waitUntil([&] { return test::findMessageBox(title) != nullptr; }, timeoutMs);
+    return test::findMessageBox(title);
+}
+
+// Writes `hex` to a file, presses upload, and picks that file when the firmware is missing.
+void uploadChoosing(ui::FrmMain& main, const QString& path, const QByteArray& hex) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(hex);
+    file.close();
+    main.Command1()->click();
+    QMessageBox* missing = box("Firmware Missing");
+    ASSERT_NE(missing, nullptr);
+    EXPECT_TRUE(missing->text().contains(firmwareFileName()));
+    EXPECT_TRUE(missing->text().contains(QDir::toNativeSeparators(userFirmwareFolder())));
+    missing->findChild<QPushButton*>(QStringLiteral("chooseFirmware"))->click();
+    QFileDialog* dialog = nullptr;
+    for (QFileDialog* d : main.findChildren<QFileDialog*>(QStringLiteral("firmwareChooser")))
+        if (d->isVisible())
+            dialog = d;
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+    QMetaObject::invokeMethod(dialog, "accept");
+}
+
+} // namespace
+
+TEST(FirmwareChooser, ABadFileIsRefusedWithItsLineAGoodOneIsCopiedAndUsed) {
+    QTemporaryDir program, files; // no firmware beside the program
+    test::VirtualPanel panel;
+    ASSERT_TRUE(panel.ok());
+    test::PortMapping ports(panel.path());
+    ProjectState state;
+    test::setUpWorkedExample(state);
+    ui::FrmMain main(state);
+    main.show();
+    main.programming().programDir = program.path();
+    main.programming().options.pollIntervalMs = 20;
+    const QString copy = QDir(userFirmwareFolder()).filePath(firmwareFileName());
+
+    uploadChoosing(main, files.filePath("bad.hex"), "\r\n:ZZ\r\n:00000001FF\r\n");
+    QMessageBox* error = box("Error");
+    ASSERT_NE(error, nullptr);
+    EXPECT_TRUE(error->text().contains("line 2")) << error->text().toStdString();
+    EXPECT_TRUE(error->text().contains("Nothing was copied."));
+    error->close();
+    EXPECT_FALSE(QFile::exists(copy));
+
+    const QByteArray good = generateFirmwareHex(8).toLatin1();
+    uploadChoosing(main, files.filePath("panel.hex"), good);
+    QMessageBox* done = box("Programming Complete", 20000);
+    ASSERT_NE(done, nullptr);
+    done->close();
+    EXPECT_EQ(locateFirmwareFile(program.path()), copy);
+    QFile copied(copy);
+    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copied.readAll(), good);
+}

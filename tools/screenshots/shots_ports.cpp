@@ -1,0 +1,51 @@
+// The PC serial ports window, over a made-up set of devices (the real ones differ per machine),
+// and the message of a first upload without the panel firmware.
+#include "shots.h"
+#include "ui/frm_serial_ports.h"
+#include "ui/panel_programming.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+namespace {
+
+void portsShots(ondrel::shots::Shots& shots) {
+    using ondrel::SerialDevice;
+    QTemporaryDir dir;
+    const auto devices = [] {
+        return QList<SerialDevice>{
+            {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("USB serial, FT232R USB UART"), true,
+             QStringLiteral("FTDI"), QStringLiteral("A10K3Q7Z")},
+            {QStringLiteral("/dev/ttyUSB1"), QStringLiteral("USB serial, USB-Serial Controller"),
+             true, QStringLiteral("Prolific Technology Inc."), QString()},
+            {QStringLiteral("/dev/ttyS0"), QString(), false}};
+    };
+    ondrel::PortAssignment chosen;
+    chosen.assign(1, devices().at(0));
+    (void)chosen.save(dir.filePath(QStringLiteral("settings.ini")));
+    auto* window = new ondrel::ui::FrmSerialPorts(
+        devices, dir.filePath(QStringLiteral("settings.ini")), &shots.mainWindow());
+    shots.save(window);
+    window->close();
+
+    // The first upload on a machine without the firmware file.
+    ondrel::ui::PanelProgramming& programming = shots.mainWindow().programming();
+    // Folders as on an installed system (neither holds the file).
+    programming.programDir = QStringLiteral("/usr/lib/ondrel");
+    const QByteArray home = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", "/home/installer/.local/share");
+    programming.UploadConfiguration();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == QStringLiteral("firmwareMissing")) {
+            shots.save(w);
+            w->close();
+        }
+    qputenv("XDG_DATA_HOME", home);
+}
+
+const bool registered = ondrel::shots::registerArea("ports", &portsShots);
+
+} // namespace

@@ -31,6 +31,7 @@ class FrmConfigButtons;
 class FrmControlPortSettings;
 class PanelProgramming;
 class frmProjectorSelect;
+class frmUserModels;
 class Diagnostic_in;
 class FrmLabels;
 class Simulator;
@@ -101,6 +102,9 @@ public:
     void uploadport_Click(int index);
     // The model selection window, while it is open.
     frmProjectorSelect* projectorSelect() const;
+    // "Projector" > "Your Own Models...": the installer's own catalogue models.
+    frmUserModels* mnuUserModels_Click();
+    frmUserModels* userModels() const;
 
     // Files side: "&Open", "&Save", "Save As", the save prompt on closing and the timer dialog
     // (frm_main_files.cpp). Each gives true when it did what was asked; a cancel or a failure
@@ -139,6 +143,7 @@ public:
     QMenu* mnuSelectModel = nullptr;
     std::array<QAction*, 2> mnuControl{};
     QAction* mnuEnable2 = nullptr;
+    QAction* mnuUserModels = nullptr;
     QMenu* mnuTimer = nullptr;
     QAction* mnuSetupTimer = nullptr;
     QMenu* Relays = nullptr;
@@ -203,6 +208,8 @@ private:
     bool compact_ = false;
     std::unique_ptr<Catalogue> catalogue_;
     QPointer<frmProjectorSelect> projectorSelect_;
+    QPointer<frmUserModels> userModels_;
+    void ownModelChanged(const QString& manufacturer, const QString& model);
     int currentButton_ = -1; // the button whose command was chosen last
     bool customWarningShown_ = false;
     // Tool windows: one instance each while open.

@@ -111,9 +111,8 @@ TEST_F(UserFixture, ExportThenImportGivesTheSameModel) {
     QByteArray all;
     for (int v = 1; v < 256; ++v)
         all.append(char(v));
-    odd.commands[1] = {
-        "Off", " A / B ",
-        all}; // 255 bytes, the most a string holds // blanks at the ends and a slash between
+    // Blanks at the ends and slashes beside blanks; 255 bytes, the most a string holds.
+    odd.commands[1] = {"Off", " A / B /", all};
     for (const auto& [maker, model] : {std::pair{"Sony", "VPL-HW15"}, {"Epson", "EB-85"}}) {
         const ModelDefinition d = readModelDefinition(catalogue, maker, model).value().value();
         EXPECT_EQ(parse(writeModelFile(d)), d) << maker;

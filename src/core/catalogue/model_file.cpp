@@ -47,8 +47,9 @@ std::optional<QString> nameFault(const QString& what, const QString& name) {
 // A command written in a text notation must not contain the toggle separator, nor lose blanks
 // at its ends when the file's line is trimmed.
 QString protectText(QString part) {
-    while (part.contains(kToggleSeparator))
-        part.replace(kToggleSeparator, QStringLiteral(" \\x2F "));
+    // A slash beside a blank could join with the separator ("A /" then " / "): escape it.
+    part.replace(QStringLiteral(" /"), QStringLiteral(" \\x2F"));
+    part.replace(QStringLiteral("/ "), QStringLiteral("\\x2F "));
     if (part.startsWith(QLatin1Char(' ')))
         part.replace(0, 1, QStringLiteral("\\x20"));
     if (part.endsWith(QLatin1Char(' ')))

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -203,7 +204,9 @@ frmUserModels::frmUserModels(const Catalogue& catalogue, QWidget* parent)
         button->setAutoDefault(false);
     refreshList();
     showDefinition();
-    resize(900, 640);
+    // As large as the form wants, within a small screen's room.
+    resize(screen() ? QSize(900, 640).boundedTo(screen()->availableGeometry().size())
+                    : QSize(900, 640));
 }
 
 void frmUserModels::refreshList() {

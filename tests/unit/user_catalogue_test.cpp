@@ -192,8 +192,21 @@ TEST_F(UserFixture, ProcessesImportingAtOnceDoNotCorruptTheFile) {
         QSqlQuery q(db);
         ASSERT_TRUE(q.exec("PRAGMA integrity_check") && q.next());
         EXPECT_EQ(q.value(0).toString(), "ok");
+        ASSERT_TRUE(q.exec("SELECT COUNT(*) FROM CommSettup") && q.next());
+        EXPECT_EQ(q.value(0).toInt(), 1); // the eight models share their serial settings row
         db.close();
     }
     QSqlDatabase::removeDatabase("integrity");
+    { // ondrel-cli check (like image, resave and upload) finds an own model named in a file
+        ProjectState state;
+        ASSERT_TRUE(selectModel(state, Catalogue(shipped, userCataloguePath()), 0, "Acme", "PJ-3")
+                        .value()
+                        .found);
+        ASSERT_TRUE(saveConfiguration(state, dir.filePath("room.qcd")).ok());
+        const auto checked = test::cli({"check", dir.filePath("room.qcd")});
+        EXPECT_EQ(checked.exitCode, 0);
+        EXPECT_TRUE(checked.out.contains("Device #1: Acme PJ-3 (protocol 100000"));
+        EXPECT_FALSE(checked.err.contains("warning")) << qPrintable(checked.err);
+    }
     QFile::remove(userCataloguePath());
 }

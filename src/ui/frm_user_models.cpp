@@ -198,6 +198,11 @@ frmUserModels::frmUserModels(const Catalogue& catalogue, QWidget* parent)
     connect(table_, &QTableWidget::currentCellChanged, this, &frmUserModels::selectedCommand);
     connect(onString_, &QRadioButton::toggled, this, &frmUserModels::selectedCommand);
     connect(edit_, &CommandNotationEdit::changed, this, &frmUserModels::commandTyped);
+    // A binary protocol is written in hex, an ASCII one as text (the notation can still change).
+    connect(binary_, &QRadioButton::toggled, this, [this](bool binary) {
+        if (!loading_)
+            edit_->setNotation(binary ? Notation::Hex : Notation::Text);
+    });
 
     // Enter types a command or a name; it must not press a button.
     for (QPushButton* button : findChildren<QPushButton*>())

@@ -1,6 +1,7 @@
 #include "frm_config_buttons.h"
 
 #include "dlg_btn_set_up.h"
+#include "frm_command_editor.h"
 #include "frm_string_enter.h"
 #include "project/project_state.h"
 
@@ -147,9 +148,16 @@ QGroupBox* FrmConfigButtons::buildFunctionFrame(int index) {
             static_cast<QPushButton*>(named(new QPushButton(buttonCaption, frame), buttonName));
         connect(button, &QPushButton::clicked, this,
                 [this, index, btn] { openCountDialog(index, btn); });
+        auto* edit = named(new QPushButton(tr("Edit\u2026"), frame),
+                           btn == StringTarget::kPortOne ? "BtnEditOne" : "BtnEditTwo");
+        edit->setToolTip(tr("Type or paste the whole command"));
+        connect(static_cast<QPushButton*>(edit), &QPushButton::clicked, this,
+                [this, index, btn] { openCommandEditor(index, btn); });
+        (btn == StringTarget::kPortOne ? btnEditOne_ : btnEditTwo_)[size_t(index)] = edit;
         grid->addWidget(label, row, 0);
         grid->addWidget(box, row, 1);
         grid->addWidget(button, row, 2);
+        grid->addWidget(edit, row, 3);
     };
     commandRow(0, tr("Port One Command:"), "CmdPortOne", "TxtPort1", tr("Configure "), "BtnCnfgOne",
                StringTarget::kPortOne, cmdPortOne_[i], txtPort1_[i], btnCnfgOne_[i]);
@@ -177,7 +185,7 @@ QGroupBox* FrmConfigButtons::buildFunctionFrame(int index) {
         row->addStretch();
         connect(group, &QButtonGroup::idClicked, this,
                 [this, relayNum](int o) { relayClicked(relayNum, o); });
-        grid->addWidget(relayFrame, 2 + relay, 0, 1, 3);
+        grid->addWidget(relayFrame, 2 + relay, 0, 1, 4);
         if (index == 1)
             relayFrame->hide();
     }
@@ -210,7 +218,8 @@ void FrmConfigButtons::loadTypeAndOptions() {
 }
 
 void FrmConfigButtons::layOut(bool dualUse) {
-    QList<QWidget*> secondary = {frmButtonCnfg_[1], btnCnfgOne_[1], btnCnfgTwo_[1]};
+    QList<QWidget*> secondary = {frmButtonCnfg_[1], btnCnfgOne_[1], btnCnfgTwo_[1], btnEditOne_[1],
+                                 btnEditTwo_[1]};
     for (size_t g = 2; g < 4; ++g)
         for (QAbstractButton* option : optRelay_[g]->buttons())
             secondary.append(option);
@@ -233,26 +242,40 @@ void FrmConfigButtons::showButtonStrings() {
 }
 
 void FrmConfigButtons::storeEmptyString() {
-    const StringTarget t = target();
-    storeCommandString(state_.editButton(ButtonNumber), t, ByteList());
+    storeEmpty(ButtonNumber, target());
+}
+
+void FrmConfigButtons::storeCustomString(const ByteList& list) {
+    storeCustom(ButtonNumber, target(), list);
+}
+
+void FrmConfigButtons::storeTypedString(int button, StringTarget t, const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        storeEmpty(button, t);
+    else
+        storeCustom(button, t, ByteList::fromBytes(bytes));
+    showButtonStrings();
+}
+
+void FrmConfigButtons::storeEmpty(int button, StringTarget t) {
+    storeCommandString(state_.editButton(button), t, ByteList());
     auto& listTexts = t.btn == StringTarget::kPortOne ? state_.commandText1 : state_.commandText2;
-    listTexts[size_t(ButtonNumber)].clear();
+    listTexts[size_t(button)].clear();
     state_.touch();
     showButtonStrings();
 }
 
-void FrmConfigButtons::storeCustomString(const ByteList& list) {
-    const StringTarget t = target();
-    storeCommandString(state_.editButton(ButtonNumber), t, list);
+void FrmConfigButtons::storeCustom(int button, StringTarget t, const ByteList& list) {
+    storeCommandString(state_.editButton(button), t, list);
     const QString custom = QStringLiteral("Custom");
     if (t.btn == StringTarget::kPortOne) {
-        state_.commandText1[size_t(ButtonNumber)] = custom;
+        state_.commandText1[size_t(button)] = custom;
         if (state_.deviceLabel1 == QLatin1String("Label3")) {
             state_.deviceLabel1 = custom;
             state_.deviceLabel1Visible = true;
         }
     } else {
-        state_.commandText2[size_t(ButtonNumber)] = custom;
+        state_.commandText2[size_t(button)] = custom;
         if (state_.deviceLabel2 == QLatin1String("Label4")) {
             state_.deviceLabel2 = custom;
             state_.deviceLabel2Visible = true;
@@ -260,6 +283,16 @@ void FrmConfigButtons::storeCustomString(const ByteList& list) {
         }
     }
     state_.touch();
+}
+
+FrmCommandEditor* FrmConfigButtons::openCommandEditor(int function, int btn) {
+    if (commandEditor_)
+        commandEditor_->close(); // it deletes itself; one editor at a time
+    commandEditor_ = new FrmCommandEditor(*this, ButtonNumber, StringTarget{btn, function});
+    commandEditor_->show();
+    commandEditor_->raise();
+    commandEditor_->activateWindow();
+    return commandEditor_;
 }
 
 void FrmConfigButtons::openCountDialog(int function, int btn) {

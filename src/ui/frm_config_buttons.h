@@ -2,6 +2,7 @@
 
 #include "project/command_entry.h"
 #include "ui/dlg_btn_set_up.h"
+#include "ui/frm_command_editor.h"
 #include "ui/frm_string_enter.h"
 
 #include <QDialog>
@@ -46,6 +47,13 @@ public:
     void storeEmptyString();
     // A string typed byte by byte; the main window's list shows "Custom".
     void storeCustomString(const ByteList& list);
+    // A string typed whole (FrmCommandEditor) for `button`: stored as the byte-by-byte entry
+    // stores it ("Custom" in the main window's list), or emptied as count 0 does when empty.
+    void storeTypedString(int button, StringTarget target, const QByteArray& bytes);
+    // The command editor for the string of function `function`, port `btn` of this button.
+    FrmCommandEditor* openCommandEditor(int function, int btn);
+    FrmCommandEditor* commandEditor() const { return commandEditor_; }
+    const ProjectState& projectState() const { return state_; }
     // Refreshes the four command boxes from the record.
     void showButtonStrings();
     // The count dialog for a configure button or command box of function `function`, port `btn`.
@@ -68,6 +76,8 @@ private:
     void loadTypeAndOptions();
     void layOut(bool dualUse);
     void relayClicked(int relayNum, int option);
+    void storeEmpty(int button, StringTarget target);
+    void storeCustom(int button, StringTarget target, const ByteList& list);
 
     ProjectState& state_;
     QTimer* timer1_;
@@ -84,12 +94,15 @@ private:
     std::array<QLineEdit*, 2> txtPort2_{};
     std::array<QPushButton*, 2> btnCnfgOne_{};
     std::array<QPushButton*, 2> btnCnfgTwo_{};
+    std::array<QWidget*, 2> btnEditOne_{}; // "Edit..." beside each "Configure"
+    std::array<QWidget*, 2> btnEditTwo_{};
     std::array<QGroupBox*, 2> frmRelayOne_{};
     std::array<QGroupBox*, 2> frmRelayTwo_{};
     // OptRelay1, OptRelay2 (primary), OptRelay1_2, OptRelay2_2 (secondary): relayNum - 1.
     std::array<QButtonGroup*, 4> optRelay_{};
     QPointer<DlgBtnSetUp> countDialog_;
     QPointer<FrmStringEnter> stringEntry_;
+    QPointer<FrmCommandEditor> commandEditor_;
 };
 
 } // namespace ondrel::ui

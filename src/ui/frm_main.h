@@ -32,6 +32,7 @@ class FrmConfigButtons;
 class FrmControlPortSettings;
 class PanelProgramming;
 class frmProjectorSelect;
+class frmUserModels;
 class Diagnostic_in;
 class FrmLabels;
 class Simulator;
@@ -114,6 +115,9 @@ public:
     void uploadport_Click(int index);
     // The model selection window, while it is open.
     frmProjectorSelect* projectorSelect() const;
+    // "Projector" > "Your Own Models...": the installer's own catalogue models.
+    frmUserModels* mnuUserModels_Click();
+    frmUserModels* userModels() const;
 
     // Files side: "&Open", "&Save", "Save As", the save prompt on closing and the timer dialog
     // (frm_main_files.cpp). Each gives true when it did what was asked; a cancel or a failure
@@ -162,6 +166,7 @@ public:
     QMenu* mnuSelectModel = nullptr;
     std::array<QAction*, 2> mnuControl{};
     QAction* mnuEnable2 = nullptr;
+    QAction* mnuUserModels = nullptr;
     QMenu* mnuTimer = nullptr;
     QAction* mnuSetupTimer = nullptr;
     QMenu* Relays = nullptr;
@@ -239,6 +244,8 @@ private:
     QString documentFile_;
     std::unique_ptr<Catalogue> catalogue_;
     QPointer<frmProjectorSelect> projectorSelect_;
+    QPointer<frmUserModels> userModels_;
+    void ownModelChanged(const QString& manufacturer, const QString& model);
     int currentButton_ = -1; // the button whose command was chosen last
     bool customWarningShown_ = false;
     // Tool windows: one instance each while open.

@@ -2,8 +2,10 @@
 // core fills, the users' command choices and the device menu items.
 #include "app_paths.h"
 #include "catalogue/command_assignment.h"
+#include "catalogue/user_catalogue.h"
 #include "frm_main.h"
 #include "frm_projector_select.h"
+#include "frm_user_models.h"
 #include "project/device_options.h"
 
 #include <QAction>
@@ -11,6 +13,7 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 
 namespace ondrel::ui {
@@ -47,6 +50,9 @@ void FrmMain::setUpCatalogue() {
         connect(mnuControl[size_t(d)], &QAction::triggered, this,
                 [this, d] { mnuControl_Click(d); });
     connect(mnuEnable2, &QAction::triggered, this, &FrmMain::mnuEnable2_Click);
+    mnuUserModels = mnuProjector->addAction(tr("Your Own &Models..."));
+    mnuUserModels->setObjectName(QStringLiteral("mnuUserModels"));
+    connect(mnuUserModels, &QAction::triggered, this, &FrmMain::mnuUserModels_Click);
     connect(mnuKdx, &QAction::triggered, this, &FrmMain::mnuKdx_Click);
     for (int p = 1; p <= 3; ++p)
         connect(uploadport[size_t(p)], &QAction::triggered, this,
@@ -57,7 +63,9 @@ void FrmMain::setUpCatalogue() {
 void FrmMain::useCatalogue(const QString& path) {
     if (projectorSelect_)
         projectorSelect_->close(); // it reads the catalogue being replaced
-    catalogue_ = std::make_unique<Catalogue>(path);
+    if (userModels_)
+        userModels_->close();
+    catalogue_ = std::make_unique<Catalogue>(path, userCataloguePath()); // with the own models
 }
 
 // Brings the lists' items in line with the project (a model selection or an opened file changed
@@ -162,6 +170,33 @@ void FrmMain::mnuControl_Click(int index) {
 
 frmProjectorSelect* FrmMain::projectorSelect() const {
     return projectorSelect_;
+}
+
+frmUserModels* FrmMain::mnuUserModels_Click() {
+    if (!userModels_) {
+        userModels_ = new frmUserModels(*catalogue_, this);
+        connect(userModels_, &frmUserModels::modelChanged, this, &FrmMain::ownModelChanged);
+    }
+    userModels_->show();
+    userModels_->raise();
+    userModels_->activateWindow();
+    return userModels_;
+}
+
+frmUserModels* FrmMain::userModels() const {
+    return userModels_;
+}
+
+// An own model was saved or removed: a device using it looks it up again, so its lists offer the
+// commands as they are now (the buttons keep the strings they hold).
+void FrmMain::ownModelChanged(const QString& manufacturer, const QString& model) {
+    for (int device = 0; device < 2; ++device)
+        if (state_.deviceManufacturer[device].compare(manufacturer, Qt::CaseInsensitive) == 0 &&
+            state_.deviceModel[device].compare(model, Qt::CaseInsensitive) == 0 &&
+            createDataset(state_, *catalogue_, device, state_.deviceManufacturer[device],
+                          state_.deviceModel[device])
+                .ok())
+            showCommandLists();
 }
 
 void FrmMain::mnuEnable2_Click() {

@@ -3,6 +3,7 @@
 #include "messages.h"
 
 #include <QComboBox>
+#include <QFont>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -71,6 +72,14 @@ void frmProjectorSelect::Combo1_Click() {
     combo2_->clear();
     if (auto models = catalogue_.models(combo1_->currentText())) {
         combo2_->addItems(models.value());
+        // The installer's own models show in italics.
+        QFont own = combo2_->font();
+        own.setItalic(true);
+        for (int i = 0; i < combo2_->count(); ++i)
+            if (catalogue_.isUserModel(combo1_->currentText(), combo2_->itemText(i))) {
+                combo2_->setItemData(i, own, Qt::FontRole);
+                combo2_->setItemData(i, tr("Your own model"), Qt::ToolTipRole);
+            }
         combo2_->setCurrentIndex(combo2_->count() > 0 ? 0 : -1);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "app_paths.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/user_catalogue.h"
 #include "cli/cli_command.h"
 #include "files/qcd_file.h"
 #include "project/project_state.h"
@@ -9,7 +10,7 @@
 namespace ondrel::cli {
 
 bool openProjectFile(const QString& path, ProjectState& state, int* warnings) {
-    const Catalogue catalogue(catalogPath());
+    const Catalogue catalogue(catalogPath(), userCataloguePath()); // shipped and own models
     const auto opened = openConfiguration(state, path, catalogueDatasetLookup(catalogue));
     if (!opened) {
         err(fileErrorText(path, opened.error()) + QLatin1Char('\n'));

@@ -38,12 +38,17 @@ QVariant numberParameter(const Value& value) {
     return QVariant(QMetaType::fromType<qint64>());
 }
 
+bool isUserNumber(const Value& number) {
+    return number.toInteger().value_or(0) >= kUserNumberBase;
+}
+
 } // namespace
 
-Catalogue::Catalogue(const QString& path)
+Catalogue::Catalogue(const QString& path, const QString& userPath)
     : path_(path),
       connection_(
-          QStringLiteral("ondrel-catalogue-%1").arg(connectionCounter.fetchAndAddRelaxed(1))) {
+          QStringLiteral("ondrel-catalogue-%1").arg(connectionCounter.fetchAndAddRelaxed(1))),
+      userPath_(userPath), userConnection_(connection_ + QStringLiteral("-user")) {
     if (!QFileInfo::exists(path_)) {
         openError_ = failure(QStringLiteral("the file does not exist."));
         return;
@@ -74,10 +79,56 @@ Catalogue::Catalogue(const QString& path)
 }
 
 Catalogue::~Catalogue() {
-    if (QSqlDatabase::contains(connection_)) {
-        QSqlDatabase::database(connection_, false).close();
-        QSqlDatabase::removeDatabase(connection_);
+    for (const QString& name : {connection_, userConnection_})
+        if (QSqlDatabase::contains(name)) {
+            QSqlDatabase::database(name, false).close();
+            QSqlDatabase::removeDatabase(name);
+        }
+}
+
+std::vector<QSqlRecord> Catalogue::userRows(const char* text,
+                                            const QVariantList& parameters) const {
+    if (userPath_.isEmpty() || !QFileInfo::exists(userPath_))
+        return {};
+    if (!QSqlDatabase::contains(userConnection_)) {
+        auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), userConnection_);
+        db.setDatabaseName(userPath_);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
     }
+    QSqlDatabase db = QSqlDatabase::database(userConnection_, false);
+    std::vector<QSqlRecord> result;
+    if (!db.isOpen() && !db.open()) {
+        userError_ = makeError(
+            QStringLiteral("Your projector catalogue %1 cannot be read: %2")
+                .arg(QDir::toNativeSeparators(userPath_), db.lastError().text().trimmed()));
+        return {};
+    }
+    QSqlQuery query(db);
+    if (query.prepare(QString::fromLatin1(text))) {
+        for (const QVariant& parameter : parameters)
+            query.addBindValue(parameter);
+        if (query.exec()) {
+            while (query.next())
+                result.push_back(query.record());
+            userError_.reset();
+            return result;
+        }
+    }
+    userError_ = makeError(
+        QStringLiteral("Your projector catalogue %1 cannot be read: %2")
+            .arg(QDir::toNativeSeparators(userPath_), query.lastError().text().trimmed()));
+    return {};
+}
+
+bool Catalogue::isUserModel(const QString& manufacturer, const QString& model) const {
+    return !userRows(catalogue_query::kModelLookup, {manufacturer, model}).empty();
+}
+
+Status Catalogue::userStatus() const {
+    userRows(catalogue_query::kManufacturers, {});
+    if (userError_)
+        return *userError_;
+    return Ok{};
 }
 
 Error Catalogue::failure(const QString& detail) const {
@@ -127,14 +178,25 @@ Result<QStringList> Catalogue::manufacturers() const {
     auto result = rows(catalogue_query::kManufacturers, {});
     if (!result)
         return result.error();
-    return column(result.value(), QStringLiteral("Manufacturer"));
+    QStringList makers = column(result.value(), QStringLiteral("Manufacturer"));
+    for (const QString& own :
+         column(userRows(catalogue_query::kManufacturers, {}), QStringLiteral("Manufacturer")))
+        if (!makers.contains(own, Qt::CaseInsensitive))
+            makers << own;
+    return makers;
 }
 
 Result<QStringList> Catalogue::models(const QString& manufacturer) const {
     auto result = rows(catalogue_query::kModels, {manufacturer});
     if (!result)
         return result.error();
-    return column(result.value(), QStringLiteral("model"));
+    QStringList models = column(result.value(), QStringLiteral("model"));
+    // Own models after the shipped ones; one with a shipped model's name stands in its place.
+    for (const QString& own :
+         column(userRows(catalogue_query::kModels, {manufacturer}), QStringLiteral("model")))
+        if (!models.contains(own, Qt::CaseInsensitive))
+            models << own;
+    return models;
 }
 
 Result<std::optional<ModelRow>> Catalogue::model(const QString& manufacturer,
@@ -142,6 +204,8 @@ Result<std::optional<ModelRow>> Catalogue::model(const QString& manufacturer,
     auto result = rows(catalogue_query::kModelLookup, {manufacturer, model});
     if (!result)
         return result.error();
+    if (auto own = userRows(catalogue_query::kModelLookup, {manufacturer, model}); !own.empty())
+        result = std::move(own);
     if (result.value().empty())
         return std::optional<ModelRow>();
     const QSqlRecord& row = result.value().front();
@@ -151,7 +215,10 @@ Result<std::optional<ModelRow>> Catalogue::model(const QString& manufacturer,
 }
 
 Result<std::optional<SerialSettingsRow>> Catalogue::serialSettings(const Value& option) const {
-    auto result = rows(catalogue_query::kSettingsLookup, {numberParameter(option)});
+    auto result =
+        isUserNumber(option)
+            ? Result<Rows>(userRows(catalogue_query::kSettingsLookup, {numberParameter(option)}))
+            : rows(catalogue_query::kSettingsLookup, {numberParameter(option)});
     if (!result)
         return result.error();
     if (result.value().empty())
@@ -171,7 +238,10 @@ Result<QStringList> Catalogue::commandNames() const {
 }
 
 Result<std::optional<ProtocolRow>> Catalogue::protocol(const Value& protocolNumber) const {
-    auto result = rows(catalogue_query::kProtocolRow, {numberParameter(protocolNumber)});
+    auto result = isUserNumber(protocolNumber)
+                      ? Result<Rows>(userRows(catalogue_query::kProtocolRow,
+                                              {numberParameter(protocolNumber)}))
+                      : rows(catalogue_query::kProtocolRow, {numberParameter(protocolNumber)});
     if (!result)
         return result.error();
     if (result.value().empty())

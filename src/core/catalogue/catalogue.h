@@ -53,12 +53,21 @@ private:
     QHash<QString, QString> cells_;
 };
 
+// Protocols and serial-settings options of the installer's own catalogue are numbered from here,
+// far above the shipped ones, so that one number names one row in either file.
+inline constexpr qint64 kUserNumberBase = 1000000;
+
 // The projector catalogue Proj.qdb, opened read-only. Each instance has its own connection; use
 // it on the thread that created it. A query that finds no row answers with nothing; a catalogue
 // that cannot be read answers with an error that names the file.
+//
+// With `userPath`, the installer's own catalogue (UserCatalogue) is read together with it: the
+// makers of both, an own model listed after the shipped ones of its maker, and an own model with a
+// shipped model's names in that model's place. The own file is read when it exists; while it
+// cannot be read, the shipped catalogue answers alone (userStatus() says why).
 class Catalogue {
 public:
-    explicit Catalogue(const QString& path);
+    explicit Catalogue(const QString& path, const QString& userPath = {});
     ~Catalogue();
     Catalogue(const Catalogue&) = delete;
     Catalogue& operator=(const Catalogue&) = delete;
@@ -76,13 +85,22 @@ public:
     // The mask letter of a command of table available.
     Result<std::optional<QString>> commandMask(const QString& command) const;
 
+    // Whether the model comes from the installer's own catalogue.
+    bool isUserModel(const QString& manufacturer, const QString& model) const;
+    Status userStatus() const;
+
 private:
+    // The same query on the own catalogue; no rows while it is missing or unreadable.
+    std::vector<QSqlRecord> userRows(const char* text, const QVariantList& parameters) const;
     Error failure(const QString& detail) const;
     Result<std::vector<QSqlRecord>> rows(const char* text, const QVariantList& parameters) const;
 
     QString path_;
     QString connection_;
     std::optional<Error> openError_;
+    QString userPath_;
+    QString userConnection_;
+    mutable std::optional<Error> userError_;
 };
 
 } // namespace ondrel

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "project/value.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace ondrel {
+
+// How a whole command string is written, as projector manuals and installers write them.
+//  Text:    characters as themselves (Windows-1252), escapes \r \n \t \0 \\ \xHH and control
+//           names <CR> <STX> ... <US> <DEL>; "%", "$" and "0x" are plain characters.
+//  Hex:     BE EF 03, BEEF03, 0x02,0x50, $0D$0A, 7Eh 30h, \x02, 0AH FFH; "quoted text".
+//  Decimal: whole numbers 0 to 255 separated by blanks or commas, as catalogue cells hold them.
+enum class Notation { Text, Hex, Decimal };
+
+// Why a command text was refused: where (1-based column and length in characters) and why.
+struct NotationFault {
+    int column = 0;
+    int length = 0;
+    QString token;
+    QString reason;
+    // "column 7: "XX" stands for a value ...": what the installer reads.
+    QString message() const;
+};
+
+// The bytes of a command text, or the first fault in it (then the bytes are meaningless).
+struct ParsedCommand {
+    QByteArray bytes;
+    std::optional<NotationFault> fault;
+    bool ok() const { return !fault.has_value(); }
+};
+
+ParsedCommand parseCommandNotation(const QString& text, Notation notation);
+
+// Writes `bytes` so that parseCommandNotation with the same notation gives them back.
+QString formatCommandNotation(const QByteArray& bytes, Notation notation);
+
+// The notation matching a port's presentation form: 1 (ASCII) text, 2 (hexadecimal) hex,
+// anything else decimal, the form an unset presentation shows.
+Notation notationForPresentation(const Value& prsentAs);
+
+// "text", "hex", "decimal" and back (case-insensitive); other names give nothing.
+QString notationName(Notation notation);
+std::optional<Notation> notationFromName(const QString& name);
+
+} // namespace ondrel

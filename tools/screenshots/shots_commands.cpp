@@ -1,0 +1,42 @@
+// The command editor: a manual's command typed whole, once good and once with a fault marked.
+#include "shots.h"
+#include "ui/command_notation_edit.h"
+#include "ui/frm_command_editor.h"
+#include "ui/frm_config_buttons.h"
+#include "ui/frm_user_models.h"
+
+#include <QLineEdit>
+
+namespace {
+
+void commandShots(ondrel::shots::Shots& shots) {
+    using namespace ondrel;
+    shots.state().editPort(0).prsentAs = 1; // an ASCII protocol
+    shots.state().editPort(1).prsentAs = 2; // a binary one
+    ui::FrmConfigButtons* config = shots.mainWindow().openButtonConfiguration(0);
+
+    ui::FrmCommandEditor* text = config->openCommandEditor(0, StringTarget::kPortOne);
+    text->editor()->commandBox()->setText(QStringLiteral("PWR ON<CR>"));
+    shots.save(text, QStringLiteral("FrmCommandEditor-text"));
+
+    ui::FrmCommandEditor* hex = config->openCommandEditor(0, StringTarget::kPortTwo);
+    hex->editor()->commandBox()->setText(QStringLiteral("BE EF 03 06 00 XX D2 01 00 00 60 01 00"));
+    hex->editor()->commandBox()->setCursorPosition(0);
+    shots.save(hex);
+    hex->close();
+    config->close();
+
+    // Your own models: a copy of a shipped model with one command changed, being edited.
+    ui::frmUserModels* models = shots.mainWindow().mnuUserModels_Click();
+    models->load(QStringLiteral("Epson"), QStringLiteral("EB-85"));
+    models->findChild<QLineEdit*>(QStringLiteral("txtManufacturer"))
+        ->setText(QStringLiteral("Acme"));
+    models->findChild<QLineEdit*>(QStringLiteral("txtModel"))->setText(QStringLiteral("PJ-100"));
+    models->editCommand(QStringLiteral("Black_Screen"), true);
+    models->commandEditor()->commandBox()->setText(QStringLiteral("MUTE OFF<CR>"));
+    shots.save(models);
+}
+
+const bool registered = ondrel::shots::registerArea("commands", &commandShots);
+
+} // namespace

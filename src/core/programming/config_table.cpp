@@ -1,5 +1,7 @@
 #include "programming/config_table.h"
 
+#include "tools/panel_check.h"
+
 namespace ondrel {
 namespace {
 
@@ -93,7 +95,7 @@ Status readConfigTable(const QByteArray& table, ProjectState& state) {
     int offMasks[kButtonCount] = {};
     for (int i = 0; i < kButtonCount; ++i) {
         const auto missing =
-            makeError(QStringLiteral("The configuration table ends inside Button %1.").arg(i + 1));
+            makeError(QStringLiteral("The configuration table ends inside %1.").arg(buttonName(i)));
         if (!in.has(kButtonHeaderWords))
             return missing;
         const int type = in.word();

@@ -85,3 +85,41 @@ QString monitorLogLine(const Burst& burst, const QString& port, const QString& s
 }
 
 } // namespace ondrel
+
+#include <QSaveFile>
+
+namespace ondrel {
+
+MonitorLog::MonitorLog() {
+    ok_ = file_.open();
+}
+
+bool MonitorLog::append(const QString& line) {
+    ok_ = ok_ && file_.write((line + QLatin1Char('\n')).toUtf8()) >= 0;
+    lines_ += ok_;
+    return ok_;
+}
+
+Status MonitorLog::saveTo(const QString& path, const QString& before) {
+    auto failed = [&](const QString& reason) {
+        return makeError(QStringLiteral("cannot write the log %1: %2").arg(path, reason));
+    };
+    if (!ok_ || !file_.flush())
+        return failed(
+            QStringLiteral("the received data could not be kept (%1)").arg(file_.errorString()));
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return failed(out.errorString());
+    out.write(before.toUtf8());
+    QFile in(file_.fileName());
+    if (!in.open(QIODevice::ReadOnly))
+        return failed(in.errorString());
+    while (!in.atEnd())
+        if (out.write(in.read(1 << 16)) < 0)
+            return failed(out.errorString());
+    if (!out.commit())
+        return failed(out.errorString());
+    return Ok{};
+}
+
+} // namespace ondrel

@@ -54,3 +54,28 @@ QString monitorLogLine(const Burst& burst, const QString& port, const QString& s
                        const QString& meaning);
 
 } // namespace ondrel
+
+#include "result.h"
+
+#include <QTemporaryFile>
+
+namespace ondrel {
+
+// Everything received, one line per burst, kept in a temporary file rather than in memory so a
+// monitor that runs for days stays small; saving copies it out in pieces.
+class MonitorLog {
+public:
+    MonitorLog();
+    // Adds one line (without its line end). False once the temporary file cannot be written.
+    bool append(const QString& line);
+    qint64 lines() const { return lines_; }
+    // Writes `before`, then every line so far, to `path`, replacing it only when all was written.
+    Status saveTo(const QString& path, const QString& before = {});
+
+private:
+    QTemporaryFile file_;
+    bool ok_ = false;
+    qint64 lines_ = 0;
+};
+
+} // namespace ondrel

@@ -224,7 +224,7 @@ void Diagnostic_in::handleBurst(const Burst& burst) {
         chkTimeStamps_->isChecked() ? burstTime(burst.startMs) + QStringLiteral("  ") : QString();
     QStringList rows;
     if (chkHexAscii_->isChecked()) {
-        rows = hexAsciiRows(burst.bytes);
+        rows = hexAsciiRows(burst.bytes, 8);
     } else {
         Presentation form = Presentation::Ascii;
         if (presntInas_[1]->isChecked())

@@ -62,11 +62,8 @@ FrmCheckPanel::FrmCheckPanel(const ProjectState& state, const SerialLineFactory&
     }
     grid->setColumnStretch(2, 1);
 
-    auto* hint = new QLabel(QStringLiteral("Press every button on the panel (Toggle buttons "
-                                           "twice). Each string that arrives as programmed is "
-                                           "ticked."),
-                            this);
-    hint->setWordWrap(true);
+    auto* hint = new QLabel(QStringLiteral("Press every button (Toggle buttons twice):"), this);
+    hint->setToolTip(QStringLiteral("Each string that arrives as programmed is ticked"));
     lstCheck_ = new QTreeWidget(this);
     lstCheck_->setObjectName(QStringLiteral("lstCheck"));
     lstCheck_->setHeaderLabels({QStringLiteral("Button"), QStringLiteral("Port"),
@@ -77,10 +74,10 @@ FrmCheckPanel::FrmCheckPanel(const ProjectState& state, const SerialLineFactory&
     lstUnexpected_ = new QListWidget(this);
     lstUnexpected_->setObjectName(QStringLiteral("lstUnexpected"));
     lstUnexpected_->setMaximumHeight(fontMetrics().height() * 6);
+    lstUnexpected_->setWordWrap(true);
     unexpectedLabel->setBuddy(lstUnexpected_);
     lblSummary_ = new QLabel(this);
     lblSummary_->setObjectName(QStringLiteral("lblSummary"));
-    lblSummary_->setWordWrap(true);
     QFont bold = lblSummary_->font();
     bold.setBold(true);
     lblSummary_->setFont(bold);

@@ -162,12 +162,18 @@ int main(int argc, char** argv) {
     const QCommandLineOption seconds(QStringLiteral("seconds"),
                                      QStringLiteral("Length of each run (default 60)."),
                                      QStringLiteral("s"), QStringLiteral("60"));
-    parser.addOption(seconds);
+    const QCommandLineOption view(QStringLiteral("view"),
+                                  QStringLiteral("plain, bursts or both (default)."),
+                                  QStringLiteral("which"), QStringLiteral("both"));
+    parser.addOptions({seconds, view});
     parser.process(app);
+    const QString which = parser.value(view);
     const int length = std::max(1, parser.value(seconds).toInt());
 
     bool ok = true;
     for (bool burstView : {false, true}) {
+        if (which == (burstView ? QLatin1String("plain") : QLatin1String("bursts")))
+            continue;
         const Figures f = run(burstView, length);
         struct rusage usage {};
         getrusage(RUSAGE_SELF, &usage);

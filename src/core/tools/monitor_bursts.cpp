@@ -108,9 +108,11 @@ Status MonitorLog::saveTo(const QString& path, const QString& before) {
         return failed(
             QStringLiteral("the received data could not be kept (%1)").arg(file_.errorString()));
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered QSaveFile can commit a short write as success.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return failed(out.errorString());
-    out.write(before.toUtf8());
+    if (out.write(before.toUtf8()) < 0)
+        return failed(out.errorString());
     QFile in(file_.fileName());
     if (!in.open(QIODevice::ReadOnly))
         return failed(in.errorString());

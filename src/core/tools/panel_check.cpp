@@ -176,6 +176,13 @@ void PanelCheck::feed(int port, const QByteArray& burst) {
     keepUnknown(burst.size());
 }
 
+void PanelCheck::markSeen(const ExpectedString& expected) {
+    for (Item& item : items_)
+        if (item.expected.button == expected.button && item.expected.port == expected.port &&
+            item.expected.function == expected.function && item.expected.bytes == expected.bytes)
+            item.seen = true;
+}
+
 bool PanelCheck::complete() const {
     return std::all_of(items_.begin(), items_.end(), [](const Item& i) { return i.seen; });
 }

@@ -77,6 +77,8 @@ public:
 
     // One burst received on control port `port`. A burst may hold several strings back to back.
     void feed(int port, const QByteArray& burst);
+    // Ticks the item for the same button, port and string, if there is one.
+    void markSeen(const ExpectedString& expected);
 
     const std::vector<Item>& items() const { return items_; }
     const std::vector<Unexpected>& unexpected() const { return unexpected_; }

@@ -84,7 +84,7 @@ FrmCheckPanel::FrmCheckPanel(const ProjectState& state, const SerialLineFactory&
 
     auto* cmdRestart = new QPushButton(QStringLiteral("Start Again"), this);
     cmdRestart->setObjectName(QStringLiteral("cmdRestart"));
-    connect(cmdRestart, &QPushButton::clicked, this, &FrmCheckPanel::restart);
+    connect(cmdRestart, &QPushButton::clicked, this, [this] { restart(); });
     auto* cmdPrint = new QPushButton(QStringLiteral("Print..."), this);
     cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
     connect(cmdPrint, &QPushButton::clicked, this, &FrmCheckPanel::print);
@@ -150,11 +150,17 @@ void FrmCheckPanel::choosePort(int control, int pcPort) {
             showError(this, s.error().message);
         }
     }
-    restart();
+    restart(true);
 }
 
-void FrmCheckPanel::restart() {
+void FrmCheckPanel::restart(bool keepTicks) {
+    std::vector<PanelCheck::Item> before;
+    if (keepTicks && check_)
+        before = check_->items();
     check_.emplace(state_, checkedPorts());
+    for (const PanelCheck::Item& old : before) // a port added or taken away keeps the other's ticks
+        if (old.seen)
+            check_->markSeen(old.expected);
     lstCheck_->clear();
     for (const PanelCheck::Item& item : check_->items()) {
         const ExpectedString& e = item.expected;

@@ -31,8 +31,8 @@ public:
 
     // Monitors control port `control` (0, 1) on PC port `pcPort` (1 to 3; 0 none).
     void choosePort(int control, int pcPort);
-    // Starts the checklist again from the open configuration.
-    void restart();
+    // Starts the checklist again from the open configuration; `keepTicks` keeps what was seen.
+    void restart(bool keepTicks = false);
     void releasePorts();
     // Reads both ports; the timer calls it every 20 ms.
     void poll();

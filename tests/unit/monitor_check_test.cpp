@@ -39,7 +39,7 @@ TEST(ConfigTable, ReadsBackWhatBuildingWrote) {
     }
 }
 
-TEST(Monitor, BurstsEndAtAGapOrAtTheirLimit) {
+TEST(MonitorBursts, EndAtAGapOrAtTheirLimit) {
     BurstSplitter splitter(100, 4);
     EXPECT_TRUE(splitter.feed("AB", 1000).empty());
     EXPECT_FALSE(splitter.flush(1100)); // not more than the gap yet

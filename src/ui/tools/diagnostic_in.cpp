@@ -2,6 +2,7 @@
 
 #include "app_paths.h"
 #include "catalogue/catalogue.h"
+#include "platform/work_area.h"
 #include "tools/byte_presentation.h"
 #include "ui/messages.h"
 
@@ -130,7 +131,10 @@ Diagnostic_in::Diagnostic_in(const SerialLineFactory& lines, QWidget* parent,
     layout->addWidget(cmdSave, 5, 1, Qt::AlignRight);
     layout->addWidget(command1, 5, 2);
     layout->setColumnStretch(0, 1);
-    resize(600, 460);
+    // Never taller or wider than the screen (a laptop at 200 %): the lists scroll instead.
+    resize(QSize(600, 460)
+               .boundedTo(screenWorkArea().isEmpty() ? QSize(600, 460) : screenWorkArea())
+               .expandedTo(minimumSizeHint()));
     updateNamer();
     if (project_)
         connect(project_, &ProjectState::changed, this, &Diagnostic_in::updateNamer);

@@ -1,5 +1,6 @@
 #include "ui/tools/frm_check_panel.h"
 
+#include "platform/work_area.h"
 #include "ui/messages.h"
 
 #include <QCloseEvent>
@@ -108,7 +109,10 @@ FrmCheckPanel::FrmCheckPanel(const ProjectState& state, const SerialLineFactory&
     layout->addWidget(lstUnexpected_);
     layout->addWidget(lblSummary_);
     layout->addLayout(buttons);
-    resize(640, 560);
+    // Never taller or wider than the screen (a laptop at 200 %): the lists scroll instead.
+    resize(QSize(640, 560)
+               .boundedTo(screenWorkArea().isEmpty() ? QSize(640, 560) : screenWorkArea())
+               .expandedTo(minimumSizeHint()));
 
     timer_.setInterval(20);
     connect(&timer_, &QTimer::timeout, this, &FrmCheckPanel::poll);

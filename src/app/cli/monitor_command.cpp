@@ -194,13 +194,17 @@ int runMonitor(const QStringList& args) {
         handle(*burst);
     std::signal(SIGINT, SIG_DFL);
     line.close();
-    if (!check)
-        return failed ? ExitFailure : ExitOk;
-    const QString report = check->report();
-    out(report);
-    if (logFile)
-        logFile->write(report.toUtf8());
-    return !failed && check->complete() ? ExitOk : ExitFailure;
+    if (check) {
+        const QString report = check->report();
+        out(report);
+        if (logFile)
+            logFile->write(report.toUtf8());
+    }
+    if (logFile && !failed && !logFile->flush()) { // the last lines must reach the disk too
+        err(QStringLiteral("cannot write the log %1: %2\n").arg(o.log, logFile->errorString()));
+        failed = true;
+    }
+    return !failed && (!check || check->complete()) ? ExitOk : ExitFailure;
 }
 
 } // namespace

@@ -3,10 +3,12 @@
 #include "ui/frm_main.h"
 #include "ui/frm_serial_ports.h"
 #include "ui/tools/diagnostic_in.h"
+#include "ui/tools/frm_check_panel.h"
 #include "ui/tools/frm_labels.h"
 #include "ui/tools/simulator.h"
 
 #include <QAction>
+#include <QMenu>
 
 namespace ondrel::ui {
 namespace {
@@ -29,7 +31,13 @@ void FrmMain::connectToolWindows() {
     connect(mnuLabelLayout, &QAction::triggered, this,
             [this] { showSingle(frmLabels_, [this] { return new FrmLabels(this); }); });
     connect(mnuIncmDta, &QAction::triggered, this, [this] {
-        showSingle(monitor_, [this] { return new Diagnostic_in(serialLines(), this); });
+        showSingle(monitor_, [this] { return new Diagnostic_in(serialLines(), this, &state_); });
+    });
+    QAction* mnuCheckPanel = mnuDiag->addAction(tr("Check Panel..."));
+    mnuCheckPanel->setObjectName(QStringLiteral("mnuCheckPanel"));
+    connect(mnuCheckPanel, &QAction::triggered, this, [this] {
+        QPointer<FrmCheckPanel> window = findChild<FrmCheckPanel*>();
+        showSingle(window, [this] { return new FrmCheckPanel(state_, serialLines(), this); });
     });
     connect(mnuSerialPorts, &QAction::triggered, this, [this] {
         showSingle(serialPorts_, [this]() -> QWidget* {
@@ -44,6 +52,8 @@ void FrmMain::connectToolWindows() {
 void FrmMain::releaseMonitorPort() {
     if (monitor_)
         monitor_->releasePort();
+    if (auto* check = findChild<FrmCheckPanel*>()) // its ports too, before programming
+        check->releasePorts();
 }
 
 } // namespace ondrel::ui

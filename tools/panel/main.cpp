@@ -2,6 +2,7 @@
 // demos and installers without hardware. It answers the loader's reset poll and write packets
 // like the panel does, can model the wire time of a baud rate, and can misbehave on request.
 
+#include "panel_buttons.h"
 #include "panel_core.h"
 #include "programming/hex_generator.h"
 
@@ -177,6 +178,8 @@ int main(int argc, char** argv) {
     parser.addOptions({device, link, baud, writeMs, resetDelay, slow, drop, garble, stray, dropWord,
                        garbleWord, chatter, dropAlways, stopAfter, closeAfter, dump, decode,
                        verbose, demoFirmware});
+    ButtonPanel buttons; // --control1/--control2 and the press lines on standard input
+    buttons.addOptions(parser);
     parser.process(app);
     if (parser.isSet(demoFirmware)) {
         if (!writeText(parser.value(demoFirmware), ondrel::generateFirmwareHex(64))) {
@@ -246,6 +249,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "ondrel-panel: cannot link %s: %s\n", linkPath.constData(),
                          std::strerror(errno));
     }
+    if (!buttons.start(parser))
+        return 1;
     std::printf("%s\n", qPrintable(path));
     std::fflush(stdout);
 
@@ -297,6 +302,7 @@ int main(int argc, char** argv) {
             return;
         }
         memory.write(event.wordAddress, event.data);
+        buttons.tableWritten(memory, event.wordAddress);
         log(QStringLiteral("packet %1: %2 bytes at %3")
                 .arg(packets)
                 .arg(event.data.size())

@@ -1,10 +1,17 @@
 #include "ui/tools/diagnostic_in.h"
 
+#include "app_paths.h"
+#include "catalogue/catalogue.h"
+#include "platform/work_area.h"
 #include "tools/byte_presentation.h"
 #include "ui/messages.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTextBlock>
 
 namespace ondrel::ui {
@@ -22,8 +30,9 @@ constexpr int kParagraphLength = 4096;
 constexpr int kMaxParagraphs = 4000; // the oldest data goes once the box holds about 16 MB
 } // namespace
 
-Diagnostic_in::Diagnostic_in(const SerialLineFactory& lines, QWidget* parent)
-    : QWidget(parent, Qt::Window), port_(lines) {
+Diagnostic_in::Diagnostic_in(const SerialLineFactory& lines, QWidget* parent,
+                             const ProjectState* project)
+    : QWidget(parent, Qt::Window), port_(lines), project_(project) {
     setObjectName(QStringLiteral("Diagnostic_in"));
     setWindowTitle(QStringLiteral("Monitor Incoming Data"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -72,6 +81,30 @@ Diagnostic_in::Diagnostic_in(const SerialLineFactory& lines, QWidget* parent)
     }
     formatRow->addStretch();
 
+    auto* frame3 = new QGroupBox(QStringLiteral("View"), this);
+    frame3->setObjectName(QStringLiteral("Frame3"));
+    auto* viewRow = new QHBoxLayout(frame3);
+    chkTimeStamps_ = new QCheckBox(QStringLiteral("Time stamps, new line after"), frame3);
+    chkTimeStamps_->setObjectName(QStringLiteral("chkTimeStamps"));
+    spnGap_ = new QSpinBox(frame3);
+    spnGap_->setObjectName(QStringLiteral("spnGap"));
+    spnGap_->setRange(20, 10000);
+    spnGap_->setValue(splitter_.gap());
+    spnGap_->setSuffix(QStringLiteral(" ms"));
+    spnGap_->setToolTip(QStringLiteral("A pause longer than this starts a new burst"));
+    chkHexAscii_ = new QCheckBox(QStringLiteral("Hex and ASCII"), frame3);
+    chkHexAscii_->setObjectName(QStringLiteral("chkHexAscii"));
+    chkPause_ = new QCheckBox(QStringLiteral("Pause"), frame3);
+    chkPause_->setObjectName(QStringLiteral("chkPause"));
+    chkPause_->setToolTip(QStringLiteral("Stops the window; the log keeps everything received"));
+    for (QWidget* w : {static_cast<QWidget*>(chkTimeStamps_), static_cast<QWidget*>(spnGap_),
+                       static_cast<QWidget*>(chkHexAscii_), static_cast<QWidget*>(chkPause_)})
+        viewRow->addWidget(w);
+    viewRow->addStretch();
+    connect(spnGap_, &QSpinBox::valueChanged, this, [this](int ms) { splitter_.setGap(ms); });
+    connect(chkTimeStamps_, &QCheckBox::toggled, this, &Diagnostic_in::updateView);
+    connect(chkHexAscii_, &QCheckBox::toggled, this, &Diagnostic_in::updateView);
+
     auto* label1 = new QLabel(QStringLiteral("Incoming Data:"), this);
     label1->setObjectName(QStringLiteral("Label1"));
     text1_ = new QPlainTextEdit(this);
@@ -84,13 +117,27 @@ Diagnostic_in::Diagnostic_in(const SerialLineFactory& lines, QWidget* parent)
     command1->setObjectName(QStringLiteral("Command1"));
     connect(command1, &QPushButton::clicked, text1_, &QPlainTextEdit::clear);
 
+    auto* cmdSave = new QPushButton(QStringLiteral("Save..."), this);
+    cmdSave->setObjectName(QStringLiteral("cmdSave"));
+    cmdSave->setToolTip(QStringLiteral("Saves everything received since the window opened"));
+    connect(cmdSave, &QPushButton::clicked, this, &Diagnostic_in::chooseSaveFile);
+
     auto* layout = new QGridLayout(this);
-    layout->addWidget(frame2, 0, 0, 1, 2);
-    layout->addWidget(frame1, 1, 0, 1, 2);
-    layout->addWidget(label1, 2, 0, 1, 2);
-    layout->addWidget(text1_, 3, 0, 1, 2);
-    layout->addWidget(command1, 4, 1, Qt::AlignRight);
-    resize(560, 420);
+    layout->addWidget(frame2, 0, 0, 1, 3);
+    layout->addWidget(frame1, 1, 0, 1, 3);
+    layout->addWidget(frame3, 2, 0, 1, 3);
+    layout->addWidget(label1, 3, 0, 1, 3);
+    layout->addWidget(text1_, 4, 0, 1, 3);
+    layout->addWidget(cmdSave, 5, 1, Qt::AlignRight);
+    layout->addWidget(command1, 5, 2);
+    layout->setColumnStretch(0, 1);
+    // Never taller or wider than the screen (a laptop at 200 %): the lists scroll instead.
+    resize(QSize(600, 460)
+               .boundedTo(screenWorkArea().isEmpty() ? QSize(600, 460) : screenWorkArea())
+               .expandedTo(minimumSizeHint()));
+    updateNamer();
+    if (project_)
+        connect(project_, &ProjectState::changed, this, &Diagnostic_in::updateNamer);
 
     timer1_.setObjectName(QStringLiteral("Timer1"));
     timer1_.setInterval(100);
@@ -123,6 +170,7 @@ void Diagnostic_in::chooseBaud(int index) {
 }
 
 void Diagnostic_in::choosePort(int port) {
+    portNumber_ = port;
     if (Status s = port_.open(port, settings_); !s)
         showError(this, s.error().message);
 }
@@ -133,12 +181,92 @@ void Diagnostic_in::poll() {
         showError(this, bytes.error().message);
         return;
     }
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (const Burst& burst : splitter_.feed(bytes.value(), now))
+        handleBurst(burst);
+    if (auto burst = splitter_.flush(now))
+        handleBurst(*burst);
+    if (chkPause_->isChecked() || burstView() || bytes.value().isEmpty())
+        return;
+    bytesShown_ += bytes.value().size();
     Presentation form = Presentation::Ascii;
     if (presntInas_[1]->isChecked())
         form = Presentation::Hex;
     else if (presntInas_[2]->isChecked())
         form = Presentation::Decimal;
     append(presentReceived(bytes.value(), form));
+}
+
+bool Diagnostic_in::burstView() const {
+    return chkTimeStamps_->isChecked() || chkHexAscii_->isChecked();
+}
+
+void Diagnostic_in::updateView() {
+    // Bursts need a finer tick to tell their pauses apart; the plain view keeps its 100 ms.
+    timer1_.setInterval(burstView() ? 20 : 100);
+    text1_->setFont(chkHexAscii_->isChecked() ? QFontDatabase::systemFont(QFontDatabase::FixedFont)
+                                              : font());
+    text1_->setLineWrapMode(chkHexAscii_->isChecked() ? QPlainTextEdit::NoWrap
+                                                      : QPlainTextEdit::WidgetWidth);
+}
+
+void Diagnostic_in::updateNamer() {
+    if (!project_)
+        return;
+    const Catalogue catalogue(catalogPath());
+    namer_ = BurstNamer(*project_, catalogueStrings(*project_, catalogue));
+}
+
+void Diagnostic_in::handleBurst(const Burst& burst) {
+    const QString name = namer_.name(burst.bytes);
+    const QString port = QStringLiteral("port %1 (%2)").arg(portNumber_).arg(port_.deviceName());
+    log_.append(monitorLogLine(burst, port, settings_.toString(), name));
+    if (chkPause_->isChecked() || !burstView())
+        return;
+    bytesShown_ += burst.bytes.size();
+    const QString stamp =
+        chkTimeStamps_->isChecked() ? burstTime(burst.startMs) + QStringLiteral("  ") : QString();
+    QStringList rows;
+    if (chkHexAscii_->isChecked()) {
+        rows = hexAsciiRows(burst.bytes, 8);
+    } else {
+        Presentation form = Presentation::Ascii;
+        if (presntInas_[1]->isChecked())
+            form = Presentation::Hex;
+        else if (presntInas_[2]->isChecked())
+            form = Presentation::Decimal;
+        rows << presentReceived(burst.bytes, form);
+    }
+    rows[0] = stamp + rows[0] + QStringLiteral("  = ") + name;
+    for (qsizetype i = 1; i < rows.size(); ++i)
+        rows[i] = QString(stamp.size(), QLatin1Char(' ')) + rows[i];
+    QTextCursor cursor(text1_->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!text1_->document()->isEmpty())
+        cursor.insertBlock();
+    QScrollBar* bar = text1_->verticalScrollBar();
+    const bool atEnd = bar->value() == bar->maximum();
+    cursor.insertText(rows.join(QLatin1Char('\n')));
+    if (atEnd)
+        bar->setValue(bar->maximum());
+}
+
+Status Diagnostic_in::saveLog(const QString& path) {
+    return log_.saveTo(path, QStringLiteral("Ondrel monitor log, saved %1\n")
+                                 .arg(burstDateTime(QDateTime::currentMSecsSinceEpoch())));
+}
+
+void Diagnostic_in::chooseSaveFile() {
+    auto* dialog = new QFileDialog(this, QStringLiteral("Save the received data"), QString(),
+                                   QStringLiteral("Log files (*.log *.txt);;All files (*)"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(QStringLiteral("log"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& path) {
+        if (Status s = saveLog(path); !s)
+            showError(this, s.error().message);
+    });
+    dialog->open();
 }
 
 void Diagnostic_in::append(const QString& text) {

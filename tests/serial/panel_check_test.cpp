@@ -1,0 +1,119 @@
+// Checking a programmed panel end to end: a configuration uploaded to the virtual panel through
+// the real upload procedure, every button pressed there, and ondrel-cli monitor --check on both
+// control ports; then a panel programmed with one byte changed is caught.
+#include "files/qcd_file.h"
+#include "programming/hex_generator.h"
+#include "programming/programming.h"
+#include "project/project_state.h"
+#include "support/cli_run.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace ondrel;
+using namespace ondrel::test;
+
+namespace {
+
+// On, Off, three Sources (one clearing with them), a Toggle with two strings on each port, and
+// Momentary buttons; port one 9600 baud, port two 19200 baud.
+void configure(ProjectState& s) {
+    const int types[kButtonCount] = {TypeOn,        TypeOff,      TypeSource,    TypeSource,
+                                     TypeSource,    TypeToggle,   TypeMomentary, TypeMomentary,
+                                     TypeMomentary, TypeMomentary};
+    for (int i = 0; i < kButtonCount; ++i) {
+        ButtonConfig& b = s.editButton(i);
+        b.Button_type = types[i];
+        b.setCommandString1(0, ByteList{2, 'A' + i, 13});
+        b.setCommandString2(0, ByteList{0xBE, 0xEF, i, 3});
+    }
+    s.editButton(6).clrWthSrc = 1;
+    s.editButton(5).setCommandString1_2(0, ByteList{2, 'z', 13});
+    s.editButton(5).setCommandString2_2(0, ByteList{0xBE, 0xEF, 0x55, 3});
+    s.editButton(5).setDualFunction();
+    s.editPort(0).BaudRate = 9600;
+    s.editPort(0).Parity = "NONE";
+    s.editPort(1).BaudRate = 19200;
+    s.editPort(1).Parity = "NONE"; // a pseudo-terminal takes no parity
+}
+
+void write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+TEST(PanelCheck, EveryButtonOfBothPortsIsCheckedAndAChangedByteIsCaught) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("firmware"));
+    write(firmwareFilePath(dir.path()), generateFirmwareHex(16).toLatin1());
+    ProjectState state;
+    configure(state);
+    const QString good = dir.filePath(QStringLiteral("room.qcd"));
+    ASSERT_TRUE(saveQcd(state, good).ok());
+    state.editButton(4).setCommandString2(0, ByteList{0xBE, 0xEF, 4, 4}); // one byte changed
+    const QString changed = dir.filePath(QStringLiteral("changed.qcd"));
+    ASSERT_TRUE(saveQcd(state, changed).ok());
+
+    struct Case {
+        QString programmed;
+        bool port2Passes;
+    };
+    for (const Case& c : {Case{good, true}, Case{changed, false}}) {
+        SCOPED_TRACE(c.programmed.toStdString());
+        const QString control[2] = {dir.filePath(QStringLiteral("control1")),
+                                    dir.filePath(QStringLiteral("control2"))};
+        QProcess panel;
+        panel.start(
+            binDir() + QStringLiteral("/ondrel-panel"),
+            {QStringLiteral("--control1"), control[0], QStringLiteral("--control2"), control[1]});
+        ASSERT_TRUE(panel.waitForReadyRead(5000));
+        const QString panelPath = QString::fromLocal8Bit(panel.readLine()).trimmed();
+        const CliRun upload = cli({QStringLiteral("upload"), c.programmed, QStringLiteral("--port"),
+                                   panelPath, QStringLiteral("--dir"), dir.path(),
+                                   QStringLiteral("--reset-timeout"), QStringLiteral("5")});
+        ASSERT_EQ(upload.exitCode, 0) << upload.err.toStdString();
+
+        QProcess monitors[2];
+        for (int p = 0; p < 2; ++p) {
+            monitors[p].start(binDir() + QStringLiteral("/ondrel-cli"),
+                              {QStringLiteral("monitor"), QStringLiteral("--port"), control[p],
+                               QStringLiteral("--check"), good, QStringLiteral("--control-port"),
+                               QString::number(p + 1), QStringLiteral("--seconds"),
+                               c.port2Passes ? QStringLiteral("20") : QStringLiteral("3")});
+            ASSERT_TRUE(monitors[p].waitForReadyRead(5000)) // the port is open
+                << monitors[p].readAllStandardError().toStdString();
+        }
+        // The control goes on with the On button; the Toggle is pressed twice; Off comes last.
+        for (int button : {1, 3, 4, 5, 6, 6, 7, 8, 9, 10, 2})
+            panel.write(QStringLiteral("press %1\n").arg(button).toLatin1());
+        ASSERT_TRUE(panel.waitForBytesWritten(5000));
+        QString output[2];
+        for (int p = 0; p < 2; ++p) {
+            ASSERT_TRUE(monitors[p].waitForFinished(30000));
+            output[p] = QString::fromLocal8Bit(monitors[p].readAllStandardOutput());
+        }
+        EXPECT_EQ(monitors[0].exitCode(), 0)
+            << output[0].toStdString() << panel.readAllStandardOutput().toStdString();
+        EXPECT_TRUE(output[0].contains("Port one: 10 of 10 buttons sent what was programmed"))
+            << output[0].toStdString();
+        EXPECT_EQ(monitors[1].exitCode(), c.port2Passes ? 0 : 1) << output[1].toStdString();
+        if (c.port2Passes) {
+            EXPECT_TRUE(output[1].contains("Port two: 10 of 10 buttons sent what was programmed"))
+                << output[1].toStdString();
+        } else {
+            EXPECT_TRUE(output[1].contains("Port two: 9 of 10 buttons"));
+            EXPECT_TRUE(output[1].contains("Missing: Button Five, port two (BE EF 04 03)"));
+            EXPECT_TRUE(output[1].contains("Unexpected on port two: BE EF 04 04 |<BE><EF><EOT>"
+                                           "<EOT>|, nearest Button Five, port two (1 byte apart)"))
+                << output[1].toStdString();
+        }
+        panel.terminate();
+        panel.waitForFinished(5000);
+    }
+}

@@ -2,9 +2,9 @@
 
 #include "app_paths.h"
 #include "catalogue/catalogue.h"
-#include "platform/work_area.h"
 #include "tools/byte_presentation.h"
 #include "ui/messages.h"
+#include "ui/window_placement.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -132,8 +132,9 @@ Diagnostic_in::Diagnostic_in(const SerialLineFactory& lines, QWidget* parent,
     layout->addWidget(command1, 5, 2);
     layout->setColumnStretch(0, 1);
     // Never taller or wider than the screen (a laptop at 200 %): the lists scroll instead.
+    const QRect area = workAreaOf(this);
     resize(QSize(600, 460)
-               .boundedTo(screenWorkArea().isEmpty() ? QSize(600, 460) : screenWorkArea())
+               .boundedTo(area.isEmpty() ? QSize(600, 460) : area.size())
                .expandedTo(minimumSizeHint()));
     updateNamer();
     if (project_)

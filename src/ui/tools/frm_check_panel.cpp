@@ -1,7 +1,7 @@
 #include "ui/tools/frm_check_panel.h"
 
-#include "platform/work_area.h"
 #include "ui/messages.h"
+#include "ui/window_placement.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -110,8 +110,9 @@ FrmCheckPanel::FrmCheckPanel(const ProjectState& state, const SerialLineFactory&
     layout->addWidget(lblSummary_);
     layout->addLayout(buttons);
     // Never taller or wider than the screen (a laptop at 200 %): the lists scroll instead.
+    const QRect area = workAreaOf(this);
     resize(QSize(640, 560)
-               .boundedTo(screenWorkArea().isEmpty() ? QSize(640, 560) : screenWorkArea())
+               .boundedTo(area.isEmpty() ? QSize(640, 560) : area.size())
                .expandedTo(minimumSizeHint()));
 
     timer_.setInterval(20);

@@ -4,6 +4,7 @@
 #include "catalogue/command_assignment.h"
 #include "frm_main.h"
 #include "frm_projector_select.h"
+#include "messages.h"
 #include "project/device_options.h"
 
 #include <QAction>
@@ -129,18 +130,20 @@ void FrmMain::Combo1_DblClick(int index) {
 
 void FrmMain::cmdReConfig_Click(int index) {
     if (!customWarningShown_) {
-        QMessageBox warning(
-            QMessageBox::Warning, kWarningTitle,
+        // The configuration opens once the warning is answered, as it did when the box blocked.
+        QMessageBox* warning = showMessage(
+            this, QMessageBox::Warning, kWarningTitle,
             QString::fromUtf8(
                 "You are entering custom setup!  Any changes made in this section\r\n"
                 "are the USER\u2019S RESPONSIBILITY.  The control can be restored to\r\n"
                 "original configuration by clicking the 'Restore Factory Setup' button \r\n"
                 "in the Corvane Ondrel software.  Calls for service support caused by your \r\n"
-                "errors in this process may be subject to additional charges."),
-            QMessageBox::Ok, this);
-        warning.setObjectName(QStringLiteral("customSetupWarning"));
-        warning.exec();
+                "errors in this process may be subject to additional charges."));
+        warning->setObjectName(QStringLiteral("customSetupWarning"));
+        connect(warning, &QDialog::finished, this,
+                [this, index] { openButtonConfiguration(index); });
         customWarningShown_ = true;
+        return;
     }
     openButtonConfiguration(index);
 }
@@ -152,7 +155,8 @@ void FrmMain::mnuControl_Click(int index) {
         connect(projectorSelect_, &frmProjectorSelect::modelSelected, this, &FrmMain::showModel);
         projectorSelect_->show();
         if (Status readable = catalogue_->status(); !readable)
-            QMessageBox::warning(projectorSelect_, kWarningTitle, readable.error().message);
+            showMessage(projectorSelect_, QMessageBox::Warning, kWarningTitle,
+                        readable.error().message);
     }
     projectorSelect_->setWindowTitle(index == 0 ? tr("Select Device #1") : tr("Select Device #2"));
     projectorSelect_->show();

@@ -2,6 +2,7 @@
 // the window closes, and the shut-off timer dialog.
 #include "app_paths.h"
 #include "frm_main.h"
+#include "messages.h"
 #include "timer_dialog.h"
 
 #include <QAction>
@@ -73,8 +74,8 @@ bool FrmMain::SaveConfiguration() {
         return false;
     const auto saved = saveConfiguration(state_, name);
     if (!saved) {
-        QMessageBox::warning(
-            this, tr("Save Configuration"),
+        showMessage(
+            this, QMessageBox::Warning, tr("Save Configuration"),
             tr("Could not save \"%1\".\n\n%2\n\nAn earlier file of that name is unchanged.")
                 .arg(QDir::toNativeSeparators(qcdPathFor(name)), sentence(saved.error().message)));
         return false;
@@ -97,9 +98,9 @@ bool FrmMain::OpenConfiguration() {
     const auto opened = openConfiguration(state_, name, datasetLookup);
     const QString shownName = QDir::toNativeSeparators(name);
     if (!opened) {
-        QMessageBox::warning(this, tr("Open Configuration"),
-                             tr("Could not open \"%1\".\n\n%2\n\nNothing was changed.")
-                                 .arg(shownName, lineText(opened.error())));
+        showMessage(this, QMessageBox::Warning, tr("Open Configuration"),
+                    tr("Could not open \"%1\".\n\n%2\n\nNothing was changed.")
+                        .arg(shownName, lineText(opened.error())));
         return false;
     }
     CheckRelays(); // the relay marks show the records just read, not the ones before
@@ -107,8 +108,8 @@ bool FrmMain::OpenConfiguration() {
         QStringList lines;
         for (const Error& warning : opened.value())
             lines << lineText(warning);
-        QMessageBox::warning(
-            this, tr("Open Configuration"),
+        showMessage(
+            this, QMessageBox::Warning, tr("Open Configuration"),
             tr("\"%1\" was opened, but:\n\n%2").arg(shownName, lines.join(QLatin1Char('\n'))));
     }
     return true;
@@ -121,6 +122,7 @@ bool FrmMain::confirmClose() {
 bool FrmMain::askToSaveChanges(const QString& question) {
     if (!state_.isModified())
         return true;
+    // A question the caller needs answered before it can go on: the one box that blocks.
     QMessageBox box(QMessageBox::Warning, tr("Corvane Ondrel"),
                     tr("The configuration has changes that were not saved."),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);

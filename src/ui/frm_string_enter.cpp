@@ -1,6 +1,7 @@
 #include "frm_string_enter.h"
 
 #include "frm_config_buttons.h"
+#include "messages.h"
 #include "twips.h"
 
 #include <QComboBox>
@@ -90,7 +91,8 @@ void FrmStringEnter::ok() {
         if (byte)
             list.setSlot(i, *byte);
         else
-            QMessageBox::critical(this, tr("Error"), tr("Value Not Recognized"));
+            // On the configuration window: this dialog closes below.
+            showMessage(&config_, QMessageBox::Critical, tr("Error"), tr("Value Not Recognized"));
     }
     config_.storeCustomString(list);
     close();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 // Subcommands of ondrel-cli. A subcommand lives in its own source file in this folder and
@@ -30,6 +32,12 @@ struct Registration {
 void printCommandHelp(const Command& command);
 // Reports wrong usage of a command on standard error; gives ExitUsage.
 int usageError(const QString& commandName, const QString& message);
+// Reads a command's arguments (without its name) with `parser`, which holds the command's
+// options; "--help" never gets here. Gives ExitUsage, after reporting it, for an unknown option or
+// an option without its value; otherwise nothing, and `parser` holds the options and the
+// positional arguments.
+std::optional<int> parseArguments(const QString& commandName, QCommandLineParser& parser,
+                                  const QStringList& args);
 
 // Standard output and standard error, written in the locale's encoding.
 void out(const QString& text);

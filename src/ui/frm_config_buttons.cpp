@@ -235,31 +235,14 @@ void FrmConfigButtons::showButtonStrings() {
 void FrmConfigButtons::storeEmptyString() {
     const StringTarget t = target();
     storeCommandString(state_.editButton(ButtonNumber), t, ByteList());
-    auto& listTexts = t.btn == StringTarget::kPortOne ? state_.commandText1 : state_.commandText2;
-    listTexts[size_t(ButtonNumber)].clear();
-    state_.touch();
+    state_.setCommandText(t.btn == StringTarget::kPortOne ? 0 : 1, ButtonNumber, QString());
     showButtonStrings();
 }
 
 void FrmConfigButtons::storeCustomString(const ByteList& list) {
     const StringTarget t = target();
     storeCommandString(state_.editButton(ButtonNumber), t, list);
-    const QString custom = QStringLiteral("Custom");
-    if (t.btn == StringTarget::kPortOne) {
-        state_.commandText1[size_t(ButtonNumber)] = custom;
-        if (state_.deviceLabel1 == QLatin1String("Label3")) {
-            state_.deviceLabel1 = custom;
-            state_.deviceLabel1Visible = true;
-        }
-    } else {
-        state_.commandText2[size_t(ButtonNumber)] = custom;
-        if (state_.deviceLabel2 == QLatin1String("Label4")) {
-            state_.deviceLabel2 = custom;
-            state_.deviceLabel2Visible = true;
-            state_.commandList2Visible = true;
-        }
-    }
-    state_.touch();
+    state_.showCustomCommand(t.btn == StringTarget::kPortOne ? 0 : 1, ButtonNumber);
 }
 
 void FrmConfigButtons::openCountDialog(int function, int btn) {

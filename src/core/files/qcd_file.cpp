@@ -306,17 +306,9 @@ void applyRepeatIncr(const QcdBlock& b, ProjectState& state, ApplyContext&) {
 }
 
 void applyLabels(const QcdBlock& b, ProjectState& state, ApplyContext&) {
-    // A caption still at its design text means no model was chosen for that device.
-    const QStringList& t = b.texts;
-    if (t[0] != QLatin1String("Label3")) {
-        state.deviceLabel1 = t[0];
-        state.deviceLabel1Visible = true;
-    }
-    if (t[1] != QLatin1String("Label4")) {
-        state.deviceLabel2 = t[1];
-        state.deviceLabel2Visible = true;
-        state.commandList2Visible = true;
-    }
+    // A caption still at its placeholder means no model was chosen for that device.
+    for (int device = 0; device < 2; ++device)
+        state.setDeviceLabel(device, b.texts[device]);
 }
 
 void applyPortSettings(const QcdBlock& b, ProjectState& state, ApplyContext&) {

@@ -82,7 +82,7 @@ FrmMain::FrmMain(ProjectState& state, QWidget* parent) : QMainWindow(parent), st
     setUpCatalogue();
     CheckRelays();
     setUpFiles();
-    programming_ = new PanelProgramming(*this);
+    programming_ = new PanelProgramming(*this, serialLines());
 }
 
 FrmMain::~FrmMain() = default;

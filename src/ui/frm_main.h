@@ -22,6 +22,7 @@ class QPushButton;
 
 namespace ondrel {
 class Catalogue;
+class SerialLineFactory;
 struct CommandListFill;
 } // namespace ondrel
 
@@ -181,6 +182,8 @@ private:
     bool askToSaveChanges(const QString& question);
     // The menu items that open the tool windows (frm_main_tools.cpp).
     void connectToolWindows();
+    // The serial ports of this machine, for the programming commands, monitor and simulator.
+    static const SerialLineFactory& serialLines();
 
     ProjectState& state_;
     QWidget* client_ = nullptr;

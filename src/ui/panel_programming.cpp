@@ -2,7 +2,6 @@
 
 #include "app_paths.h"
 #include "frm_main.h"
-#include "platform/qt_serial_line.h"
 #include "programming/config_image.h"
 #include "programming_windows.h"
 
@@ -38,8 +37,8 @@ UserMessage errorMessage(const QString& text) {
 
 } // namespace
 
-PanelProgramming::PanelProgramming(FrmMain& main)
-    : QObject(&main), programDir(programFolder()), main_(main) {
+PanelProgramming::PanelProgramming(FrmMain& main, const SerialLineFactory& lines)
+    : QObject(&main), programDir(programFolder()), main_(main), lines_(lines) {
     setObjectName(QStringLiteral("panelProgramming"));
     upload_ = new UploadWindow(&main);
     dialog_ = new ResetPrompt(&main);
@@ -127,21 +126,20 @@ void PanelProgramming::showPreviousUpload() {
 }
 
 void PanelProgramming::describeUploadPorts() {
-    const QtSerialLineFactory ports;
     for (int p = 1; p <= 3; ++p) {
-        const QString text = ports.describe(p);
+        const QString text = lines_.describe(p);
         main_.uploadport[size_t(p)]->setStatusTip(text);
         main_.uploadport[size_t(p)]->setToolTip(text);
     }
 }
 
 void PanelProgramming::start(Kind kind, Run run) {
-    const Result<QString> device = QtSerialLineFactory().deviceForPort(main_.state().uploadPort);
+    const Result<QString> device = lines_.deviceForPort(main_.state().uploadPort);
     if (!device) {
         showMessages({errorMessage(device.error().message)});
         return;
     }
-    auto line = std::make_shared<QtSerialLine>(device.value());
+    std::shared_ptr<SerialLine> line = lines_.create(device.value());
     const bool started = worker_.start(
         [line, run = std::move(run)](const ProgrammingOptions& o) { return run(*line, o); },
         options);

@@ -23,7 +23,8 @@ class UploadWindow;
 class PanelProgramming : public QObject {
     Q_OBJECT
 public:
-    explicit PanelProgramming(FrmMain& main);
+    // `lines` opens the upload port, as it opens the monitor's and the simulator's.
+    PanelProgramming(FrmMain& main, const SerialLineFactory& lines);
     ~PanelProgramming() override;
 
     // "Upload New configuration to Control" / "Upload New code".
@@ -65,6 +66,7 @@ private:
     void firmwareChosen(const QString& path);
 
     FrmMain& main_;
+    const SerialLineFactory& lines_;
     ProgrammingWorker worker_;
     // Windows of the main window, which outlives this object.
     UploadWindow* upload_ = nullptr;

@@ -136,7 +136,7 @@ QGroupBox* FrmConfigButtons::buildFunctionFrame(int index) {
     };
     auto commandRow = [&](int row, const QString& caption, const char* labelName,
                           const char* boxName, const QString& buttonCaption, const char* buttonName,
-                          int btn, QLabel*& label, QLineEdit*& box, QPushButton*& button) {
+                          CommandPort port, QLabel*& label, QLineEdit*& box, QPushButton*& button) {
         label = static_cast<QLabel*>(named(new QLabel(caption, frame), labelName));
         box = static_cast<QLineEdit*>(named(new QLineEdit(frame), boxName));
         box->setReadOnly(true);
@@ -146,15 +146,15 @@ QGroupBox* FrmConfigButtons::buildFunctionFrame(int index) {
         button =
             static_cast<QPushButton*>(named(new QPushButton(buttonCaption, frame), buttonName));
         connect(button, &QPushButton::clicked, this,
-                [this, index, btn] { openCountDialog(index, btn); });
+                [this, index, port] { openCountDialog(index, port); });
         grid->addWidget(label, row, 0);
         grid->addWidget(box, row, 1);
         grid->addWidget(button, row, 2);
     };
     commandRow(0, tr("Port One Command:"), "CmdPortOne", "TxtPort1", tr("Configure "), "BtnCnfgOne",
-               StringTarget::kPortOne, cmdPortOne_[i], txtPort1_[i], btnCnfgOne_[i]);
+               CommandPort::One, cmdPortOne_[i], txtPort1_[i], btnCnfgOne_[i]);
     commandRow(1, tr("Port Two Command:"), "CmdPortTwo", "TxtPort2", tr("Configure"), "BtnCnfgTwo",
-               StringTarget::kPortTwo, cmdPortTwo_[i], txtPort2_[i], btnCnfgTwo_[i]);
+               CommandPort::Two, cmdPortTwo_[i], txtPort2_[i], btnCnfgTwo_[i]);
 
     // Relay frames: four options for the primary function, three (no "No Change") for the
     // secondary one, whose frames stay hidden so that its relays keep the record's values.
@@ -235,19 +235,19 @@ void FrmConfigButtons::showButtonStrings() {
 void FrmConfigButtons::storeEmptyString() {
     const StringTarget t = target();
     storeCommandString(state_.editButton(ButtonNumber), t, ByteList());
-    state_.setCommandText(t.btn == StringTarget::kPortOne ? 0 : 1, ButtonNumber, QString());
+    state_.setCommandText(t.port == CommandPort::One ? 0 : 1, ButtonNumber, QString());
     showButtonStrings();
 }
 
 void FrmConfigButtons::storeCustomString(const ByteList& list) {
     const StringTarget t = target();
     storeCommandString(state_.editButton(ButtonNumber), t, list);
-    state_.showCustomCommand(t.btn == StringTarget::kPortOne ? 0 : 1, ButtonNumber);
+    state_.showCustomCommand(t.port == CommandPort::One ? 0 : 1, ButtonNumber);
 }
 
-void FrmConfigButtons::openCountDialog(int function, int btn) {
+void FrmConfigButtons::openCountDialog(int function, CommandPort port) {
     dual = function;
-    Btn = btn;
+    commandPort = port;
     if (!countDialog_)
         countDialog_ = new DlgBtnSetUp(*this);
     countDialog_->show();
@@ -271,9 +271,9 @@ bool FrmConfigButtons::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease && box && box->isEnabled()) {
         for (int index = 0; index < 2; ++index) {
             if (watched == txtPort1_[size_t(index)])
-                openCountDialog(index, StringTarget::kPortOne);
+                openCountDialog(index, CommandPort::One);
             else if (watched == txtPort2_[size_t(index)])
-                openCountDialog(index, StringTarget::kPortTwo);
+                openCountDialog(index, CommandPort::Two);
         }
     }
     return QDialog::eventFilter(watched, event);

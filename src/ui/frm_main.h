@@ -59,8 +59,10 @@ public:
     QComboBox* Combo2(int i) const { return combo2_.at(size_t(i)); }
     QPushButton* cmdReConfig(int i) const { return cmdReConfig_.at(size_t(i)); }
     QLineEdit* Text1(int i) const { return text1_.at(size_t(i)); }
-    QPushButton* Command1() const { return command1_; }
-    QPushButton* Command2() const { return command2_; }
+    // "Upload New configuration to Control" and "Restore Factory Setup" (objects Command1 and
+    // Command2).
+    QPushButton* uploadButton() const { return uploadButton_; }
+    QPushButton* restoreButton() const { return restoreButton_; }
 
     // Renders the view state of the project: command-list texts, device labels, second command
     // lists, the second-projector and port-one menu states and the timer texts.
@@ -195,8 +197,8 @@ private:
     std::array<QPushButton*, kButtonCount> cmdReConfig_{};
     std::array<QLineEdit*, 4> text1_{};
     std::array<QFrame*, 9> line_{};
-    QPushButton* command1_ = nullptr;
-    QPushButton* command2_ = nullptr;
+    QPushButton* uploadButton_ = nullptr;
+    QPushButton* restoreButton_ = nullptr;
     QLabel* picture1_ = nullptr;
     QLabel* label1_ = nullptr;
     QLabel* image1_ = nullptr;

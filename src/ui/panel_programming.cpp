@@ -41,17 +41,20 @@ PanelProgramming::PanelProgramming(FrmMain& main, const SerialLineFactory& lines
     : QObject(&main), programDir(programFolder()), main_(main), lines_(lines) {
     setObjectName(QStringLiteral("panelProgramming"));
     upload_ = new UploadWindow(&main);
-    dialog_ = new ResetPrompt(&main);
-    dialog1_ = new ProgressWindow(&main);
-    connect(dialog_, &ResetPrompt::skipped, &worker_, &ProgrammingWorker::cancel);
+    resetPrompt_ = new ResetPrompt(&main);
+    progressWindow_ = new ProgressWindow(&main);
+    connect(resetPrompt_, &ResetPrompt::skipped, &worker_, &ProgrammingWorker::cancel);
 
     connect(&worker_, &ProgrammingWorker::stageChanged, this, &PanelProgramming::onStage);
-    connect(&worker_, &ProgrammingWorker::progressChanged, dialog1_, &ProgressWindow::showProgress);
+    connect(&worker_, &ProgrammingWorker::progressChanged, progressWindow_,
+            &ProgressWindow::showProgress);
     connect(&worker_, &ProgrammingWorker::finished, this, &PanelProgramming::onFinished);
 
-    connect(main.Command1(), &QPushButton::clicked, this, &PanelProgramming::UploadConfiguration);
+    connect(main.uploadButton(), &QPushButton::clicked, this,
+            &PanelProgramming::UploadConfiguration);
     connect(main.mnuUpload, &QAction::triggered, this, &PanelProgramming::UploadConfiguration);
-    connect(main.Command2(), &QPushButton::clicked, this, &PanelProgramming::RestoreFactorySetup);
+    connect(main.restoreButton(), &QPushButton::clicked, this,
+            &PanelProgramming::RestoreFactorySetup);
     connect(main.mnuRestore, &QAction::triggered, this, &PanelProgramming::RestoreFactorySetup);
     connect(main.mnuFrmWare, &QAction::triggered, this, &PanelProgramming::UpdateFirmware);
     connect(main.mnuViewDta, &QAction::triggered, this, &PanelProgramming::showPreviousUpload);
@@ -97,18 +100,18 @@ void PanelProgramming::UpdateFirmware() {
     if (isRunning())
         return;
     // A new dialog each time: the next update starts without a file name or selection.
-    if (commonDialog2_)
-        commonDialog2_->close();
-    commonDialog2_ = new QFileDialog(&main_, tr("Firmware"),
-                                     QDir(programDir).filePath(QStringLiteral("firmware")));
-    commonDialog2_->setObjectName(QStringLiteral("CommonDialog2"));
-    commonDialog2_->setAttribute(Qt::WA_DeleteOnClose);
-    commonDialog2_->setAcceptMode(QFileDialog::AcceptOpen);
-    commonDialog2_->setFileMode(QFileDialog::ExistingFile);
+    if (firmwareDialog_)
+        firmwareDialog_->close();
+    firmwareDialog_ = new QFileDialog(&main_, tr("Firmware"),
+                                      QDir(programDir).filePath(QStringLiteral("firmware")));
+    firmwareDialog_->setObjectName(QStringLiteral("CommonDialog2"));
+    firmwareDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    firmwareDialog_->setAcceptMode(QFileDialog::AcceptOpen);
+    firmwareDialog_->setFileMode(QFileDialog::ExistingFile);
     // Name filters match regardless of case, so "1_0_0.hex" shows too.
-    commonDialog2_->setNameFilter(QStringLiteral("*.HEX"));
-    connect(commonDialog2_, &QFileDialog::fileSelected, this, &PanelProgramming::firmwareChosen);
-    commonDialog2_->open();
+    firmwareDialog_->setNameFilter(QStringLiteral("*.HEX"));
+    connect(firmwareDialog_, &QFileDialog::fileSelected, this, &PanelProgramming::firmwareChosen);
+    firmwareDialog_->open();
 }
 
 void PanelProgramming::firmwareChosen(const QString& path) {
@@ -150,7 +153,7 @@ void PanelProgramming::start(Kind kind, Run run) {
 }
 
 void PanelProgramming::setCommandsEnabled(bool enabled) {
-    for (QPushButton* button : {main_.Command1(), main_.Command2()})
+    for (QPushButton* button : {main_.uploadButton(), main_.restoreButton()})
         button->setEnabled(enabled);
     for (QAction* action : {main_.mnuUpload, main_.mnuRestore, main_.mnuFrmWare,
                             main_.uploadport[1], main_.uploadport[2], main_.uploadport[3]})
@@ -160,13 +163,13 @@ void PanelProgramming::setCommandsEnabled(bool enabled) {
 void PanelProgramming::onStage(ProgrammingStage stage) {
     switch (stage) {
     case ProgrammingStage::WaitingForReset:
-        dialog_->prompt();
+        resetPrompt_->prompt();
         break;
     case ProgrammingStage::LoadingFirmware:
-        dialog_->hide();
+        resetPrompt_->hide();
         break;
     case ProgrammingStage::WritingBlocks:
-        dialog_->hide();
+        resetPrompt_->hide();
         if (kind_ == Kind::Upload) {
             // The report appears once the panel has answered, so a skipped upload leaves it
             // empty.
@@ -182,8 +185,8 @@ void PanelProgramming::onStage(ProgrammingStage stage) {
 }
 
 void PanelProgramming::onFinished(const ProgrammingResult& result) {
-    dialog_->hide();
-    dialog1_->hide();
+    resetPrompt_->hide();
+    progressWindow_->hide();
     setCommandsEnabled(true);
     const bool hideReport = kind_ == Kind::Upload && result.succeeded();
     showMessages(result.messages, [this, hideReport] {

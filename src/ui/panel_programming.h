@@ -41,9 +41,10 @@ public:
     bool isRunning() const { return worker_.isRunning(); }
 
     UploadWindow* upload() const { return upload_; }
-    ResetPrompt* dialog() const { return dialog_; }
-    ProgressWindow* dialog1() const { return dialog1_; }
-    QFileDialog* CommonDialog2() const { return commonDialog2_; }
+    // The windows the procedures show (objects Dialog, Dialog1 and CommonDialog2).
+    ResetPrompt* resetPrompt() const { return resetPrompt_; }
+    ProgressWindow* progressWindow() const { return progressWindow_; }
+    QFileDialog* firmwareDialog() const { return firmwareDialog_; }
 
     // Time-outs and tries of the procedures; the folder holding firmware/ and default.dat.
     ProgrammingOptions options;
@@ -70,9 +71,9 @@ private:
     ProgrammingWorker worker_;
     // Windows of the main window, which outlives this object.
     UploadWindow* upload_ = nullptr;
-    ResetPrompt* dialog_ = nullptr;
-    ProgressWindow* dialog1_ = nullptr;
-    QPointer<QFileDialog> commonDialog2_; // while it is open
+    ResetPrompt* resetPrompt_ = nullptr;
+    ProgressWindow* progressWindow_ = nullptr;
+    QPointer<QFileDialog> firmwareDialog_; // while it is open
     Kind kind_ = Kind::Upload;
     QString pendingReport_; // shown once the panel answered and the image is being written
 };

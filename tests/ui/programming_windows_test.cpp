@@ -87,9 +87,10 @@ protected:
     }
     // Every programming command and upload port item, enabled (1), disabled (0) or mixed (-1).
     int commandsEnabled() const {
-        const QList<QObject*> all{main_->Command1(),    main_->Command2(),   main_->mnuUpload,
-                                  main_->mnuRestore,    main_->mnuFrmWare,   main_->uploadport[1],
-                                  main_->uploadport[2], main_->uploadport[3]};
+        const QList<QObject*> all{main_->uploadButton(), main_->restoreButton(),
+                                  main_->mnuUpload,      main_->mnuRestore,
+                                  main_->mnuFrmWare,     main_->uploadport[1],
+                                  main_->uploadport[2],  main_->uploadport[3]};
         int enabled = 0;
         for (QObject* o : all)
             enabled += o->property("enabled").toBool();
@@ -99,7 +100,7 @@ protected:
     // Picks `path` in the firmware file dialog that "Update Firmware" opens.
     void chooseFirmware(const QString& path) {
         main_->mnuFrmWare->trigger();
-        QFileDialog* dialog = programming().CommonDialog2();
+        QFileDialog* dialog = programming().firmwareDialog();
         ASSERT_NE(dialog, nullptr);
         ASSERT_TRUE(dialog->isVisible());
         auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -123,7 +124,7 @@ TEST_F(Programming, UploadShowsPromptProgressAndReportAndLeavesTheImageInThePane
     startPanel({QStringLiteral("--reset-delay"), QStringLiteral("150")});
     const Result<ConfigImage> image = BuildConfigImage(state_);
     ASSERT_TRUE(image.ok());
-    ui::ProgressWindow* dialog1 = programming().dialog1();
+    ui::ProgressWindow* dialog1 = programming().progressWindow();
     QStringList captions;
     int highest = 0;
     QObject::connect(dialog1, &QWidget::windowTitleChanged,
@@ -131,8 +132,8 @@ TEST_F(Programming, UploadShowsPromptProgressAndReportAndLeavesTheImageInThePane
     QObject::connect(dialog1->ProgressBar1(), &QProgressBar::valueChanged,
                      [&](int v) { highest = std::max(highest, v); });
 
-    main_->Command1()->click();
-    ui::ResetPrompt* prompt = programming().dialog();
+    main_->uploadButton()->click();
+    ui::ResetPrompt* prompt = programming().resetPrompt();
     ASSERT_TRUE(test::waitUntil([&] { return prompt->isVisible(); }, 2000));
     EXPECT_EQ(prompt->windowTitle(), "Kestrun");
     EXPECT_EQ(prompt->Label1()->text(), "Press Reset");
@@ -168,7 +169,7 @@ TEST_F(Programming, EscAtThePromptSendsNothingAndLeavesTheReportEmpty) {
     bool ended = false;
     QObject::connect(&programming(), &PanelProgramming::finished, [&] { ended = true; });
     main_->mnuUpload->trigger();
-    ui::ResetPrompt* prompt = programming().dialog();
+    ui::ResetPrompt* prompt = programming().resetPrompt();
     ASSERT_TRUE(test::waitUntil([&] { return prompt->isVisible(); }, 2000));
     QElapsedTimer timer;
     timer.start();
@@ -185,8 +186,8 @@ TEST_F(Programming, EscAtThePromptSendsNothingAndLeavesTheReportEmpty) {
 
 TEST_F(Programming, ClosingTheMainWindowAtThePromptGivesUpAndFreesThePort) {
     startPanel({QStringLiteral("--reset-delay"), QStringLiteral("100000")});
-    main_->Command1()->click();
-    ASSERT_TRUE(test::waitUntil([&] { return programming().dialog()->isVisible(); }, 2000));
+    main_->uploadButton()->click();
+    ASSERT_TRUE(test::waitUntil([&] { return programming().resetPrompt()->isVisible(); }, 2000));
     QElapsedTimer timer;
     timer.start();
     main_->closeGuard = [] { return true; }; // no save prompt
@@ -207,7 +208,7 @@ TEST_F(Programming, APanelThatStopsAnsweringEndsWithErrorWhileTheWindowStaysAliv
                      [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
     sinceTick.start();
     tick.start(10);
-    main_->Command1()->click();
+    main_->uploadButton()->click();
     const test::MessageBoxes::Box shown = boxes_.next(10000);
     tick.stop();
     EXPECT_EQ(shown.title, "Error");
@@ -226,7 +227,7 @@ TEST_F(Programming, RestoreWritesTheFactoryDataAfterClosingTheMonitorsPort) {
     auto* monitor = main_->findChild<ui::Diagnostic_in*>();
     ASSERT_NE(monitor, nullptr);
     ASSERT_TRUE(monitor->isPortOpen());
-    main_->Command2()->click();
+    main_->restoreButton()->click();
     EXPECT_FALSE(monitor->isPortOpen());
     const test::MessageBoxes::Box done = boxes_.next(15000);
     EXPECT_EQ(done.title + ": " + done.text, "Programming Complete: Upload Complete.");
@@ -237,7 +238,7 @@ TEST_F(Programming, RestoreWritesTheFactoryDataAfterClosingTheMonitorsPort) {
 TEST_F(Programming, FirmwareUpdateFromTheChosenFile) {
     startPanel();
     main_->mnuFrmWare->trigger();
-    QFileDialog* dialog = programming().CommonDialog2();
+    QFileDialog* dialog = programming().firmwareDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), "Firmware");
     EXPECT_EQ(dialog->nameFilters(), QStringList{"*.HEX"});
@@ -270,7 +271,7 @@ TEST_F(Programming, FirmwareUpdateFailures) {
 
     // Esc at the prompt.
     chooseFirmware(firmwareFilePath(dir_.path()));
-    ui::ResetPrompt* prompt = programming().dialog();
+    ui::ResetPrompt* prompt = programming().resetPrompt();
     ASSERT_TRUE(test::waitUntil([&] { return prompt->isVisible(); }, 2000));
     pressEsc(prompt);
     const test::MessageBoxes::Box skipped = boxes_.next(2000);
@@ -288,15 +289,15 @@ TEST_F(Programming, UploadPortItemsNameTheirDeviceAndNothingStartsWithoutAPortOr
     // A configuration the panel cannot take is refused before the port is touched.
     const Value type = state_.button(2).Button_type;
     state_.editButton(2).Button_type = 9;
-    main_->Command1()->click();
+    main_->uploadButton()->click();
     const test::MessageBoxes::Box refused = boxes_.next(3000);
     EXPECT_EQ(refused.title, "Error");
     EXPECT_TRUE(refused.text.startsWith("Button 3")) << refused.text.toStdString();
-    EXPECT_FALSE(programming().dialog()->isVisible());
+    EXPECT_FALSE(programming().resetPrompt()->isVisible());
     state_.editButton(2).Button_type = type;
 
     ports_->set(1, QStringLiteral("/dev/ondrel-no-such-port"));
-    main_->Command1()->click();
+    main_->uploadButton()->click();
     const test::MessageBoxes::Box shown = boxes_.next(3000);
     EXPECT_EQ(shown.title, "Error");
     EXPECT_TRUE(shown.text.contains("/dev/ondrel-no-such-port")) << shown.text.toStdString();

@@ -36,10 +36,10 @@ TEST(CommandEntry, ByteCountIsAWholeNumberInRange) {
 TEST(CommandEntry, TargetsAndTheirTextForms) {
     ProjectState state;
     ButtonConfig& record = state.editButton(4);
-    storeCommandString(record, {StringTarget::kPortOne, 0}, ByteList{2, 80, 3});
-    storeCommandString(record, {StringTarget::kPortOne, 1}, ByteList{10});
-    storeCommandString(record, {StringTarget::kPortTwo, 0}, ByteList{65, 13});
-    storeCommandString(record, {StringTarget::kPortTwo, 1}, ByteList{7, 8});
+    storeCommandString(record, {CommandPort::One, 0}, ByteList{2, 80, 3});
+    storeCommandString(record, {CommandPort::One, 1}, ByteList{10});
+    storeCommandString(record, {CommandPort::Two, 0}, ByteList{65, 13});
+    storeCommandString(record, {CommandPort::Two, 1}, ByteList{7, 8});
     EXPECT_EQ(record.commandString1(), ByteList({2, 80, 3}));
     EXPECT_EQ(record.commandString1_2(), ByteList({10}));
     EXPECT_EQ(record.commandString2(), ByteList({65, 13}));

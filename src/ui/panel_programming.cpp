@@ -2,6 +2,7 @@
 
 #include "app_paths.h"
 #include "frm_main.h"
+#include "messages.h"
 #include "programming/config_image.h"
 #include "programming_windows.h"
 
@@ -205,14 +206,10 @@ void PanelProgramming::showMessages(QList<UserMessage> messages, std::function<v
     const UserMessage message = messages.takeFirst();
     const QString title =
         message.title.isEmpty() ? QApplication::applicationDisplayName() : message.title;
-    auto* box =
-        new QMessageBox(boxIcon(message.icon), title, message.text, QMessageBox::Ok, &main_);
+    QMessageBox* box = showMessage(&main_, boxIcon(message.icon), title, message.text);
     box->setObjectName(QStringLiteral("programmingMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
     connect(box, &QMessageBox::finished, this,
             [this, messages, done] { showMessages(messages, done); });
-    // Not exec(): the window stays alive and tests can find and answer the box.
-    box->open();
 }
 
 } // namespace ondrel::ui

@@ -177,6 +177,9 @@ private:
     void setUpCatalogue();
     void showCommandLists();
     void showModel(int device, const CommandListFill& lists);
+    // A catalogue lookup after a choice failed (the catalogue became unreadable, a protocol row
+    // is missing): shown without blocking.
+    void showCatalogueFailure(const Error& error);
     void setUpFiles();
     QString askForConfigurationFile(bool forSaving);
     bool confirmClose();

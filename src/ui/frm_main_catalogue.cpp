@@ -100,32 +100,43 @@ void FrmMain::PopulateCombos() {
     const int device = state_.deviceNum;
     if (device != 0 && device != 1)
         return;
-    if (auto lists = populateCommandListsWithDefaults(state_, *catalogue_, device))
-        showModel(device, lists.value());
+    const Result<CommandListFill> lists =
+        populateCommandListsWithDefaults(state_, *catalogue_, device);
+    if (!lists)
+        return showCatalogueFailure(lists.error());
+    showModel(device, lists.value());
 }
 
 void FrmMain::PopulateCombos2() {
     const int device = state_.deviceNum;
-    if (device == 0 || device == 1)
-        populateCommandLists(state_, *catalogue_, device);
+    if (device != 0 && device != 1)
+        return;
+    if (const Result<CommandListFill> lists = populateCommandLists(state_, *catalogue_, device);
+        !lists)
+        showCatalogueFailure(lists.error());
 }
 
 void FrmMain::Combo1_Click(int index) {
     const QString name = Combo1(index)->currentText();
     if (!name.isEmpty())
         currentButton_ = index;
-    chooseCommand(state_, *catalogue_, 0, index, name);
+    if (const Status chosen = chooseCommand(state_, *catalogue_, 0, index, name); !chosen)
+        showCatalogueFailure(chosen.error());
 }
 
 void FrmMain::Combo2_Click(int index) {
     currentButton_ = index;
-    chooseCommand(state_, *catalogue_, 1, index, Combo2(index)->currentText());
+    if (const Status chosen =
+            chooseCommand(state_, *catalogue_, 1, index, Combo2(index)->currentText());
+        !chosen)
+        showCatalogueFailure(chosen.error());
 }
 
 void FrmMain::Combo1_DblClick(int index) {
     Q_UNUSED(index); // the design applies the mask of the button chosen last
     if (currentButton_ >= 0)
-        applyButtonMask(state_, *catalogue_, currentButton_);
+        if (const Status masked = applyButtonMask(state_, *catalogue_, currentButton_); !masked)
+            showCatalogueFailure(masked.error());
 }
 
 void FrmMain::cmdReConfig_Click(int index) {
@@ -146,6 +157,11 @@ void FrmMain::cmdReConfig_Click(int index) {
         return;
     }
     openButtonConfiguration(index);
+}
+
+void FrmMain::showCatalogueFailure(const Error& error) {
+    // The choice kept what it stored before the failure; the user hears why the rest is missing.
+    showMessage(this, QMessageBox::Warning, kWarningTitle, error.message);
 }
 
 void FrmMain::mnuControl_Click(int index) {

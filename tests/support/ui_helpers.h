@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -85,8 +86,9 @@ private:
                 QAbstractButton* button =
                     answers_.isEmpty() ? nullptr : box->button(answers_.takeFirst());
                 if (!button)
-                    button =
-                        box->defaultButton() ? box->defaultButton() : box->button(QMessageBox::Ok);
+                    button = box->defaultButton();
+                if (!button)
+                    button = box->button(QMessageBox::Ok);
                 button ? button->click() : box->done(0);
             }
         return seen_.size();

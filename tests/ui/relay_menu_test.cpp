@@ -29,8 +29,9 @@ TEST(RelayMenu, ClicksCycleMomentaryAndOffAndMarksFollowTheRecords) {
                                               {false, RelayOff},
                                               {true, RelayMomentary}}) {
             EXPECT_EQ(item->isChecked(), checked) << button;
-            if (action >= 0)
+            if (action >= 0) {
                 EXPECT_EQ(state.button(button - 1).getRelay1St(0), Value(action)) << button;
+            }
             item->trigger();
         }
     }

@@ -145,9 +145,9 @@ TEST(Labels, PrintedTemplateHasTheLabelsAtTheirPlacesAndSizes) {
         for (const QString& part : parts) {
             // Each word stands on its own line, centred on its label, within the label's height.
             const auto [from, to] = words.equal_range(part);
-            const auto it = std::find_if(from, to, [&](const auto& w) {
-                return w.second.yMin >= r.top() / 20.0 - 1 &&
-                       w.second.yMax <= r.bottom() / 20.0 + 1;
+            const auto it = std::find_if(from, to, [&](const auto& word) {
+                return word.second.yMin >= r.top() / 20.0 - 1 &&
+                       word.second.yMax <= r.bottom() / 20.0 + 1;
             });
             ASSERT_NE(it, to) << part.toStdString() << " not within label " << i;
             EXPECT_NEAR(it->second.centreX(), centre, 1.0) << part.toStdString();

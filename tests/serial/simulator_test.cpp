@@ -147,6 +147,7 @@ TEST_F(SimulatorTest, PortTwoNotSetUpKeepsTheSettingsAndAMissingPortIsReported) 
     EXPECT_EQ(box("SentD"), "No String Programmed");
     EXPECT_TRUE(boxes.seen().isEmpty());
 
+    window->findChild<QRadioButton*>(QStringLiteral("Option1_0"))->click();
     window->findChild<QRadioButton*>(QStringLiteral("Commp_3"))->click();
     const test::MessageBoxes::Box box = boxes.next();
     EXPECT_EQ(box.title, "Error");

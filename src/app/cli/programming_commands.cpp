@@ -52,7 +52,8 @@ int readArguments(const QString& name, const QStringList& args, bool takesFile, 
                                           QStringLiteral("MS"));
     const QCommandLineOption kdx(QStringLiteral("kdx")), report(QStringLiteral("report"));
     parser.addOptions({port, dir, resetTimeout, blockTimeout});
-    if (name == QLatin1String("upload"))
+    const bool upload = name == QLatin1String("upload"); // the only one with --kdx and --report
+    if (upload)
         parser.addOptions({kdx, report});
     if (const std::optional<int> usage = parseArguments(name, parser, args))
         return *usage;
@@ -73,8 +74,8 @@ int readArguments(const QString& name, const QStringList& args, bool takesFile, 
     parsed.port = parser.value(port);
     if (parser.isSet(dir))
         parsed.folder = parser.value(dir);
-    parsed.kdx = parser.isSet(kdx);
-    parsed.report = parser.isSet(report);
+    parsed.kdx = upload && parser.isSet(kdx);
+    parsed.report = upload && parser.isSet(report);
     QStringList positional = parser.positionalArguments();
     if (takesFile && positional.isEmpty())
         return usageError(name, QStringLiteral("expects a file"));

@@ -74,6 +74,13 @@ int usageError(const QString& commandName, const QString& message) {
     return ExitUsage;
 }
 
+std::optional<int> parseArguments(const QString& commandName, QCommandLineParser& parser,
+                                  const QStringList& args) {
+    if (parser.parse(QStringList{commandName} + args))
+        return std::nullopt;
+    return usageError(commandName, parser.errorText());
+}
+
 namespace {
 
 QString versionText() {
@@ -114,19 +121,36 @@ int main(int argc, char** argv) {
     std::sort(commands().begin(), commands().end(),
               [](const Command& a, const Command& b) { return a.name < b.name; });
 
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
-    if (args.isEmpty()) {
+    // Options before the command are the program's; everything from the command on is the
+    // command's own, read by the command with its own parser.
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOptions({version, help});
+    const bool parsed = parser.parse(QCoreApplication::arguments());
+    QStringList args = parser.positionalArguments();
+    const bool programOption = parser.isSet(version) || parser.isSet(help);
+    if (parsed && programOption && args.isEmpty()) {
+        if (parser.isSet(version)) {
+            out(QStringLiteral("ondrel-cli %1\n").arg(versionText()));
+        } else {
+            QTextStream stream(stdout);
+            printHelp(stream);
+        }
+        return ExitOk;
+    }
+    if (!parsed || programOption || args.isEmpty()) {
         QTextStream stream(stderr);
+        if (!parsed)
+            stream << "ondrel-cli: " << parser.errorText() << "\n\n";
+        else if (programOption)
+            stream << "ondrel-cli: --version and --help take no command.\n\n";
         printHelp(stream);
         return ExitUsage;
     }
     const QString first = args.takeFirst();
-    if (first == QLatin1String("--version") && args.isEmpty()) {
-        out(QStringLiteral("ondrel-cli %1\n").arg(versionText()));
-        return ExitOk;
-    }
-    if ((first == QLatin1String("--help") || first == QLatin1String("help")) && args.isEmpty()) {
+    if (first == QLatin1String("help") && args.isEmpty()) {
         QTextStream stream(stdout);
         printHelp(stream);
         return ExitOk;

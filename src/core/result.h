@@ -12,8 +12,9 @@ struct Error {
     int line = 0;
 };
 
-// The outcome of a core operation: a value, or an error with a readable message.
-template <class T> class Result {
+// The outcome of a core operation: a value, or an error with a readable message. Never dropped:
+// a caller with nothing to do about a failure says so where it calls.
+template <class T> class [[nodiscard]] Result {
 public:
     Result(T value) : data_(std::move(value)) {}
     Result(Error error) : data_(std::move(error)) {}

@@ -66,7 +66,7 @@ public:
 
     // Which device port `port` reaches and why, in one line, for status tips and the command
     // line's port list: "Port 1: /dev/ttyUSB0 (USB serial, first device found)".
-    QString describe(int port) const;
+    QString describe(int port) const override;
 
 private:
     QString settingsFile_;

@@ -18,7 +18,7 @@ FrmCommandEditor::FrmCommandEditor(FrmConfigButtons& config, int button, StringT
     setWindowTitle(tr("Type or Paste a Command"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    const bool portOne = target.btn == StringTarget::kPortOne;
+    const bool portOne = target.port == CommandPort::One;
     auto* what = new QLabel(
         tr("%1, %2").arg(portOne ? tr("Port One Command") : tr("Port Two Command"),
                          target.dual == 0 ? tr("Primary Function") : tr("Secondary Function")),

@@ -137,7 +137,7 @@ QGroupBox* FrmConfigButtons::buildFunctionFrame(int index) {
     };
     auto commandRow = [&](int row, const QString& caption, const char* labelName,
                           const char* boxName, const QString& buttonCaption, const char* buttonName,
-                          int btn, QLabel*& label, QLineEdit*& box, QPushButton*& button) {
+                          CommandPort port, QLabel*& label, QLineEdit*& box, QPushButton*& button) {
         label = static_cast<QLabel*>(named(new QLabel(caption, frame), labelName));
         box = static_cast<QLineEdit*>(named(new QLineEdit(frame), boxName));
         box->setReadOnly(true);
@@ -147,22 +147,22 @@ QGroupBox* FrmConfigButtons::buildFunctionFrame(int index) {
         button =
             static_cast<QPushButton*>(named(new QPushButton(buttonCaption, frame), buttonName));
         connect(button, &QPushButton::clicked, this,
-                [this, index, btn] { openCountDialog(index, btn); });
+                [this, index, port] { openCountDialog(index, port); });
         auto* edit = named(new QPushButton(tr("Edit\u2026"), frame),
-                           btn == StringTarget::kPortOne ? "BtnEditOne" : "BtnEditTwo");
+                           port == CommandPort::One ? "BtnEditOne" : "BtnEditTwo");
         edit->setToolTip(tr("Type or paste the whole command"));
         connect(static_cast<QPushButton*>(edit), &QPushButton::clicked, this,
-                [this, index, btn] { openCommandEditor(index, btn); });
-        (btn == StringTarget::kPortOne ? btnEditOne_ : btnEditTwo_)[size_t(index)] = edit;
+                [this, index, port] { openCommandEditor(index, port); });
+        (port == CommandPort::One ? btnEditOne_ : btnEditTwo_)[size_t(index)] = edit;
         grid->addWidget(label, row, 0);
         grid->addWidget(box, row, 1);
         grid->addWidget(button, row, 2);
         grid->addWidget(edit, row, 3);
     };
     commandRow(0, tr("Port One Command:"), "CmdPortOne", "TxtPort1", tr("Configure "), "BtnCnfgOne",
-               StringTarget::kPortOne, cmdPortOne_[i], txtPort1_[i], btnCnfgOne_[i]);
+               CommandPort::One, cmdPortOne_[i], txtPort1_[i], btnCnfgOne_[i]);
     commandRow(1, tr("Port Two Command:"), "CmdPortTwo", "TxtPort2", tr("Configure"), "BtnCnfgTwo",
-               StringTarget::kPortTwo, cmdPortTwo_[i], txtPort2_[i], btnCnfgTwo_[i]);
+               CommandPort::Two, cmdPortTwo_[i], txtPort2_[i], btnCnfgTwo_[i]);
 
     // Relay frames: four options for the primary function, three (no "No Change") for the
     // secondary one, whose frames stay hidden so that its relays keep the record's values.
@@ -259,45 +259,28 @@ void FrmConfigButtons::storeTypedString(int button, StringTarget t, const QByteA
 
 void FrmConfigButtons::storeEmpty(int button, StringTarget t) {
     storeCommandString(state_.editButton(button), t, ByteList());
-    auto& listTexts = t.btn == StringTarget::kPortOne ? state_.commandText1 : state_.commandText2;
-    listTexts[size_t(button)].clear();
-    state_.touch();
+    state_.setCommandText(t.port == CommandPort::One ? 0 : 1, button, QString());
     showButtonStrings();
 }
 
 void FrmConfigButtons::storeCustom(int button, StringTarget t, const ByteList& list) {
     storeCommandString(state_.editButton(button), t, list);
-    const QString custom = QStringLiteral("Custom");
-    if (t.btn == StringTarget::kPortOne) {
-        state_.commandText1[size_t(button)] = custom;
-        if (state_.deviceLabel1 == QLatin1String("Label3")) {
-            state_.deviceLabel1 = custom;
-            state_.deviceLabel1Visible = true;
-        }
-    } else {
-        state_.commandText2[size_t(button)] = custom;
-        if (state_.deviceLabel2 == QLatin1String("Label4")) {
-            state_.deviceLabel2 = custom;
-            state_.deviceLabel2Visible = true;
-            state_.commandList2Visible = true;
-        }
-    }
-    state_.touch();
+    state_.showCustomCommand(t.port == CommandPort::One ? 0 : 1, button);
 }
 
-FrmCommandEditor* FrmConfigButtons::openCommandEditor(int function, int btn) {
+FrmCommandEditor* FrmConfigButtons::openCommandEditor(int function, CommandPort port) {
     if (commandEditor_)
         commandEditor_->close(); // it deletes itself; one editor at a time
-    commandEditor_ = new FrmCommandEditor(*this, ButtonNumber, StringTarget{btn, function});
+    commandEditor_ = new FrmCommandEditor(*this, ButtonNumber, StringTarget{port, function});
     commandEditor_->show();
     commandEditor_->raise();
     commandEditor_->activateWindow();
     return commandEditor_;
 }
 
-void FrmConfigButtons::openCountDialog(int function, int btn) {
+void FrmConfigButtons::openCountDialog(int function, CommandPort port) {
     dual = function;
-    Btn = btn;
+    commandPort = port;
     if (!countDialog_)
         countDialog_ = new DlgBtnSetUp(*this);
     countDialog_->show();
@@ -321,9 +304,9 @@ bool FrmConfigButtons::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease && box && box->isEnabled()) {
         for (int index = 0; index < 2; ++index) {
             if (watched == txtPort1_[size_t(index)])
-                openCountDialog(index, StringTarget::kPortOne);
+                openCountDialog(index, CommandPort::One);
             else if (watched == txtPort2_[size_t(index)])
-                openCountDialog(index, StringTarget::kPortTwo);
+                openCountDialog(index, CommandPort::Two);
         }
     }
     return QDialog::eventFilter(watched, event);

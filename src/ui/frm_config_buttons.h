@@ -34,15 +34,15 @@ public:
 
     // Which button is shown, and which of its strings the entry dialogs edit (read at their OK).
     int ButtonNumber = 0;
-    int dual = 0;                     // 0 primary, 1 secondary
-    int Btn = StringTarget::kPortOne; // 5 port one, 6 port two
+    int dual = 0;                               // 0 primary, 1 secondary
+    CommandPort commandPort = CommandPort::One; // the design's Btn
     bool Dual_Function_State = false;
 
     // Shows the record of button `index` (0 to 9).
     void setButtonNumber(int index);
 
     // For the entry dialogs: the string they edit, as selected at this moment.
-    StringTarget target() const { return {Btn, dual}; }
+    StringTarget target() const { return {commandPort, dual}; }
     // Count 0: the selected string becomes empty, here and in the main window's list.
     void storeEmptyString();
     // A string typed byte by byte; the main window's list shows "Custom".
@@ -50,14 +50,14 @@ public:
     // A string typed whole (FrmCommandEditor) for `button`: stored as the byte-by-byte entry
     // stores it ("Custom" in the main window's list), or emptied as count 0 does when empty.
     void storeTypedString(int button, StringTarget target, const QByteArray& bytes);
-    // The command editor for the string of function `function`, port `btn` of this button.
-    FrmCommandEditor* openCommandEditor(int function, int btn);
+    // The command editor for the string of function `function`, port `port` of this button.
+    FrmCommandEditor* openCommandEditor(int function, CommandPort port);
     FrmCommandEditor* commandEditor() const { return commandEditor_; }
     const ProjectState& projectState() const { return state_; }
     // Refreshes the four command boxes from the record.
     void showButtonStrings();
     // The count dialog for a configure button or command box of function `function`, port `btn`.
-    void openCountDialog(int function, int btn);
+    void openCountDialog(int function, CommandPort port);
     // The entry dialog for `count` bytes, replacing one that is open.
     FrmStringEnter* openStringEntry(int count);
 

@@ -85,7 +85,7 @@ void FrmControlPortSettings::openForPort(int index) {
 }
 
 void FrmControlPortSettings::enter() {
-    CommSets& port = state_.editPort(portNumber_);
+    CommSets port = state_.port(portNumber_);
     port.BaudRate = baudRate_->currentText();
     port.TransmitFormat = bits_->currentText();
     port.Parity = parity_->currentText();
@@ -94,7 +94,7 @@ void FrmControlPortSettings::enter() {
         port.prsentAs = 1;
     else if (hex_->isChecked())
         port.prsentAs = 2;
-    state_.touch();
+    state_.setPort(portNumber_, port);
     close();
 }
 

@@ -93,7 +93,7 @@ FrmMain::FrmMain(ProjectState& state, QWidget* parent) : QMainWindow(parent), st
     setUpCatalogue();
     CheckRelays();
     setUpFiles();
-    programming_ = new PanelProgramming(*this);
+    programming_ = new PanelProgramming(*this, serialLines());
     new RoomRecords(*this); // room sheet and programming history
 }
 
@@ -181,12 +181,12 @@ void FrmMain::buildControls() {
         cmdReConfig_[size_t(i)] = reconfigure;
     }
 
-    command2_ = new WrapButton(tr("Restore Factory Setup"), client_);
-    command2_->setObjectName(QStringLiteral("Command2"));
-    design_[command2_] = {12000, 8280, 2175, 735};
-    command1_ = new WrapButton(tr("Upload New configuration to Control"), client_);
-    command1_->setObjectName(QStringLiteral("Command1"));
-    design_[command1_] = {12000, 9240, 2175, 735};
+    restoreButton_ = new WrapButton(tr("Restore Factory Setup"), client_);
+    restoreButton_->setObjectName(QStringLiteral("Command2"));
+    design_[restoreButton_] = {12000, 8280, 2175, 735};
+    uploadButton_ = new WrapButton(tr("Upload New configuration to Control"), client_);
+    uploadButton_->setObjectName(QStringLiteral("Command1"));
+    design_[uploadButton_] = {12000, 9240, 2175, 735};
 
     label1_ = new QLabel(QStringLiteral("Ondrel"), client_);
     label1_->setObjectName(QStringLiteral("Label1"));
@@ -345,8 +345,8 @@ void FrmMain::applyWorkArea(QSizeF clientRoomTwips, qreal pixelRatio) {
         placeInTwips(it.key(), it.value());
         it.key()->setFont(designFont_.value(it.key()));
     }
-    QList<QWidget*> hiddenWhenCompact = {picture1_, command1_, command2_, line_[1],
-                                         line_[2],  line_[7],  line_[8]};
+    QList<QWidget*> hiddenWhenCompact = {picture1_, uploadButton_, restoreButton_, line_[1],
+                                         line_[2],  line_[7],      line_[8]};
     for (QLineEdit* box : text1_)
         hiddenWhenCompact.append(box);
     for (QWidget* w : hiddenWhenCompact)

@@ -23,6 +23,7 @@ class QScrollArea;
 
 namespace ondrel {
 class Catalogue;
+class SerialLineFactory;
 struct CommandListFill;
 } // namespace ondrel
 
@@ -60,8 +61,10 @@ public:
     QComboBox* Combo2(int i) const { return combo2_.at(size_t(i)); }
     QPushButton* cmdReConfig(int i) const { return cmdReConfig_.at(size_t(i)); }
     QLineEdit* Text1(int i) const { return text1_.at(size_t(i)); }
-    QPushButton* Command1() const { return command1_; }
-    QPushButton* Command2() const { return command2_; }
+    // "Upload New configuration to Control" and "Restore Factory Setup" (objects Command1 and
+    // Command2).
+    QPushButton* uploadButton() const { return uploadButton_; }
+    QPushButton* restoreButton() const { return restoreButton_; }
 
     // Renders the view state of the project: command-list texts, device labels, second command
     // lists, the second-projector and port-one menu states and the timer texts.
@@ -208,6 +211,9 @@ private:
     void setUpCatalogue();
     void showCommandLists();
     void showModel(int device, const CommandListFill& lists);
+    // A catalogue lookup after a choice failed (the catalogue became unreadable, a protocol row
+    // is missing): shown without blocking.
+    void showCatalogueFailure(const Error& error);
     void setUpFiles();
     QString askForConfigurationFile(bool forSaving);
     bool confirmClose();
@@ -218,6 +224,8 @@ private:
     bool askToSaveChanges(const QString& question);
     // The menu items that open the tool windows (frm_main_tools.cpp).
     void connectToolWindows();
+    // The serial ports of this machine, for the programming commands, monitor and simulator.
+    static const SerialLineFactory& serialLines();
 
     ProjectState& state_;
     QWidget* client_ = nullptr;
@@ -230,8 +238,8 @@ private:
     std::array<QPushButton*, kButtonCount> cmdReConfig_{};
     std::array<QLineEdit*, 4> text1_{};
     std::array<QFrame*, 9> line_{};
-    QPushButton* command1_ = nullptr;
-    QPushButton* command2_ = nullptr;
+    QPushButton* uploadButton_ = nullptr;
+    QPushButton* restoreButton_ = nullptr;
     QLabel* picture1_ = nullptr;
     QLabel* label1_ = nullptr;
     QLabel* image1_ = nullptr;

@@ -6,6 +6,7 @@
 #include "frm_main.h"
 #include "frm_projector_select.h"
 #include "frm_user_models.h"
+#include "messages.h"
 #include "project/device_options.h"
 
 #include <QAction>
@@ -107,50 +108,68 @@ void FrmMain::PopulateCombos() {
     const int device = state_.deviceNum;
     if (device != 0 && device != 1)
         return;
-    if (auto lists = populateCommandListsWithDefaults(state_, *catalogue_, device))
-        showModel(device, lists.value());
+    const Result<CommandListFill> lists =
+        populateCommandListsWithDefaults(state_, *catalogue_, device);
+    if (!lists)
+        return showCatalogueFailure(lists.error());
+    showModel(device, lists.value());
 }
 
 void FrmMain::PopulateCombos2() {
     const int device = state_.deviceNum;
-    if (device == 0 || device == 1)
-        populateCommandLists(state_, *catalogue_, device);
+    if (device != 0 && device != 1)
+        return;
+    if (const Result<CommandListFill> lists = populateCommandLists(state_, *catalogue_, device);
+        !lists)
+        showCatalogueFailure(lists.error());
 }
 
 void FrmMain::Combo1_Click(int index) {
     const QString name = Combo1(index)->currentText();
     if (!name.isEmpty())
         currentButton_ = index;
-    chooseCommand(state_, *catalogue_, 0, index, name);
+    if (const Status chosen = chooseCommand(state_, *catalogue_, 0, index, name); !chosen)
+        showCatalogueFailure(chosen.error());
 }
 
 void FrmMain::Combo2_Click(int index) {
     currentButton_ = index;
-    chooseCommand(state_, *catalogue_, 1, index, Combo2(index)->currentText());
+    if (const Status chosen =
+            chooseCommand(state_, *catalogue_, 1, index, Combo2(index)->currentText());
+        !chosen)
+        showCatalogueFailure(chosen.error());
 }
 
 void FrmMain::Combo1_DblClick(int index) {
     Q_UNUSED(index); // the design applies the mask of the button chosen last
     if (currentButton_ >= 0)
-        applyButtonMask(state_, *catalogue_, currentButton_);
+        if (const Status masked = applyButtonMask(state_, *catalogue_, currentButton_); !masked)
+            showCatalogueFailure(masked.error());
 }
 
 void FrmMain::cmdReConfig_Click(int index) {
     if (!customWarningShown_) {
-        QMessageBox warning(
-            QMessageBox::Warning, kWarningTitle,
+        // The configuration opens once the warning is answered, as it did when the box blocked.
+        QMessageBox* warning = showMessage(
+            this, QMessageBox::Warning, kWarningTitle,
             QString::fromUtf8(
                 "You are entering custom setup!  Any changes made in this section\r\n"
                 "are the USER\u2019S RESPONSIBILITY.  The control can be restored to\r\n"
                 "original configuration by clicking the 'Restore Factory Setup' button \r\n"
                 "in the Corvane Ondrel software.  Calls for service support caused by your \r\n"
-                "errors in this process may be subject to additional charges."),
-            QMessageBox::Ok, this);
-        warning.setObjectName(QStringLiteral("customSetupWarning"));
-        warning.exec();
+                "errors in this process may be subject to additional charges."));
+        warning->setObjectName(QStringLiteral("customSetupWarning"));
+        connect(warning, &QDialog::finished, this,
+                [this, index] { openButtonConfiguration(index); });
         customWarningShown_ = true;
+        return;
     }
     openButtonConfiguration(index);
+}
+
+void FrmMain::showCatalogueFailure(const Error& error) {
+    // The choice kept what it stored before the failure; the user hears why the rest is missing.
+    showMessage(this, QMessageBox::Warning, kWarningTitle, error.message);
 }
 
 void FrmMain::mnuControl_Click(int index) {
@@ -160,7 +179,8 @@ void FrmMain::mnuControl_Click(int index) {
         connect(projectorSelect_, &frmProjectorSelect::modelSelected, this, &FrmMain::showModel);
         projectorSelect_->show();
         if (Status readable = catalogue_->status(); !readable)
-            QMessageBox::warning(projectorSelect_, kWarningTitle, readable.error().message);
+            showMessage(projectorSelect_, QMessageBox::Warning, kWarningTitle,
+                        readable.error().message);
     }
     projectorSelect_->setWindowTitle(index == 0 ? tr("Select Device #1") : tr("Select Device #2"));
     projectorSelect_->show();

@@ -93,8 +93,8 @@ bool FrmMain::SaveConfiguration() {
         return false;
     const auto saved = saveConfiguration(state_, name);
     if (!saved) {
-        QMessageBox::warning(
-            this, tr("Save Configuration"),
+        showMessage(
+            this, QMessageBox::Warning, tr("Save Configuration"),
             tr("Could not save \"%1\".\n\n%2\n\nAn earlier file of that name is unchanged.")
                 .arg(QDir::toNativeSeparators(qcdPathFor(name)), sentence(saved.error().message)));
         return false;
@@ -168,9 +168,9 @@ bool FrmMain::openFile(const QString& name) {
     const auto opened = openConfiguration(state_, name, datasetLookup);
     const QString shownName = QDir::toNativeSeparators(name);
     if (!opened) {
-        QMessageBox::warning(this, tr("Open Configuration"),
-                             tr("Could not open \"%1\".\n\n%2\n\nNothing was changed.")
-                                 .arg(shownName, lineText(opened.error())));
+        showMessage(this, QMessageBox::Warning, tr("Open Configuration"),
+                    tr("Could not open \"%1\".\n\n%2\n\nNothing was changed.")
+                        .arg(shownName, lineText(opened.error())));
         return false;
     }
     CheckRelays(); // the relay marks show the records just read, not the ones before
@@ -194,6 +194,7 @@ bool FrmMain::confirmClose() {
 bool FrmMain::askToSaveChanges(const QString& question) {
     if (!state_.isModified())
         return true;
+    // A question the caller needs answered before it can go on: the one box that blocks.
     QMessageBox box(QMessageBox::Warning, tr("Corvane Ondrel"),
                     tr("The configuration has changes that were not saved."),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);

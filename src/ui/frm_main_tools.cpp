@@ -21,11 +21,12 @@ template <class Window, class Make> void showSingle(QPointer<Window>& window, Ma
     window->activateWindow();
 }
 
-const SerialLineFactory& serialLines() {
+} // namespace
+
+const SerialLineFactory& FrmMain::serialLines() {
     static const QtSerialLineFactory lines;
     return lines;
 }
-} // namespace
 
 void FrmMain::connectToolWindows() {
     connect(mnuLabelLayout, &QAction::triggered, this,

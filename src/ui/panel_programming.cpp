@@ -2,7 +2,6 @@
 
 #include "app_paths.h"
 #include "frm_main.h"
-#include "platform/qt_serial_line.h"
 #include "programming/config_image.h"
 #include "programming/firmware_files.h"
 #include "programming_windows.h"
@@ -42,21 +41,24 @@ UserMessage errorMessage(const QString& text) {
 
 } // namespace
 
-PanelProgramming::PanelProgramming(FrmMain& main)
-    : QObject(&main), programDir(programFolder()), main_(main) {
+PanelProgramming::PanelProgramming(FrmMain& main, const SerialLineFactory& lines)
+    : QObject(&main), programDir(programFolder()), main_(main), lines_(lines) {
     setObjectName(QStringLiteral("panelProgramming"));
     upload_ = new UploadWindow(&main);
-    dialog_ = new ResetPrompt(&main);
-    dialog1_ = new ProgressWindow(&main);
-    connect(dialog_, &ResetPrompt::skipped, &worker_, &ProgrammingWorker::cancel);
+    resetPrompt_ = new ResetPrompt(&main);
+    progressWindow_ = new ProgressWindow(&main);
+    connect(resetPrompt_, &ResetPrompt::skipped, &worker_, &ProgrammingWorker::cancel);
 
     connect(&worker_, &ProgrammingWorker::stageChanged, this, &PanelProgramming::onStage);
-    connect(&worker_, &ProgrammingWorker::progressChanged, dialog1_, &ProgressWindow::showProgress);
+    connect(&worker_, &ProgrammingWorker::progressChanged, progressWindow_,
+            &ProgressWindow::showProgress);
     connect(&worker_, &ProgrammingWorker::finished, this, &PanelProgramming::onFinished);
 
-    connect(main.Command1(), &QPushButton::clicked, this, &PanelProgramming::UploadConfiguration);
+    connect(main.uploadButton(), &QPushButton::clicked, this,
+            &PanelProgramming::UploadConfiguration);
     connect(main.mnuUpload, &QAction::triggered, this, &PanelProgramming::UploadConfiguration);
-    connect(main.Command2(), &QPushButton::clicked, this, &PanelProgramming::RestoreFactorySetup);
+    connect(main.restoreButton(), &QPushButton::clicked, this,
+            &PanelProgramming::RestoreFactorySetup);
     connect(main.mnuRestore, &QAction::triggered, this, &PanelProgramming::RestoreFactorySetup);
     connect(main.mnuFrmWare, &QAction::triggered, this, &PanelProgramming::UpdateFirmware);
     connect(main.mnuViewDta, &QAction::triggered, this, &PanelProgramming::showPreviousUpload);
@@ -112,18 +114,18 @@ void PanelProgramming::UpdateFirmware() {
     if (isRunning())
         return;
     // A new dialog each time: the next update starts without a file name or selection.
-    if (commonDialog2_)
-        commonDialog2_->close();
-    commonDialog2_ = new QFileDialog(&main_, tr("Firmware"),
-                                     QDir(programDir).filePath(QStringLiteral("firmware")));
-    commonDialog2_->setObjectName(QStringLiteral("CommonDialog2"));
-    commonDialog2_->setAttribute(Qt::WA_DeleteOnClose);
-    commonDialog2_->setAcceptMode(QFileDialog::AcceptOpen);
-    commonDialog2_->setFileMode(QFileDialog::ExistingFile);
+    if (firmwareDialog_)
+        firmwareDialog_->close();
+    firmwareDialog_ = new QFileDialog(&main_, tr("Firmware"),
+                                      QDir(programDir).filePath(QStringLiteral("firmware")));
+    firmwareDialog_->setObjectName(QStringLiteral("CommonDialog2"));
+    firmwareDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    firmwareDialog_->setAcceptMode(QFileDialog::AcceptOpen);
+    firmwareDialog_->setFileMode(QFileDialog::ExistingFile);
     // Name filters match regardless of case, so "1_0_0.hex" shows too.
-    commonDialog2_->setNameFilter(QStringLiteral("*.HEX"));
-    connect(commonDialog2_, &QFileDialog::fileSelected, this, &PanelProgramming::firmwareChosen);
-    commonDialog2_->open();
+    firmwareDialog_->setNameFilter(QStringLiteral("*.HEX"));
+    connect(firmwareDialog_, &QFileDialog::fileSelected, this, &PanelProgramming::firmwareChosen);
+    firmwareDialog_->open();
 }
 
 void PanelProgramming::firmwareChosen(const QString& path) {
@@ -187,21 +189,20 @@ void PanelProgramming::showPreviousUpload() {
 }
 
 void PanelProgramming::describeUploadPorts() {
-    const QtSerialLineFactory ports;
     for (int p = 1; p <= 3; ++p) {
-        const QString text = ports.describe(p);
+        const QString text = lines_.describe(p);
         main_.uploadport[size_t(p)]->setStatusTip(text);
         main_.uploadport[size_t(p)]->setToolTip(text);
     }
 }
 
 void PanelProgramming::start(Kind kind, Run run) {
-    const Result<QString> device = QtSerialLineFactory().deviceForPort(main_.state().uploadPort);
+    const Result<QString> device = lines_.deviceForPort(main_.state().uploadPort);
     if (!device) {
         showMessages({errorMessage(device.error().message)});
         return;
     }
-    auto line = std::make_shared<QtSerialLine>(device.value());
+    std::shared_ptr<SerialLine> line = lines_.create(device.value());
     lastRun_ = run;
     const bool started = worker_.start(
         [line, run = std::move(run)](const ProgrammingOptions& o) { return run(*line, o); },
@@ -209,7 +210,7 @@ void PanelProgramming::start(Kind kind, Run run) {
     if (!started)
         return;
     kind_ = kind;
-    if (auto* hint = dialog_->findChild<QLabel*>(QStringLiteral("hint"))) {
+    if (auto* hint = resetPrompt_->findChild<QLabel*>(QStringLiteral("hint"))) {
         if (firstHint_.isEmpty())
             firstHint_ = hint->text();
         hint->setText(panelInRow_ == 1
@@ -225,7 +226,7 @@ void PanelProgramming::start(Kind kind, Run run) {
 }
 
 void PanelProgramming::setCommandsEnabled(bool enabled) {
-    for (QPushButton* button : {main_.Command1(), main_.Command2()})
+    for (QPushButton* button : {main_.uploadButton(), main_.restoreButton()})
         button->setEnabled(enabled);
     for (QAction* action : {main_.mnuUpload, main_.mnuRestore, main_.mnuFrmWare,
                             main_.uploadport[1], main_.uploadport[2], main_.uploadport[3]})
@@ -235,13 +236,13 @@ void PanelProgramming::setCommandsEnabled(bool enabled) {
 void PanelProgramming::onStage(ProgrammingStage stage) {
     switch (stage) {
     case ProgrammingStage::WaitingForReset:
-        dialog_->prompt();
+        resetPrompt_->prompt();
         break;
     case ProgrammingStage::LoadingFirmware:
-        dialog_->hide();
+        resetPrompt_->hide();
         break;
     case ProgrammingStage::WritingBlocks:
-        dialog_->hide();
+        resetPrompt_->hide();
         if (kind_ == Kind::Upload) {
             // The report appears once the panel has answered, so a skipped upload leaves it
             // empty.
@@ -257,8 +258,8 @@ void PanelProgramming::onStage(ProgrammingStage stage) {
 }
 
 void PanelProgramming::onFinished(const ProgrammingResult& result) {
-    dialog_->hide();
-    dialog1_->hide();
+    resetPrompt_->hide();
+    progressWindow_->hide();
     setCommandsEnabled(true);
     recordHistory(result);
     const bool hideReport = kind_ == Kind::Upload && result.succeeded();
@@ -300,14 +301,10 @@ void PanelProgramming::showMessages(QList<UserMessage> messages, std::function<v
     const UserMessage message = messages.takeFirst();
     const QString title =
         message.title.isEmpty() ? QApplication::applicationDisplayName() : message.title;
-    auto* box =
-        new QMessageBox(boxIcon(message.icon), title, message.text, QMessageBox::Ok, &main_);
+    QMessageBox* box = showMessage(&main_, boxIcon(message.icon), title, message.text);
     box->setObjectName(QStringLiteral("programmingMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
     connect(box, &QMessageBox::finished, this,
             [this, messages, done] { showMessages(messages, done); });
-    // Not exec(): the window stays alive and tests can find and answer the box.
-    box->open();
 }
 
 } // namespace ondrel::ui

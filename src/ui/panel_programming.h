@@ -26,7 +26,8 @@ class UploadWindow;
 class PanelProgramming : public QObject {
     Q_OBJECT
 public:
-    explicit PanelProgramming(FrmMain& main);
+    // `lines` opens the upload port, as it opens the monitor's and the simulator's.
+    PanelProgramming(FrmMain& main, const SerialLineFactory& lines);
     ~PanelProgramming() override;
 
     // "Upload New configuration to Control" / "Upload New code".
@@ -43,9 +44,10 @@ public:
     bool isRunning() const { return worker_.isRunning(); }
 
     UploadWindow* upload() const { return upload_; }
-    ResetPrompt* dialog() const { return dialog_; }
-    ProgressWindow* dialog1() const { return dialog1_; }
-    QFileDialog* CommonDialog2() const { return commonDialog2_; }
+    // The windows the procedures show (objects Dialog, Dialog1 and CommonDialog2).
+    ResetPrompt* resetPrompt() const { return resetPrompt_; }
+    ProgressWindow* progressWindow() const { return progressWindow_; }
+    QFileDialog* firmwareDialog() const { return firmwareDialog_; }
     QAction* mnuManyRooms() const { return mnuManyRooms_; }
 
     // Time-outs and tries of the procedures; the folder holding firmware/ and default.dat.
@@ -75,12 +77,13 @@ private:
     void chooseFirmwareFile(std::function<void()> again);
 
     FrmMain& main_;
+    const SerialLineFactory& lines_;
     ProgrammingWorker worker_;
     // Windows of the main window, which outlives this object.
     UploadWindow* upload_ = nullptr;
-    ResetPrompt* dialog_ = nullptr;
-    ProgressWindow* dialog1_ = nullptr;
-    QPointer<QFileDialog> commonDialog2_; // while it is open
+    ResetPrompt* resetPrompt_ = nullptr;
+    ProgressWindow* progressWindow_ = nullptr;
+    QPointer<QFileDialog> firmwareDialog_; // while it is open
     Kind kind_ = Kind::Upload;
     QString pendingReport_; // shown once the panel answered and the image is being written
     // Programming history: the record of the running procedure, completed when it ends.

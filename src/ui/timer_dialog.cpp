@@ -1,5 +1,6 @@
 #include "timer_dialog.h"
 
+#include "messages.h"
 #include "project/project_state.h"
 #include "tools/shutoff_timer.h"
 #include "twips.h"
@@ -72,10 +73,10 @@ void TimerDialog::okClicked() {
     const TimerEntry entry = evaluateTimerEntry(text1_->text(), text2_->text());
     switch (entry.outcome) {
     case TimerEntry::Outcome::BelowMinimum:
-        QMessageBox::critical(this, entry.title, entry.message);
+        showMessage(this, QMessageBox::Critical, entry.title, entry.message);
         return;
     case TimerEntry::Outcome::Invalid:
-        QMessageBox::warning(this, entry.title, entry.message);
+        showMessage(this, QMessageBox::Warning, entry.title, entry.message);
         return;
     case TimerEntry::Outcome::Accepted:
         setShutOffTimer(state_, entry.minutes);

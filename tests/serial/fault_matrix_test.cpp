@@ -208,9 +208,9 @@ INSTANTIATE_TEST_SUITE_P(Procedures, FaultMatrix,
                          ::testing::Combine(::testing::Values(Procedure::Upload, Procedure::Restore,
                                                               Procedure::Firmware),
                                             ::testing::ValuesIn(kCases)),
-                         [](const ::testing::TestParamInfo<std::tuple<Procedure, Case>>& info) {
-                             return std::string(procedureName(std::get<0>(info.param))) + "_" +
-                                    std::get<1>(info.param).name;
+                         [](const ::testing::TestParamInfo<std::tuple<Procedure, Case>>& test) {
+                             return std::string(procedureName(std::get<0>(test.param))) + "_" +
+                                    std::get<1>(test.param).name;
                          });
 
 // A block of the configuration never acknowledged: the failure names its word address. (The

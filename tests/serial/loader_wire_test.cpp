@@ -83,26 +83,3 @@ TEST_F(LoaderWire, APacketIsDoneWhenBothAnswerBytesAreIn) {
     EXPECT_EQ(garbled.value(), BlockAnswer::WrongAnswer);
     EXPECT_EQ(cut.value(), BlockAnswer::NoAnswer);
 }
-
-TEST_F(LoaderWire, AnUnansweredBlockIsSentAgainAndNamedWhenItNeverGoesThrough) {
-    // 20 bytes: 16 at word 0x1600 and 4 at 0x1608; the panel accepts the first only.
-    const QByteArray data = QByteArray::fromHex("000100010982012C002400000000000000000000");
-    QByteArray first, second;
-    std::thread panel([&] {
-        first = pty.receive(21, 1000);
-        pty.send(QByteArray::fromHex("E7E4"));
-        second = pty.receive(3 * 9, 2000);
-    });
-    ProgrammingResult result;
-    const bool written = WriteDataBlocks(line, 0x1600, data, options(100), result);
-    panel.join();
-    // The checksum of the first block: 1 + 1 + 9 + 0x82 + 1 + 0x2C + 0x24 = 0xDE.
-    EXPECT_EQ(first.left(5), QByteArray::fromHex("E3160010DE"));
-    EXPECT_EQ(second, QByteArray::fromHex("E31608040000000000").repeated(3));
-    EXPECT_FALSE(written);
-    EXPECT_EQ(result.packetsSent, 4);
-    EXPECT_EQ(result.failedWordAddresses, QList<quint32>{0x1608});
-    ASSERT_EQ(result.messages.size(), 1);
-    EXPECT_EQ(result.messages[0].title, QStringLiteral("Error"));
-    EXPECT_TRUE(result.messages[0].text.contains(QStringLiteral("0x1608")));
-}

@@ -26,7 +26,6 @@ protected:
         window = std::make_unique<Diagnostic_in>(factory);
         window->show();
     }
-    void TearDown() override { test::closeMessageBoxes(); }
 
     QString text() const {
         return window->findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->toPlainText();
@@ -47,32 +46,23 @@ protected:
     test::PortMapping ports{pty1.path(), pty2.path()};
     QtSerialLineFactory factory;
     std::unique_ptr<Diagnostic_in> window;
+    test::MessageBoxes boxes;
 };
 
 } // namespace
 
 TEST_F(Monitor, OpensPortOneAndShowsBytesInEachForm) {
-    EXPECT_EQ(window->windowTitle(), "Monitor Incoming Data");
-    EXPECT_TRUE(window->isPortOpen());
     EXPECT_EQ(window->deviceName(), pty1.path());
     EXPECT_EQ(speedOf(pty1.path()), "9600");
-    EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("inDiagCom_1"))->isChecked());
-    EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("diagBaud_0"))->isChecked());
-    EXPECT_TRUE(window->findChild<QRadioButton*>(QStringLiteral("PresntInas_0"))->isChecked());
-
-    pty1.send("\r");
-    EXPECT_TRUE(waitForText("  <CR>")) << text().toStdString();
-
-    window->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
-    EXPECT_EQ(text(), "");
-    choose(QStringLiteral("PresntInas_1"));
-    pty1.send(QByteArray("\x0D\x02", 2));
-    EXPECT_TRUE(waitForText(" D 2")) << text().toStdString();
-
-    window->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
-    choose(QStringLiteral("PresntInas_0"));
-    pty1.send("ABC");
-    EXPECT_TRUE(waitForText(" A B C")) << text().toStdString();
+    for (const auto& [form, sent, shown] : {std::tuple{"PresntInas_0", "\r", "  <CR>"},
+                                            {"PresntInas_1", "\x0D\x02", " D 2"},
+                                            {"PresntInas_0", "ABC", " A B C"}}) {
+        window->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        EXPECT_EQ(text(), "");
+        choose(QString::fromLatin1(form));
+        pty1.send(sent);
+        EXPECT_TRUE(waitForText(QString::fromLatin1(shown))) << text().toStdString();
+    }
 }
 
 TEST_F(Monitor, ShowsEveryByteOfABurst) {
@@ -92,48 +82,41 @@ TEST_F(Monitor, ShowsEveryByteOfABurst) {
         << text().size() << " of " << expected.size();
 }
 
-TEST_F(Monitor, AMissingPortIsReportedAndLeftClosed) {
+TEST_F(Monitor, AMissingPortIsReportedAndLeftClosedAndTheBaudRateKeepsAnOpenPort) {
     choose(QStringLiteral("inDiagCom_3"));
-    QMessageBox* box = test::findMessageBox(QStringLiteral("Error"));
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->icon(), QMessageBox::Warning);
-    EXPECT_TRUE(box->text().contains(QStringLiteral("/dev/ondrel-none-3")))
-        << box->text().toStdString();
+    const test::MessageBoxes::Box box = boxes.next();
+    EXPECT_EQ(box.title, "Error");
+    EXPECT_TRUE(box.text.contains(QStringLiteral("/dev/ondrel-none-3"))) << box.text.toStdString();
     EXPECT_FALSE(window->isPortOpen());
-    // Port one is free again for others.
-    QtSerialLine other(pty1.path());
+    QtSerialLine other(pty1.path()); // port one is free again for others
     EXPECT_TRUE(other.open({9600, 'N', 8, 1}).ok());
-}
 
-TEST_F(Monitor, ChangingTheBaudRateKeepsTheOpenPort) {
     choose(QStringLiteral("inDiagCom_2"));
     ASSERT_TRUE(window->isPortOpen());
     EXPECT_EQ(window->deviceName(), pty2.path());
     choose(QStringLiteral("diagBaud_4"));
     EXPECT_TRUE(window->isPortOpen());
     EXPECT_EQ(speedOf(pty2.path()), "115200");
-    EXPECT_FALSE(test::findMessageBox(QStringLiteral("Error")));
     pty2.send("Z");
     EXPECT_TRUE(waitForText(" Z"));
+    EXPECT_EQ(boxes.seen().size(), 1);
 }
 
-TEST_F(Monitor, ALineThatHangsUpIsReportedOnce) {
+TEST_F(Monitor, ALineThatHangsUpIsReportedOnceAndAReleasedPortIsFree) {
     pty1.send("A");
     ASSERT_TRUE(waitForText(" A"));
     pty1.closeMaster();
-    ASSERT_TRUE(test::waitUntil([] { return test::findMessageBox(QStringLiteral("Error")); }));
+    EXPECT_EQ(boxes.next().title, "Error");
     EXPECT_FALSE(window->isPortOpen());
-    test::closeMessageBoxes();
     window->poll();
     window->poll();
-    EXPECT_FALSE(test::findMessageBox(QStringLiteral("Error")));
+    EXPECT_EQ(boxes.seen().size(), 1);
     EXPECT_EQ(text(), " A");
-}
 
-TEST_F(Monitor, ReleasingThePortLetsProgrammingHaveIt) {
+    choose(QStringLiteral("inDiagCom_2"));
     window->releasePort();
     EXPECT_FALSE(window->isPortOpen());
-    QtSerialLine programming(pty1.path());
+    QtSerialLine programming(pty2.path());
     EXPECT_TRUE(programming.open({19200, 'N', 8, 1}).ok());
 }
 
@@ -151,10 +134,10 @@ TEST(ToolMenus, OpenOneMonitorAndOneSimulatorAndReleaseTheMonitorsPort) {
     EXPECT_TRUE(monitors.first()->isPortOpen());
 
     // The simulator also wants port 1; the monitor holds it.
+    test::MessageBoxes boxes;
     main.mnuSim->trigger();
     ASSERT_EQ(main.findChildren<Simulator*>().size(), 1);
-    EXPECT_TRUE(test::findMessageBox(QStringLiteral("Error")));
-    test::closeMessageBoxes();
+    EXPECT_EQ(boxes.next().title, "Error");
 
     main.releaseMonitorPort();
     EXPECT_FALSE(monitors.first()->isPortOpen());

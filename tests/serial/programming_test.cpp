@@ -361,4 +361,4 @@ INSTANTIATE_TEST_SUITE_P(
                       // The third image block (word 0x1610) is refused on all three tries.
                       Fault{"BlockNeverAcknowledged", {"--drop", "4,5,6"}, false, "0x1610"},
                       Fault{"StopsAnswering", {"--stop-after", "5"}, false, "stopped answering"}),
-    [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Fault>& test) { return std::string(test.param.name); });

@@ -29,33 +29,32 @@ std::optional<ProgrammingResult> waitForResult(ProgrammingWorker& worker, int ti
     return result;
 }
 
+QString writeFirmware(const QTemporaryDir& dir) {
+    QDir(dir.path()).mkpath(QStringLiteral("firmware"));
+    QFile firmware(firmwareFilePath(dir.path()));
+    EXPECT_TRUE(firmware.open(QIODevice::WriteOnly));
+    firmware.write(generateFirmwareHex(16).toLatin1());
+    return firmware.fileName();
+}
+
 } // namespace
 
-TEST(ProgrammingWorker, RunsOffTheCallersThreadAndReportsOnIt) {
+TEST(ProgrammingWorker, RunsOffTheCallersThreadReportsOnItAndOneAtATime) {
     VirtualPanel panel({QStringLiteral("--reset-delay"), QStringLiteral("100")});
     ASSERT_TRUE(panel.ok());
     QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("firmware"));
-    QFile firmware(firmwareFilePath(dir.path()));
-    ASSERT_TRUE(firmware.open(QIODevice::WriteOnly));
-    firmware.write(generateFirmwareHex(16).toLatin1());
-    firmware.close();
-
+    writeFirmware(dir);
     ProgrammingWorker worker;
-    QList<ProgrammingStage> stages;
-    int progressSignals = 0;
+    int stages = 0, progress = 0;
     bool allOnCallersThread = true;
-    QObject::connect(&worker, &ProgrammingWorker::stageChanged, [&](ProgrammingStage s) {
-        stages << s;
+    const auto count = [&](int& n) {
+        ++n;
         allOnCallersThread &= QThread::currentThread() == qApp->thread();
-    });
-    QObject::connect(&worker, &ProgrammingWorker::progressChanged, [&](const QString&, int, int) {
-        ++progressSignals;
-        allOnCallersThread &= QThread::currentThread() == qApp->thread();
-    });
+    };
+    QObject::connect(&worker, &ProgrammingWorker::stageChanged, [&] { count(stages); });
+    QObject::connect(&worker, &ProgrammingWorker::progressChanged, [&] { count(progress); });
     auto line = std::make_shared<QtSerialLine>(panel.path());
     ProgrammingOptions options;
-    options.blockTimeoutMs = 1000;
     options.pollIntervalMs = 20;
     const QString folder = dir.path();
     ASSERT_TRUE(worker.start(
@@ -71,8 +70,8 @@ TEST(ProgrammingWorker, RunsOffTheCallersThreadAndReportsOnIt) {
     EXPECT_TRUE(result->succeeded()) << result->detail.toStdString();
     EXPECT_FALSE(worker.isRunning());
     EXPECT_TRUE(allOnCallersThread);
-    EXPECT_EQ(stages.size(), 4);
-    EXPECT_GT(progressSignals, 2);
+    EXPECT_EQ(stages, 4);
+    EXPECT_GT(progress, 2);
 }
 
 TEST(ProgrammingWorker, CancelEndsTheWaitForTheResetAtOnce) {
@@ -85,11 +84,7 @@ TEST(ProgrammingWorker, CancelEndsTheWaitForTheResetAtOnce) {
     });
     auto line = std::make_shared<QtSerialLine>(panel.path());
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("F.HEX"));
-    QFile firmware(file);
-    ASSERT_TRUE(firmware.open(QIODevice::WriteOnly));
-    firmware.write(generateFirmwareHex(8).toLatin1());
-    firmware.close();
+    const QString file = writeFirmware(dir);
     ASSERT_TRUE(worker.start(
         [line, file](const ProgrammingOptions& o) { return UpdateFirmware(*line, file, o); }));
     const auto result = waitForResult(worker, 5000);

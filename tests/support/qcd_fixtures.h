@@ -43,14 +43,8 @@ inline void setUpWorkedExample(ProjectState& s) {
 }
 
 inline QStringList workedExampleLines() {
-    QStringList l;
-    l << "<Data Set>"
-      << "Maker A"
-      << "Model 1"
-      << ""
-      << ""
-      << "On"
-      << "" << repeated("", 18);
+    auto split = [](const char* text) { return QString::fromLatin1(text).split(QLatin1Char('|')); };
+    QStringList l = split("<Data Set>|Maker A|Model 1|||On|") + repeated("", 18);
     l << "<P1 Primary Function>"
       << " 2 80 3" << repeated("None", 9);
     for (const char* tag :
@@ -61,27 +55,8 @@ inline QStringList workedExampleLines() {
     l << "<Relay 1>" << repeated("3", 10) << "<Relay 1_2>" << repeated("1", 10);
     l << "<Relay 2>" << repeated("3", 10) << "<Relay 2_2>" << repeated("1", 10);
     l << "<Dual Function>" << repeated("False", 10) << "<Repeat/Incr>" << repeated("0", 20);
-    l << "<BL>"
-      << "Maker A Model 1"
-      << "Label4";
-    l << "<Port Settings>"
-      << "9600"
-      << ""
-      << "NONE"
-      << ""
-      << "1"
-      << ""
-      << "1"
-      << ""
-      << "8"
-      << "";
-    l << "<Timer>"
-      << "1:30"
-      << "1:08"
-      << "0:45"
-      << "0:22"
-      << "<End>";
-    return l;
+    return l + split("<BL>|Maker A Model 1|Label4|<Port Settings>|9600||NONE||1||1||8||"
+                     "<Timer>|1:30|1:08|0:45|0:22|<End>");
 }
 
 // Every field the file carries set to something other than its default.

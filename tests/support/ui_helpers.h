@@ -1,33 +1,19 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 
 namespace ondrel::test {
-
-// The open message box titled `title`, if any.
-inline QMessageBox* findMessageBox(const QString& title) {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w);
-            box && box->isVisible() && box->windowTitle() == title)
-            return box;
-    return nullptr;
-}
-
-// Closes every open message box (they delete themselves).
-inline void closeMessageBoxes() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
-            box->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 // Runs the event loop until `done` holds or `timeoutMs` has passed; says whether it held.
 inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
@@ -53,25 +39,64 @@ inline void click(QWidget* widget) {
     QCoreApplication::sendEvent(widget, &release);
 }
 
-// Answers every message box that comes up while it lives (as its default OK would), keeping
-// "title: text" of each.
-class MessageBoxAnswerer {
+// Runs `action` on the next file dialog once it is shown (the tool waits for its answer).
+inline void onNextFileDialog(std::function<void(QFileDialog*)> action) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            action(dialog);
+        }
+    });
+    timer->start(5);
+}
+
+// The one way tests answer message boxes. While it lives, every box the tool shows, whether
+// the code waits for the answer or not, is answered with the next queued button (OK, or the
+// default button, when none is queued) and kept in order.
+class MessageBoxes {
 public:
-    MessageBoxAnswerer() {
-        timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                    seen << box->windowTitle() + QStringLiteral(": ") + box->text();
-                    box->accept();
-                }
-        });
-        timer_.start();
+    struct Box {
+        QString title, text; // text includes the informative text
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+    };
+    MessageBoxes() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { answerOpen(); });
+        timer_.start(5);
     }
-    QStringList seen;
+    // The answer to the next box (after those already queued).
+    void answerWith(QMessageBox::StandardButton button) { answers_ << button; }
+    // Every box answered so far, after answering those open now.
+    const QList<Box>& seen() {
+        answerOpen();
+        return seen_;
+    }
+    // The next box not yet taken, waiting up to `timeoutMs` for it; an empty Box when none came.
+    Box next(int timeoutMs = 3000) {
+        waitUntil([this] { return answerOpen() > taken_; }, timeoutMs);
+        return taken_ < seen_.size() ? seen_[taken_++] : Box{};
+    }
 
 private:
+    qsizetype answerOpen() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                seen_ << Box{box->windowTitle(), box->text() + box->informativeText(), box->icon()};
+                QAbstractButton* button =
+                    answers_.isEmpty() ? nullptr : box->button(answers_.takeFirst());
+                if (!button)
+                    button = box->defaultButton();
+                if (!button)
+                    button = box->button(QMessageBox::Ok);
+                button ? button->click() : box->done(0);
+            }
+        return seen_.size();
+    }
     QTimer timer_;
+    QList<QMessageBox::StandardButton> answers_;
+    QList<Box> seen_;
+    qsizetype taken_ = 0;
 };
 
 } // namespace ondrel::test

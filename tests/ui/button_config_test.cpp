@@ -7,69 +7,58 @@
 #include "ui/twips.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace ondrel;
 using namespace ondrel::ui;
-using ondrel::test::MessageBoxAnswerer;
+using ondrel::test::MessageBoxes;
 
 namespace {
 
 struct Fixture {
     ProjectState state;
     FrmMain main{state};
+    FrmConfigButtons* dialog = nullptr;
 
-    FrmConfigButtons* open(int button) { return main.openButtonConfiguration(button); }
-
-    template <typename T = QWidget> T* widget(QWidget* root, const QString& name) {
-        T* w = root->findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << qPrintable(name);
+    FrmConfigButtons* open(int button) { return dialog = main.openButtonConfiguration(button); }
+    QWidget* widget(const char* name) {
+        auto* w = dialog->findChild<QWidget*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    QString box(FrmConfigButtons* dialog, const char* name) {
-        return widget<QLineEdit>(dialog, QString::fromLatin1(name))->text();
+    QString box(const char* name) { return static_cast<QLineEdit*>(widget(name))->text(); }
+    bool checked(const char* name) {
+        return static_cast<QAbstractButton*>(widget(name))->isChecked();
     }
-    bool checked(FrmConfigButtons* dialog, const char* name) {
-        return widget<QAbstractButton>(dialog, QString::fromLatin1(name))->isChecked();
+    void click(const char* name, QWidget* root = nullptr) {
+        (root ? root : dialog)->findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    void click(QWidget* root, const char* name) {
-        widget<QAbstractButton>(root, QString::fromLatin1(name))->click();
-    }
-
-    // Count dialog: type the count and press OK; returns the entry dialog when one opened.
-    FrmStringEnter* enterCount(FrmConfigButtons* dialog, const QString& count) {
+    // A configure button, then the count; returns the entry dialog when one opened.
+    FrmStringEnter* configure(const char* button, const QString& count) {
+        click(button);
         DlgBtnSetUp* countDialog = dialog->countDialog();
-        EXPECT_NE(countDialog, nullptr);
+        EXPECT_TRUE(countDialog && countDialog->isVisible());
         if (!countDialog)
             return nullptr;
-        EXPECT_TRUE(countDialog->isVisible());
         countDialog->ByteNumber()->setText(count);
-        QPointer<DlgBtnSetUp> watch(countDialog);
-        click(countDialog, "OKButton");
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(watch.isNull());
+        click("OKButton", countDialog);
+        EXPECT_EQ(dialog->countDialog(), nullptr);
         return dialog->stringEntry();
     }
-
     void enterBytes(FrmStringEnter* entry, const QStringList& texts) {
         ASSERT_NE(entry, nullptr);
         ASSERT_EQ(entry->byteCount(), texts.size());
         for (int i = 0; i < texts.size(); ++i)
             entry->Str_Byte(i)->setText(texts[i]);
-        click(entry, "OKButton");
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        click("OKButton", entry);
     }
 };
 
@@ -81,38 +70,29 @@ void release(QWidget* w) {
 
 } // namespace
 
-TEST(ButtonConfiguration, NewRecordOpensAsASingleMomentaryButton) {
+TEST(ButtonConfiguration, NewRecordOpensAsASingleMomentaryButtonAfterTheWarning) {
     Fixture f;
-    {
-        MessageBoxAnswerer answers; // the one-time custom-setup warning comes first
-        f.main.findChild<QPushButton*>("cmdReConfig_0")->click();
-        EXPECT_EQ(answers.seen.size(), 1);
-    }
-    auto* dialog = f.main.findChild<FrmConfigButtons*>("FrmConfigButtons");
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_FALSE(dialog->isModal());
-    EXPECT_EQ(dialog->windowTitle(), "Button One Configuration");
-    EXPECT_TRUE(f.checked(dialog, "ButtonType_3"));
-    EXPECT_FALSE(f.checked(dialog, "Repeating"));
-    EXPECT_FALSE(f.checked(dialog, "chkClrwSrce"));
-    EXPECT_TRUE(f.checked(dialog, "SngUse"));
-    EXPECT_TRUE(f.checked(dialog, "OptRelay1_3"));
-    EXPECT_TRUE(f.checked(dialog, "OptRelay2_3"));
-    // Hidden controls exist and show the record's values.
-    EXPECT_TRUE(f.widget(dialog, "Incrementing")->isHidden());
-    EXPECT_TRUE(f.widget(dialog, "frmRelayOne_1")->isHidden());
-    EXPECT_TRUE(f.widget(dialog, "frmRelayTwo_1")->isHidden());
-    EXPECT_TRUE(f.checked(dialog, "OptRelay1_2_1"));
-    EXPECT_TRUE(f.checked(dialog, "OptRelay2_2_1"));
-    for (const char* name : {"FrmButtonCnfg_1", "BtnCnfgOne_1", "BtnCnfgTwo_1", "TxtPort1_1",
-                             "TxtPort2_1", "CmdPortOne_1", "OptRelay1_2_0"})
-        EXPECT_FALSE(f.widget(dialog, name)->isEnabled()) << name;
-    EXPECT_TRUE(f.widget(dialog, "BtnCnfgOne_0")->isEnabled());
-    for (const char* name : {"TxtPort1_0", "TxtPort1_1", "TxtPort2_0", "TxtPort2_1"})
-        EXPECT_EQ(f.box(dialog, name), "") << name;
-    EXPECT_EQ(f.widget<QPushButton>(dialog, "BtnCnfgOne_0")->text(), "Configure ");
-    EXPECT_EQ(f.widget<QCheckBox>(dialog, "Incrementing")->text(), "Inrementing");
+    MessageBoxes boxes; // the one-time custom-setup warning comes first
+    f.main.cmdReConfig(0)->click();
+    EXPECT_EQ(boxes.next().title, "Corvane Ondrel");
+    f.dialog = f.main.findChild<FrmConfigButtons*>("FrmConfigButtons");
+    ASSERT_NE(f.dialog, nullptr);
+    EXPECT_TRUE(f.dialog->isVisible());
+    EXPECT_FALSE(f.dialog->isModal());
+    EXPECT_EQ(f.dialog->windowTitle(), "Button One Configuration");
+    for (const char* name :
+         {"ButtonType_3", "SngUse", "OptRelay1_3", "OptRelay2_3", "OptRelay1_2_1", "OptRelay2_2_1"})
+        EXPECT_TRUE(f.checked(name)) << name;
+    for (const char* name : {"Repeating", "chkClrwSrce"})
+        EXPECT_FALSE(f.checked(name)) << name;
+    for (const char* name : {"Incrementing", "frmRelayOne_1", "frmRelayTwo_1"})
+        EXPECT_TRUE(f.widget(name)->isHidden()) << name;
+    for (const char* name : {"FrmButtonCnfg_1", "BtnCnfgOne_1", "TxtPort1_1", "CmdPortOne_1"})
+        EXPECT_FALSE(f.widget(name)->isEnabled()) << name;
+    EXPECT_EQ(f.box("TxtPort1_0") + f.box("TxtPort2_0"), "");
+    f.main.cmdReConfig(4)->click();
+    EXPECT_EQ(boxes.seen().size(), 1); // once per run
+    EXPECT_EQ(f.dialog->windowTitle(), "Button Five Configuration");
     EXPECT_FALSE(f.state.isModified()); // looking changes nothing
 }
 
@@ -126,35 +106,27 @@ TEST(ButtonConfiguration, DualRecordAndSwitchingBackToSingleKeepsTheStrings) {
     record.Repeatng = 1;
     record.setRelayInfo(2, RelayOn);
     f.state.editPort(0).prsentAs = 2;
-    FrmConfigButtons* dialog = f.open(3);
-    EXPECT_EQ(dialog->windowTitle(), "Button Four Configuration");
-    EXPECT_TRUE(f.checked(dialog, "DualUse"));
-    EXPECT_TRUE(dialog->Dual_Function_State);
-    EXPECT_TRUE(f.widget(dialog, "FrmButtonCnfg_1")->isEnabled());
-    EXPECT_TRUE(f.widget(dialog, "TxtPort1_1")->isEnabled());
-    EXPECT_TRUE(f.widget(dialog, "frmRelayOne_1")->isHidden());
-    EXPECT_TRUE(f.checked(dialog, "ButtonType_4"));
-    EXPECT_TRUE(f.checked(dialog, "Repeating"));
-    EXPECT_TRUE(f.checked(dialog, "OptRelay2_0"));
-    EXPECT_EQ(f.box(dialog, "TxtPort1_0"), " 02H 50H 03H");
-    EXPECT_EQ(f.box(dialog, "TxtPort1_1"), " 02H 51H 03H");
+    f.open(3);
+    for (const char* name : {"DualUse", "ButtonType_4", "Repeating", "OptRelay2_0"})
+        EXPECT_TRUE(f.checked(name)) << name;
+    EXPECT_TRUE(f.widget("TxtPort1_1")->isEnabled());
+    EXPECT_EQ(f.box("TxtPort1_0"), " 02H 50H 03H");
+    EXPECT_EQ(f.box("TxtPort1_1"), " 02H 51H 03H");
 
-    f.click(dialog, "SngUse");
+    f.click("SngUse");
     EXPECT_FALSE(f.state.button(3).getDualFunction());
     EXPECT_EQ(f.state.button(3).commandString1_2(), ByteList({2, 81, 3}));
-    EXPECT_FALSE(f.widget(dialog, "TxtPort1_1")->isEnabled());
-    f.click(dialog, "DualUse");
+    EXPECT_FALSE(f.widget("TxtPort1_1")->isEnabled());
+    f.click("DualUse");
     EXPECT_TRUE(f.state.button(3).getDualFunction());
 }
 
-TEST(ButtonConfiguration, ClicksGoStraightIntoTheRecord) {
+TEST(ButtonConfiguration, ClicksGoStraightIntoTheRecordAndAnotherButtonReloadsAll) {
     Fixture f;
-    FrmConfigButtons* dialog = f.open(6);
-    f.click(dialog, "ButtonType_2");
-    f.click(dialog, "chkClrwSrce");
-    f.click(dialog, "Repeating");
-    f.click(dialog, "OptRelay1_1");
-    f.click(dialog, "OptRelay2_2");
+    f.open(6);
+    for (const char* name :
+         {"ButtonType_2", "chkClrwSrce", "Repeating", "OptRelay1_1", "OptRelay2_2"})
+        f.click(name);
     const ButtonConfig& record = f.state.button(6);
     EXPECT_EQ(record.Button_type, Value(TypeSource));
     EXPECT_EQ(record.clrWthSrc, Value(1));
@@ -162,189 +134,151 @@ TEST(ButtonConfiguration, ClicksGoStraightIntoTheRecord) {
     EXPECT_EQ(record.getRelay1St(0), Value(RelayOff));
     EXPECT_EQ(record.getRelay2St(0), Value(RelayMomentary));
     EXPECT_EQ(record.getRelay1St(1), Value(RelayOff)); // secondary relays untouched
-    f.click(dialog, "Repeating");
+    f.click("Repeating");
     EXPECT_EQ(record.Repeatng, Value(0));
-}
 
-TEST(ButtonConfiguration, SwitchingToAnotherButtonReloadsEverything) {
-    Fixture f;
-    f.state.editButton(0).Button_type = TypeOn;
-    f.state.editButton(0).Repeatng = 1;
-    f.state.editButton(0).Incr = 1;
-    FrmConfigButtons* first = f.open(0);
-    EXPECT_TRUE(f.checked(first, "ButtonType_0"));
-    EXPECT_TRUE(f.checked(first, "Incrementing"));
-    FrmConfigButtons* second = f.open(1);
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(second->windowTitle(), "Button Two Configuration");
-    EXPECT_TRUE(f.checked(second, "ButtonType_3"));
-    EXPECT_FALSE(f.checked(second, "Repeating"));
-    EXPECT_FALSE(f.checked(second, "Incrementing"));
-
-    // A type no option stands for (from a file) shows no option and stays in the record.
+    // The same window shows the next button; a type no option stands for (from a file) shows
+    // no option and stays in the record.
     f.state.editButton(2).Button_type = 7;
     f.state.editButton(2).setRelayInfo(1, 9);
-    f.open(2);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_FALSE(f.checked(second, qPrintable(QStringLiteral("ButtonType_%1").arg(i))));
-    EXPECT_FALSE(f.checked(second, "OptRelay1_3"));
+    FrmConfigButtons* first = f.dialog;
+    EXPECT_EQ(f.open(2), first);
+    EXPECT_EQ(first->windowTitle(), "Button Three Configuration");
+    for (const char* name : {"ButtonType_0", "ButtonType_2", "ButtonType_3", "OptRelay1_3",
+                             "Repeating", "chkClrwSrce"})
+        EXPECT_FALSE(f.checked(name)) << name;
     EXPECT_EQ(f.state.button(2).Button_type, Value(7));
     EXPECT_EQ(f.state.button(2).getRelay1St(0), Value(9));
 }
 
-TEST(ButtonConfiguration, SecondaryConfigureStoresIntoTheSecondaryList) {
+TEST(ButtonConfiguration, ConfigureButtonsAndCommandBoxesEditTheirOwnString) {
     Fixture f;
     f.state.editButton(5).setDualFunction();
-    FrmConfigButtons* dialog = f.open(5);
-    f.click(dialog, "BtnCnfgOne_1");
-    EXPECT_EQ(dialog->dual, 1);
-    EXPECT_EQ(dialog->Btn, 5);
-    f.enterBytes(f.enterCount(dialog, "2"), {"02", "03"});
+    f.open(5);
+    f.enterBytes(f.configure("BtnCnfgOne_1", "2"), {"02", "03"});
     EXPECT_EQ(f.state.button(5).commandString1_2(), ByteList({2, 3}));
     EXPECT_TRUE(f.state.button(5).commandString1().isEmpty());
-    EXPECT_EQ(f.box(dialog, "TxtPort1_1"), " 2 3");
-}
+    EXPECT_EQ(f.box("TxtPort1_1"), " 2 3");
 
-TEST(ButtonConfiguration, ACommandBoxActsLikeItsConfigureButton) {
-    Fixture f;
-    FrmConfigButtons* dialog = f.open(0);
-    release(f.widget(dialog, "TxtPort2_0"));
-    EXPECT_EQ(dialog->dual, 0);
-    EXPECT_EQ(dialog->Btn, 6);
-    ASSERT_NE(dialog->countDialog(), nullptr);
-    EXPECT_EQ(dialog->countDialog()->windowTitle(), "Configure Buttons");
-    f.enterBytes(f.enterCount(dialog, "1"), {"A"});
+    // A command box acts like its configure button; a disabled one opens nothing.
+    f.open(0);
+    release(f.widget("TxtPort2_0"));
+    ASSERT_NE(f.dialog->countDialog(), nullptr);
+    EXPECT_EQ(f.dialog->countDialog()->windowTitle(), "Configure Buttons");
+    f.dialog->countDialog()->ByteNumber()->setText("1");
+    f.click("OKButton", f.dialog->countDialog());
+    f.enterBytes(f.dialog->stringEntry(), {"A"});
     EXPECT_EQ(f.state.button(0).commandString2(), ByteList({65}));
-    EXPECT_EQ(f.box(dialog, "TxtPort2_0"), " 65");
-
-    // The disabled secondary box of a single button opens nothing.
-    release(f.widget(dialog, "TxtPort1_1"));
-    EXPECT_EQ(dialog->countDialog(), nullptr);
+    EXPECT_EQ(f.box("TxtPort2_0"), " 65");
+    release(f.widget("TxtPort1_1"));
+    EXPECT_EQ(f.dialog->countDialog(), nullptr);
 }
 
-TEST(ButtonConfiguration, CountZeroBlanksTheBoxAndTheMainWindowList) {
+TEST(ButtonConfiguration, CountZeroBlanksTheStringAndOtherCountsThatAreNotWholeChangeNothing) {
     Fixture f;
     f.state.editButton(2).setCommandString1(3, ByteList{2, 80, 3});
     f.state.commandText1[2] = "Power On";
     f.state.touch();
-    FrmConfigButtons* dialog = f.open(2);
-    EXPECT_EQ(f.box(dialog, "TxtPort1_0"), " 2 80 3");
+    f.open(2);
+    for (const char* count : {"abc", "-3", "2.5", ""})
+        EXPECT_EQ(f.configure("BtnCnfgOne_0", count), nullptr) << count;
+    EXPECT_EQ(f.box("TxtPort1_0"), " 2 80 3");
     EXPECT_EQ(f.main.Combo1(2)->currentText(), "Power On");
-    f.click(dialog, "BtnCnfgOne_0");
-    EXPECT_EQ(f.enterCount(dialog, "0"), nullptr);
-    EXPECT_TRUE(f.state.button(2).commandString1().isEmpty());
+    EXPECT_EQ(f.configure("BtnCnfgOne_0", "0"), nullptr);
     EXPECT_EQ(f.state.button(2).getCommandString(1), "None");
-    EXPECT_EQ(f.box(dialog, "TxtPort1_0"), "");
+    EXPECT_EQ(f.box("TxtPort1_0"), "");
     EXPECT_EQ(f.main.Combo1(2)->currentText(), "");
 }
 
 TEST(ButtonConfiguration, CountsThatAreNotWholeNumbersChangeNothingAndSaySo) {
     Fixture f;
     f.state.editButton(2).setCommandString1(1, ByteList{7});
-    FrmConfigButtons* dialog = f.open(2);
-    f.click(dialog, "BtnCnfgOne_0");
+    f.open(2);
+    MessageBoxes boxes;
+    f.click("BtnCnfgOne_0");
     for (const char* count : {"abc", "-3", "2.5", "", "256"}) {
-        dialog->countDialog()->ByteNumber()->setText(count);
-        f.click(dialog->countDialog(), "OKButton");
-        QMessageBox* box = test::findMessageBox("Configure Buttons");
-        ASSERT_NE(box, nullptr) << count;
-        EXPECT_TRUE(box->text().contains("whole number from 0 to 255")) << count;
-        test::closeMessageBoxes();
-        EXPECT_TRUE(dialog->countDialog()->isVisible()) << count;
-        EXPECT_EQ(dialog->stringEntry(), nullptr);
+        f.dialog->countDialog()->ByteNumber()->setText(count);
+        f.click("OKButton", f.dialog->countDialog());
+        const MessageBoxes::Box box = boxes.next();
+        EXPECT_EQ(box.title, "Configure Buttons") << count;
+        EXPECT_TRUE(box.text.contains("whole number from 0 to 255")) << count;
+        EXPECT_TRUE(f.dialog->countDialog()->isVisible()) << count;
+        EXPECT_EQ(f.dialog->stringEntry(), nullptr);
     }
     EXPECT_EQ(f.state.button(2).commandString1(), ByteList({7}));
 }
 
 TEST(ButtonConfiguration, TwentyFiveFieldsInRowsOfTen) {
     Fixture f;
-    FrmConfigButtons* dialog = f.open(0);
-    f.click(dialog, "BtnCnfgOne_0");
-    FrmStringEnter* entry = f.enterCount(dialog, "25");
+    f.open(0);
+    FrmStringEnter* entry = f.configure("BtnCnfgOne_0", "25");
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->windowTitle(), "Dialog Caption");
     ASSERT_EQ(entry->byteCount(), 25);
-    EXPECT_EQ(twipsGeometry(entry->Str_Byte(0)), QRectF(240, 1200, 495, 375));
-    EXPECT_EQ(twipsGeometry(entry->Str_Byte(9)), QRectF(240 + 9 * 560, 1200, 495, 375));
-    EXPECT_EQ(twipsGeometry(entry->Str_Byte(10)), QRectF(240, 1720, 495, 375));
-    EXPECT_EQ(twipsGeometry(entry->Str_Byte(19)).top(), 1720);
-    EXPECT_EQ(twipsGeometry(entry->Str_Byte(20)), QRectF(240, 2240, 495, 375));
-    EXPECT_EQ(twipsGeometry(entry->Str_Byte(24)), QRectF(240 + 4 * 560, 2240, 495, 375));
-    EXPECT_EQ(entry->findChild<QLineEdit*>("Str_Byte_25"), nullptr);
-    EXPECT_EQ(twipsGeometry(entry).height(), 2240 + 1500);
+    for (const auto& [i, x, y] : {std::tuple{0, 240, 1200},
+                                  {9, 240 + 9 * 560, 1200},
+                                  {10, 240, 1720},
+                                  {24, 240 + 4 * 560, 2240}})
+        EXPECT_EQ(twipsGeometry(entry->Str_Byte(i)), QRectF(x, y, 495, 375)) << i;
     EXPECT_EQ(entry->height(), twipsToPixels(2240 + 1500));
 }
 
-TEST(ButtonConfiguration, StartAndEndCharactersFillTheirFields) {
+TEST(ButtonConfiguration, StartAndEndCharactersCancelAndEsc) {
     Fixture f;
-    FrmConfigButtons* dialog = f.open(0);
-    f.click(dialog, "BtnCnfgTwo_0");
-    FrmStringEnter* entry = f.enterCount(dialog, "1");
+    f.open(0);
+    FrmStringEnter* entry = f.configure("BtnCnfgTwo_0", "1");
     ASSERT_NE(entry, nullptr);
-    emit entry->StrtChr()->activated(1); // "STX"
-    EXPECT_EQ(entry->Str_Byte(0)->text(), "02");
-    emit entry->EndChr()->activated(1); // "ETX" on the same single field
-    EXPECT_EQ(entry->Str_Byte(0)->text(), "03");
-    emit entry->EndChr()->activated(2); // "Cariage Return"
-    EXPECT_EQ(entry->Str_Byte(0)->text(), "0D");
-    emit entry->StrtChr()->activated(0); // "None"
-    EXPECT_EQ(entry->Str_Byte(0)->text(), "");
-    EXPECT_EQ(entry->EndChr()->itemText(2), "Cariage Return");
+    for (const auto& [combo, index, text] : {std::tuple{entry->StrtChr(), 1, "02"},
+                                             {entry->EndChr(), 1, "03"},
+                                             {entry->EndChr(), 2, "0D"},
+                                             {entry->StrtChr(), 0, ""}}) {
+        emit combo->activated(index);
+        EXPECT_EQ(entry->Str_Byte(0)->text(), text);
+    }
 
     // Cancel stores nothing but refreshes the boxes, and so does Esc.
     f.state.editButton(0).setCommandString1(1, ByteList{9}); // behind the window's back
-    f.click(entry, "CancelButton");
+    f.click("CancelButton", entry);
     EXPECT_TRUE(f.state.button(0).commandString2().isEmpty());
-    EXPECT_EQ(f.box(dialog, "TxtPort1_0"), " 9");
-
-    f.click(dialog, "BtnCnfgTwo_0");
-    entry = f.enterCount(dialog, "1");
-    ASSERT_NE(entry, nullptr);
-    QPointer<FrmStringEnter> watch(entry);
+    EXPECT_EQ(f.box("TxtPort1_0"), " 9");
+    QPointer<FrmStringEnter> watch = f.configure("BtnCnfgTwo_0", "1");
+    ASSERT_FALSE(watch.isNull());
     f.state.editButton(0).setCommandString1(1, ByteList{8});
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(entry, &escape);
+    QApplication::sendEvent(watch, &escape);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(watch.isNull());
-    EXPECT_EQ(f.box(dialog, "TxtPort1_0"), " 8");
-    EXPECT_TRUE(f.state.button(0).commandString2().isEmpty());
+    EXPECT_EQ(f.box("TxtPort1_0"), " 8");
 }
 
-TEST(ButtonConfiguration, EntriesBecomeBytesInTheAsciiForm) {
+TEST(ButtonConfiguration, EntriesBecomeBytesAndAnUnreadableOneLeavesAnEmptySlot) {
     Fixture f;
     f.state.editPort(0).prsentAs = 1;
-    FrmConfigButtons* dialog = f.open(1);
-    f.click(dialog, "BtnCnfgOne_0");
-    f.enterBytes(f.enterCount(dialog, "4"), {"02", "P", "0d", "03"});
+    f.open(1);
+    f.enterBytes(f.configure("BtnCnfgOne_0", "4"), {"02", "P", "0d", "03"});
     EXPECT_EQ(f.state.button(1).commandString1(), ByteList({2, 80, 13, 3}));
-    EXPECT_EQ(f.box(dialog, "TxtPort1_0"), QString(QChar(2)) + "P <CR> " + QString(QChar(3)));
-}
+    EXPECT_EQ(f.box("TxtPort1_0"), QString(QChar(2)) + "P <CR> " + QString(QChar(3)));
 
-TEST(ButtonConfiguration, AnUnreadableEntryLeavesAnEmptySlot) {
-    Fixture f;
-    FrmConfigButtons* dialog = f.open(1);
-    f.click(dialog, "BtnCnfgOne_0");
-    f.enterBytes(f.enterCount(dialog, "3"), {"02", "123", "03"});
-    QMessageBox* box = test::findMessageBox("Error");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "Value Not Recognized");
-    EXPECT_TRUE(box->informativeText().startsWith("Field 2 of 3 holds \"123\""));
-    test::closeMessageBoxes();
+    f.state.editPort(0).prsentAs = 0;
+    MessageBoxes boxes;
+    f.enterBytes(f.configure("BtnCnfgOne_0", "3"), {"02", "123", "03"});
+    const MessageBoxes::Box box = boxes.next();
+    EXPECT_EQ(box.title, "Error");
+    EXPECT_TRUE(box.text.startsWith("Value Not RecognizedField 2 of 3 holds \"123\""))
+        << box.text.toStdString();
     const ByteList& list = f.state.button(1).commandString1();
     EXPECT_EQ(list.upperBound(), 3);
     EXPECT_TRUE(list.slot(1).isUnset());
-    EXPECT_EQ(f.box(dialog, "TxtPort1_0"), " 2 3");
+    EXPECT_EQ(f.box("TxtPort1_0"), " 2 3");
 }
 
 TEST(ButtonConfiguration, CustomStringsShowInTheMainWindow) {
     Fixture f;
-    FrmConfigButtons* dialog = f.open(4);
-    f.click(dialog, "BtnCnfgTwo_0");
-    f.enterBytes(f.enterCount(dialog, "1"), {"x"});
+    f.open(4);
+    f.enterBytes(f.configure("BtnCnfgTwo_0", "1"), {"x"});
     for (int i = 0; i < kButtonCount; ++i) {
         EXPECT_EQ(f.main.Label4(i)->text(), "Custom");
-        EXPECT_FALSE(f.main.Label4(i)->isHidden());
-        EXPECT_FALSE(f.main.Combo2(i)->isHidden());
+        EXPECT_FALSE(f.main.Label4(i)->isHidden() || f.main.Combo2(i)->isHidden());
         EXPECT_TRUE(f.main.Label3(i)->isHidden());
     }
     EXPECT_EQ(f.main.Combo2(4)->currentText(), "Custom");
@@ -354,14 +288,12 @@ TEST(ButtonConfiguration, CustomStringsShowInTheMainWindow) {
     f.state.deviceLabel2 = "Acme  X1";
     f.state.touch();
     f.open(8);
-    f.click(dialog, "BtnCnfgTwo_0");
-    f.enterBytes(f.enterCount(dialog, "1"), {"y"});
+    f.enterBytes(f.configure("BtnCnfgTwo_0", "1"), {"y"});
     EXPECT_EQ(f.main.Combo2(8)->currentText(), "Custom");
     EXPECT_EQ(f.main.Label4(0)->text(), "Acme  X1");
 
     // Port one: the labels turn to "Custom" the first time.
-    f.click(dialog, "BtnCnfgOne_0");
-    f.enterBytes(f.enterCount(dialog, "1"), {"z"});
+    f.enterBytes(f.configure("BtnCnfgOne_0", "1"), {"z"});
     EXPECT_EQ(f.main.Combo1(8)->currentText(), "Custom");
     EXPECT_EQ(f.main.Label3(9)->text(), "Custom");
     EXPECT_FALSE(f.main.Label3(9)->isHidden());
@@ -369,9 +301,8 @@ TEST(ButtonConfiguration, CustomStringsShowInTheMainWindow) {
 
 TEST(ButtonConfiguration, OkStoresIntoTheTargetSelectedAtThatMoment) {
     Fixture f;
-    FrmConfigButtons* dialog = f.open(0);
-    f.click(dialog, "BtnCnfgOne_0");
-    FrmStringEnter* entry = f.enterCount(dialog, "1");
+    f.open(0);
+    FrmStringEnter* entry = f.configure("BtnCnfgOne_0", "1");
     f.open(7); // the installer switches the window to Button Eight meanwhile
     f.enterBytes(entry, {"5"});
     EXPECT_TRUE(f.state.button(0).commandString1().isEmpty());
@@ -386,10 +317,9 @@ TEST(ButtonConfiguration, FinalizeRefreshesTheRelayMenu) {
     }
     f.main.CheckRelays();
     QPointer<FrmConfigButtons> dialog = f.open(1);
-    f.click(dialog, "OptRelay2_1");
+    f.click("OptRelay2_1");
     EXPECT_TRUE(f.main.RL[1][1]->isChecked()); // not before "Finalize Configuration"
-    f.click(dialog, "BtnFinalize");
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    f.click("BtnFinalize");
     EXPECT_TRUE(dialog.isNull());
     for (int n = 0; n < kButtonCount; ++n)
         for (int relay = 0; relay < 2; ++relay)

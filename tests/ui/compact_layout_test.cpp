@@ -35,7 +35,7 @@ TEST(CompactLayout, TheFullLayoutNeedsTheWholeClientArea) {
     EXPECT_EQ(twips(main.cmdReConfig(2)), QRectF(960, 5160, 2775, 375));
     EXPECT_EQ(main.frmButton(0)->geometry(), QRect(176, 96, 185, 105));
     EXPECT_EQ(main.client()->size(), QSize(1016, 714));
-    EXPECT_FALSE(main.Command1()->isHidden());
+    EXPECT_FALSE(main.uploadButton()->isHidden());
     main.applyWorkArea({15240, 10709}); // a window taller than the screen is no longer kept
     EXPECT_NE(main.layout(), FrmMain::Layout::Full);
 }
@@ -72,7 +72,7 @@ TEST(CompactLayout, WhereTheCompactArrangementWouldOverlapTheDesignIsScaled) {
     main.applyWorkArea({15239, 8568}); // R = 0.8: Label1 would cross Button Two
     ASSERT_EQ(main.layout(), FrmMain::Layout::Scaled);
     EXPECT_EQ(twips(main.frmButton(2)), QRectF(960 * 0.8, 3600 * 0.8, 2775 * 0.8, 1575 * 0.8));
-    EXPECT_FALSE(main.Command1()->isHidden());
+    EXPECT_FALSE(main.uploadButton()->isHidden());
     main.applyWorkArea({20000, 15000}); // back to a large screen: the design layout returns
     EXPECT_EQ(main.layout(), FrmMain::Layout::Full);
     EXPECT_EQ(twips(main.frmButton(2)), QRectF(960, 3600, 2775, 1575));

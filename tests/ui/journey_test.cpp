@@ -92,24 +92,8 @@ void triggerMenu(FrmMain& main, const QString& name) {
     action->trigger();
 }
 
-// Runs `action` on the next modal dialog (the file dialogs).
-void onNextModal(std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget* modal = QApplication::activeModalWidget();
-            modal && qobject_cast<QFileDialog*>(modal)) {
-            timer->stop();
-            timer->deleteLater();
-            action(modal);
-        }
-    });
-    timer->start();
-}
-
 void fileDialogAnswer(const QString& path) {
-    onNextModal([path](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
+    onNextFileDialog([path](QFileDialog* dialog) {
         dialog->selectFile(path);
         static_cast<QDialog*>(dialog)->accept(); // as its Save or Open button does
     });
@@ -162,6 +146,8 @@ struct ShownButton {
 ShownButton showButton(FrmMain& main, int index, bool portOneHex, bool portTwoHex) {
     ShownButton shown;
     press(&main, QStringLiteral("cmdReConfig_%1").arg(index));
+    // The first time, the configuration opens once the custom-setup warning is answered.
+    waitUntil([&] { return window(&main, QStringLiteral("FrmConfigButtons")); });
     QWidget* dialog = window(&main, QStringLiteral("FrmConfigButtons"));
     EXPECT_NE(dialog, nullptr);
     if (!dialog)
@@ -225,7 +211,7 @@ std::pair<QString, QString> panelOrder(const QString& primary, const QString& se
 
 TEST(Journey, FirstConfigurationFromModelChoiceToProgrammedPanel) {
     QTemporaryDir dir;
-    MessageBoxAnswerer boxes;
+    MessageBoxes boxes;
     const QString file = dir.filePath("lecture-hall.qcd");
 
     ProjectState state;
@@ -250,7 +236,9 @@ TEST(Journey, FirstConfigurationFromModelChoiceToProgrammedPanel) {
 
     // Button Five gets a custom port-one string, typed byte by byte, and becomes a Toggle.
     press(&main, QStringLiteral("cmdReConfig_4"));
-    ASSERT_TRUE(waitUntil([&] { return boxes.seen.size() == 1; })); // the one-time warning
+    ASSERT_TRUE(waitUntil([&] {
+        return boxes.seen().size() == 1 && window(&main, QStringLiteral("FrmConfigButtons"));
+    })); // the one-time warning
     QWidget* config = window(&main, QStringLiteral("FrmConfigButtons"));
     ASSERT_NE(config, nullptr);
     EXPECT_EQ(str(config->windowTitle()), str("Button Five Configuration"));
@@ -290,7 +278,7 @@ TEST(Journey, FirstConfigurationFromModelChoiceToProgrammedPanel) {
     fileDialogAnswer(file);
     triggerMenu(main, QStringLiteral("mnuSave"));
     EXPECT_FALSE(state.isModified());
-    ASSERT_TRUE(QFile::exists(file)) << qPrintable(boxes.seen.join('\n'));
+    ASSERT_TRUE(QFile::exists(file)) << boxes.seen().size() << " boxes";
 
     // A fresh start opens the file.
     ProjectState reopenedState;
@@ -340,9 +328,15 @@ TEST(Journey, FirstConfigurationFromModelChoiceToProgrammedPanel) {
     reopened.programming().programDir = dir.path();
     triggerMenu(reopened, QStringLiteral("uploadport_1"));
     press(&reopened, QStringLiteral("Command1"));
+    const auto seenTexts = [&] {
+        QStringList texts;
+        for (const MessageBoxes::Box& box : boxes.seen())
+            texts << box.title + QStringLiteral(": ") + box.text;
+        return texts;
+    };
     const QString done = QStringLiteral("Programming Complete: Upload Complete.");
-    ASSERT_TRUE(waitUntil([&] { return boxes.seen.contains(done); }, 20000))
-        << qPrintable(boxes.seen.join('\n'));
+    ASSERT_TRUE(waitUntil([&] { return seenTexts().contains(done); }, 20000))
+        << qPrintable(seenTexts().join('\n'));
     triggerMenu(reopened, QStringLiteral("mnuViewDta"));
     QWidget* uploadData = window(&reopened, QStringLiteral("upload"));
     ASSERT_NE(uploadData, nullptr);
@@ -391,9 +385,10 @@ TEST(Journey, FirstConfigurationFromModelChoiceToProgrammedPanel) {
 
     // No message on the way but each main window's one-time custom-setup warning and the end of
     // the upload.
-    ASSERT_EQ(boxes.seen.size(), 3) << qPrintable(boxes.seen.join('\n'));
-    EXPECT_EQ(str(boxes.seen.takeLast()), str(done));
-    for (const QString& seen : boxes.seen)
-        EXPECT_TRUE(seen.startsWith("Corvane Ondrel: You are entering custom setup!"))
-            << qPrintable(seen);
+    QStringList seen = seenTexts();
+    ASSERT_EQ(seen.size(), 3) << qPrintable(seen.join('\n'));
+    EXPECT_EQ(str(seen.takeLast()), str(done));
+    for (const QString& text : seen)
+        EXPECT_TRUE(text.startsWith("Corvane Ondrel: You are entering custom setup!"))
+            << qPrintable(text);
 }

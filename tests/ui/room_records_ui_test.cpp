@@ -75,12 +75,12 @@ TEST(RoomRecordsUi, ManyRoomsGiveOneRecordPerPanelShownNewestFirst) {
 
     main.Command1()->click();
     ASSERT_EQ(answerBox(), QStringLiteral("Upload Complete."));
-    auto* hint = programming.dialog()->findChild<QLabel*>(QStringLiteral("hint"));
-    EXPECT_TRUE(test::waitUntil([&] { return programming.dialog()->isVisible(); }, 2000));
+    auto* hint = programming.resetPrompt()->findChild<QLabel*>(QStringLiteral("hint"));
+    EXPECT_TRUE(test::waitUntil([&] { return programming.resetPrompt()->isVisible(); }, 2000));
     EXPECT_TRUE(hint->text().startsWith(QStringLiteral("Panel 2:"))) << hint->text().toStdString();
     ASSERT_EQ(answerBox(), QStringLiteral("Upload Complete."));
-    ASSERT_TRUE(test::waitUntil([&] { return programming.dialog()->isVisible(); }, 2000));
-    programming.dialog()->reject(); // Esc at the third panel's prompt ends the row
+    ASSERT_TRUE(test::waitUntil([&] { return programming.resetPrompt()->isVisible(); }, 2000));
+    programming.resetPrompt()->reject(); // Esc at the third panel's prompt ends the row
     ASSERT_TRUE(test::waitUntil([&] { return !programming.isRunning(); }, 5000));
     EXPECT_EQ(answerBox(500), QString()) << "ending the row shows nothing";
 

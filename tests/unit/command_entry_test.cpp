@@ -6,40 +6,29 @@
 
 using namespace ondrel;
 
-TEST(CommandEntry, OneCharacterIsItsCodeTwoAreHexadecimal) {
-    EXPECT_EQ(ParseEntryByte("5"), 53);
-    EXPECT_EQ(ParseEntryByte("A"), 65);
-    EXPECT_EQ(ParseEntryByte("P"), 80);
-    EXPECT_EQ(ParseEntryByte("?"), 63);
-    EXPECT_EQ(ParseEntryByte(QString(QChar(0x20AC))), 128); // the euro sign in Windows-1252
-    EXPECT_EQ(ParseEntryByte("0D"), 13);
-    EXPECT_EQ(ParseEntryByte("0d"), 13);
-    EXPECT_EQ(ParseEntryByte("ff"), 255);
-    EXPECT_EQ(ParseEntryByte("02"), 2);
-    EXPECT_EQ(ParseEntryByte("9A"), 154);
-}
-
-TEST(CommandEntry, UnreadableEntriesGiveNothing) {
-    EXPECT_FALSE(ParseEntryByte(""));
-    EXPECT_FALSE(ParseEntryByte("123"));
-    EXPECT_FALSE(ParseEntryByte("1G")); // would be 39 on the wire without the digit check
-    EXPECT_FALSE(ParseEntryByte(" 1"));
-    EXPECT_FALSE(ParseEntryByte(QString(QChar(0x03A9)))); // no single-byte code
-}
-
-TEST(CommandEntry, HexDigitValue) {
-    EXPECT_EQ(HexDigitValue('a'), 10);
-    EXPECT_EQ(HexDigitValue('F'), 15);
-    EXPECT_EQ(HexDigitValue('0'), 0);
-    EXPECT_EQ(HexDigitValue('9'), 9);
-    EXPECT_EQ(HexDigitValue('G'), 23);
+TEST(CommandEntry, OneCharacterIsItsCodeTwoAreHexadecimalAndTheRestIsUnreadable) {
+    const QString euro(QChar(0x20AC)), omega(QChar(0x03A9)); // omega has no single-byte code
+    for (const auto& [text, byte] : {std::pair{QString("5"), 53},
+                                     {"P", 80},
+                                     {"?", 63},
+                                     {euro, 128},
+                                     {"0D", 13},
+                                     {"0d", 13},
+                                     {"ff", 255},
+                                     {"02", 2},
+                                     {"9A", 154}})
+        EXPECT_EQ(ParseEntryByte(text), byte) << text.toStdString();
+    // "1G" would be 39 on the wire without the digit check.
+    for (const QString& text : {QString(), QString("123"), QString("1G"), QString(" 1"), omega})
+        EXPECT_FALSE(ParseEntryByte(text)) << text.toStdString();
+    for (const auto& [digit, value] :
+         {std::pair{'a', 10}, {'F', 15}, {'0', 0}, {'9', 9}, {'G', 23}})
+        EXPECT_EQ(HexDigitValue(QLatin1Char(digit)), value) << digit;
 }
 
 TEST(CommandEntry, ByteCountIsAWholeNumberInRange) {
-    EXPECT_EQ(parseByteCount("25"), 25);
-    EXPECT_EQ(parseByteCount("0"), 0);
-    EXPECT_EQ(parseByteCount(" 3 "), 3);
-    EXPECT_EQ(parseByteCount("255"), 255);
+    for (const auto& [text, count] : {std::pair{"25", 25}, {"0", 0}, {" 3 ", 3}, {"255", 255}})
+        EXPECT_EQ(parseByteCount(text), count) << text;
     for (const char* bad : {"", "x", "-1", "2.5", "256", "1e3"})
         EXPECT_FALSE(parseByteCount(bad)) << bad;
 }
@@ -47,10 +36,10 @@ TEST(CommandEntry, ByteCountIsAWholeNumberInRange) {
 TEST(CommandEntry, TargetsAndTheirTextForms) {
     ProjectState state;
     ButtonConfig& record = state.editButton(4);
-    storeCommandString(record, {StringTarget::kPortOne, 0}, ByteList{2, 80, 3});
-    storeCommandString(record, {StringTarget::kPortOne, 1}, ByteList{10});
-    storeCommandString(record, {StringTarget::kPortTwo, 0}, ByteList{65, 13});
-    storeCommandString(record, {StringTarget::kPortTwo, 1}, ByteList{7, 8});
+    storeCommandString(record, {CommandPort::One, 0}, ByteList{2, 80, 3});
+    storeCommandString(record, {CommandPort::One, 1}, ByteList{10});
+    storeCommandString(record, {CommandPort::Two, 0}, ByteList{65, 13});
+    storeCommandString(record, {CommandPort::Two, 1}, ByteList{7, 8});
     EXPECT_EQ(record.commandString1(), ByteList({2, 80, 3}));
     EXPECT_EQ(record.commandString1_2(), ByteList({10}));
     EXPECT_EQ(record.commandString2(), ByteList({65, 13}));

@@ -18,9 +18,8 @@ TEST(LoaderProtocol, WritePacketAndChecksum) {
 }
 
 TEST(LoaderProtocol, PacketsThatCannotBeBuiltAreRefused) {
-    EXPECT_FALSE(makeWritePacket(0x10000, QByteArray(2, '\0')).ok());
-    EXPECT_FALSE(makeWritePacket(0, QByteArray()).ok());
-    EXPECT_FALSE(makeWritePacket(0, QByteArray(256, '\0')).ok());
+    for (const auto& [address, size] : {std::pair{0x10000, 2}, {0, 0}, {0, 256}})
+        EXPECT_FALSE(makeWritePacket(quint32(address), QByteArray(size, '\0')).ok()) << size;
     EXPECT_TRUE(makeWritePacket(0xFFFF, QByteArray(255, '\0')).ok());
 }
 
@@ -48,11 +47,9 @@ TEST(LoaderProtocol, BlockSplits) {
 }
 
 TEST(LoaderProtocol, Answers) {
-    EXPECT_TRUE(isBlockAccepted(QByteArray::fromHex("e7e4")));
-    EXPECT_FALSE(isBlockAccepted(QByteArray::fromHex("e7e5")));
-    EXPECT_FALSE(isBlockAccepted(QByteArray::fromHex("e7")));
-    EXPECT_FALSE(isBlockAccepted(QByteArray::fromHex("e4e7")));
-    EXPECT_TRUE(isLoaderReady(QByteArray::fromHex("eb00")));
-    EXPECT_FALSE(isLoaderReady(QByteArray::fromHex("00eb")));
-    EXPECT_FALSE(isLoaderReady({}));
+    for (const auto& [answer, accepted] :
+         {std::pair{"e7e4", true}, {"e7e5", false}, {"e7", false}, {"e4e7", false}})
+        EXPECT_EQ(isBlockAccepted(QByteArray::fromHex(answer)), accepted) << answer;
+    for (const auto& [answer, ready] : {std::pair{"eb00", true}, {"00eb", false}, {"", false}})
+        EXPECT_EQ(isLoaderReady(QByteArray::fromHex(answer)), ready) << answer;
 }

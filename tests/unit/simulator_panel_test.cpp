@@ -6,26 +6,27 @@
 
 using namespace ondrel;
 
-TEST(BytePresentation, ReceivedBytesInEachForm) {
-    EXPECT_EQ(presentReceived(QByteArray("\x0D\x02", 2), Presentation::Hex), " D 2");
-    EXPECT_EQ(presentReceived("\r", Presentation::Ascii), "  <CR>");
-    EXPECT_EQ(presentReceived("ABC", Presentation::Ascii), " A B C");
-    EXPECT_EQ(presentReceived("ABC", Presentation::Hex), " 41 42 43");
-    EXPECT_EQ(presentReceived(QByteArray("\x0A\xAB\xFF", 3), Presentation::Hex), " A AB FF");
-    EXPECT_EQ(presentReceived(QByteArray("\x00\xFF", 2), Presentation::Decimal), " 0 255");
-    // The ASCII form uses the tool's single-byte code page.
-    EXPECT_EQ(presentReceived("\x80", Presentation::Ascii), QString(" ") + QChar(0x20AC));
-    EXPECT_EQ(presentReceived({}, Presentation::Hex), "");
-}
-
-TEST(BytePresentation, SentBytesAndPresentationSettings) {
-    EXPECT_EQ(presentSent(QByteArray("\x02\x50", 2), Presentation::Hex), " 2H 50H");
-    EXPECT_EQ(presentSent("AB\rC", Presentation::Ascii), " A B<CR> C");
-    EXPECT_EQ(presentSent(QByteArray("\x02\x50", 2), Presentation::Decimal), " 2 80");
-    EXPECT_EQ(presentationOf(Value(1)), Presentation::Ascii);
-    EXPECT_EQ(presentationOf(Value("2")), Presentation::Hex);
-    EXPECT_EQ(presentationOf(Value()), Presentation::Decimal);
-    EXPECT_EQ(presentationOf(Value(0)), Presentation::Decimal);
+TEST(BytePresentation, ReceivedAndSentBytesInEachForm) {
+    using P = Presentation;
+    const QString euro = QString(" ") + QChar(0x20AC); // the tool's single-byte code page
+    for (const auto& [bytes, form, text] :
+         {std::tuple{QByteArray("\x0D\x02"), P::Hex, QString(" D 2")},
+          {"\r", P::Ascii, "  <CR>"},
+          {"ABC", P::Ascii, " A B C"},
+          {"\x0A\xAB\xFF", P::Hex, " A AB FF"},
+          {QByteArray("\x00\xFF", 2), P::Decimal, " 0 255"},
+          {"\x80", P::Ascii, euro},
+          {"", P::Hex, ""}})
+        EXPECT_EQ(presentReceived(bytes, form), text) << bytes.toHex().toStdString();
+    for (const auto& [bytes, form, text] : {std::tuple{QByteArray("\x02\x50"), P::Hex, " 2H 50H"},
+                                            {"AB\rC", P::Ascii, " A B<CR> C"},
+                                            {"\x02\x50", P::Decimal, " 2 80"}})
+        EXPECT_EQ(presentSent(bytes, form), text) << bytes.toHex().toStdString();
+    for (const auto& [setting, form] : {std::pair{Value(1), P::Ascii},
+                                        {Value("2"), P::Hex},
+                                        {Value(), P::Decimal},
+                                        {Value(0), P::Decimal}})
+        EXPECT_EQ(presentationOf(setting), form);
 }
 
 TEST(BytePresentation, BytesToSend) {
@@ -65,10 +66,11 @@ TEST(SimulatorPanel, ControlOffRefusesEverythingButOn) {
 }
 
 TEST(SimulatorPanel, TextsOfTypesRelaysAndPorts) {
-    EXPECT_EQ(simulatorTypeText(Value(4)), "Toggle");
-    EXPECT_EQ(simulatorTypeText(Value("0")), "On");
-    EXPECT_EQ(simulatorTypeText(Value(7)), "Not Defined");
-    EXPECT_EQ(simulatorTypeText(Value()), "Not Defined");
+    for (const auto& [type, text] : {std::pair{Value(4), "Toggle"},
+                                     {Value("0"), "On"},
+                                     {Value(7), "Not Defined"},
+                                     {Value(), "Not Defined"}})
+        EXPECT_EQ(simulatorTypeText(type), text);
     EXPECT_EQ(simulatorRelayText(Value(2)), "Mommentary");
     EXPECT_EQ(simulatorRelayText(Value("3")), "No Change");
     EXPECT_FALSE(simulatorRelayText(Value(4)));

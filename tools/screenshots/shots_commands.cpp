@@ -15,11 +15,11 @@ void commandShots(ondrel::shots::Shots& shots) {
     shots.state().editPort(1).prsentAs = 2; // a binary one
     ui::FrmConfigButtons* config = shots.mainWindow().openButtonConfiguration(0);
 
-    ui::FrmCommandEditor* text = config->openCommandEditor(0, StringTarget::kPortOne);
+    ui::FrmCommandEditor* text = config->openCommandEditor(0, CommandPort::One);
     text->editor()->commandBox()->setText(QStringLiteral("PWR ON<CR>"));
     shots.save(text, QStringLiteral("FrmCommandEditor-text"));
 
-    ui::FrmCommandEditor* hex = config->openCommandEditor(0, StringTarget::kPortTwo);
+    ui::FrmCommandEditor* hex = config->openCommandEditor(0, CommandPort::Two);
     hex->editor()->commandBox()->setText(QStringLiteral("BE EF 03 06 00 XX D2 01 00 00 60 01 00"));
     hex->editor()->commandBox()->setCursorPosition(0);
     shots.save(hex);

@@ -25,15 +25,16 @@ void programmingShots(ondrel::shots::Shots& shots) {
     shots.save(programming.upload());
     programming.upload()->hide();
 
-    shots.save(programming.dialog());
-    programming.dialog()->hide();
+    shots.save(programming.resetPrompt());
+    programming.resetPrompt()->hide();
 
-    programming.dialog1()->showProgress(QString::fromLatin1(ondrel::kProgrammingCaption), 1296,
-                                        4097);
-    shots.save(programming.dialog1());
-    programming.dialog1()->showProgress(QString::fromLatin1(ondrel::kFirmwareCaption), 40, 120);
-    shots.save(programming.dialog1(), QStringLiteral("Dialog1-firmware"));
-    programming.dialog1()->hide();
+    programming.progressWindow()->showProgress(QString::fromLatin1(ondrel::kProgrammingCaption),
+                                               1296, 4097);
+    shots.save(programming.progressWindow());
+    programming.progressWindow()->showProgress(QString::fromLatin1(ondrel::kFirmwareCaption), 40,
+                                               120);
+    shots.save(programming.progressWindow(), QStringLiteral("Dialog1-firmware"));
+    programming.progressWindow()->hide();
 }
 
 const bool registered = ondrel::shots::registerArea("programming", &programmingShots);

@@ -59,7 +59,7 @@ void buttonConfigurationShots(ondrel::shots::Shots& shots) {
     shots.mainWindow().openButtonConfiguration(1);
     shots.save(dialog, QStringLiteral("FrmConfigButtons-dual"));
 
-    dialog->openCountDialog(0, StringTarget::kPortOne);
+    dialog->openCountDialog(0, CommandPort::One);
     dialog->countDialog()->ByteNumber()->setText(QStringLiteral("12"));
     shots.save(dialog->countDialog());
     ui::FrmStringEnter* entry = dialog->openStringEntry(12);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <optional>
 #include <vector>
 
 // Subcommands of ondrel-cli. A subcommand lives in its own source file in this folder and
@@ -34,6 +36,12 @@ struct Registration {
 void printCommandHelp(const Command& command);
 // Reports wrong usage of a command on standard error; gives ExitUsage.
 int usageError(const QString& commandName, const QString& message);
+// Reads a command's arguments (without its name) with `parser`, which holds the command's
+// options; "--help" never gets here. Gives ExitUsage, after reporting it, for an unknown option or
+// an option without its value; otherwise nothing, and `parser` holds the options and the
+// positional arguments.
+std::optional<int> parseArguments(const QString& commandName, QCommandLineParser& parser,
+                                  const QStringList& args);
 
 // Ctrl+C, SIGTERM and SIGHUP. While an InterruptScope lives they only set interruptFlag(), so a
 // command that holds a port ends through its cancel path and closes the port (its lock file goes

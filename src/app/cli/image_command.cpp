@@ -18,32 +18,21 @@ QString hexLines(const QByteArray& bytes) {
 
 int runImage(const QStringList& args) {
     const QString name = QStringLiteral("image");
-    QString input, output;
-    bool kdx = false, report = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--kdx"))
-            kdx = true;
-        else if (a == QLatin1String("--report"))
-            report = true;
-        else if (a == QLatin1String("-o")) {
-            if (++i == args.size())
-                return usageError(name, QStringLiteral("-o needs a file name"));
-            output = args[i];
-        } else if (a.startsWith(QLatin1Char('-')))
-            return usageError(name, QStringLiteral("unknown option %1").arg(a));
-        else if (input.isEmpty())
-            input = a;
-        else
-            return usageError(name, QStringLiteral("expects one configuration file"));
-    }
-    if (input.isEmpty())
+    QCommandLineParser parser;
+    const QCommandLineOption kdx(QStringLiteral("kdx")), report(QStringLiteral("report"));
+    const QCommandLineOption outputOption(QStringLiteral("o"), QString(), QStringLiteral("OUT"));
+    parser.addOptions({kdx, report, outputOption});
+    if (const std::optional<int> usage = parseArguments(name, parser, args))
+        return *usage;
+    if (parser.positionalArguments().size() != 1)
         return usageError(name, QStringLiteral("expects one configuration file"));
+    const QString input = parser.positionalArguments().first();
+    const QString output = parser.value(outputOption);
 
     ProjectState state;
     if (!openProjectFile(input, state))
         return ExitFailure;
-    if (kdx)
+    if (parser.isSet(kdx))
         setKdxDevicePresent(state, true);
     const auto image = BuildConfigImage(state);
     if (!image) {
@@ -61,7 +50,7 @@ int runImage(const QStringList& args) {
         }
         out(QStringLiteral("%1 bytes written to %2\n").arg(bytes.size()).arg(output));
     }
-    if (report) {
+    if (parser.isSet(report)) {
         QString text = image.value().report;
         out(QLatin1Char('\n') + text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }

@@ -36,58 +36,55 @@ const char kCommonDetails[] =
     "Press reset on the panel when asked. Ctrl+C, SIGTERM or SIGHUP gives up, closing the\n"
     "port. Exit status 0 only when every block was acknowledged.";
 
-// Parses the shared options; `takesFile` for the commands that name a file first.
-int parseArguments(const QString& name, const QStringList& args, bool takesFile,
-                   Arguments& parsed) {
+// Reads the shared options; `takesFile` for the commands that name a file first.
+int readArguments(const QString& name, const QStringList& args, bool takesFile, Arguments& parsed) {
     parsed.folder = programFolder();
     parsed.options.handshakeTimeoutMs = 60'000;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        auto value = [&](QString& into) {
-            if (++i == args.size())
-                return false;
-            into = args[i];
+    QCommandLineParser parser;
+    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N|DEVICE"));
+    const QCommandLineOption dir(QStringLiteral("dir"), QString(), QStringLiteral("FOLDER"));
+    const QCommandLineOption resetTimeout(QStringLiteral("reset-timeout"), QString(),
+                                          QStringLiteral("S"));
+    const QCommandLineOption blockTimeout(QStringLiteral("block-timeout"), QString(),
+                                          QStringLiteral("MS"));
+    const QCommandLineOption kdx(QStringLiteral("kdx")), report(QStringLiteral("report")),
+        repeat(QStringLiteral("repeat"));
+    parser.addOptions({port, dir, resetTimeout, blockTimeout});
+    // Only upload has --kdx, --report and --repeat.
+    const bool upload = name == QLatin1String("upload");
+    if (upload)
+        parser.addOptions({kdx, report, repeat});
+    if (const std::optional<int> usage = parseArguments(name, parser, args))
+        return *usage;
+    // A number of seconds or milliseconds, not negative, scaled to milliseconds.
+    auto number = [&](const QCommandLineOption& option, int& into, int scale) {
+        if (!parser.isSet(option))
             return true;
-        };
-        auto number = [&](int& into, int scale) {
-            QString text;
-            bool ok = false;
-            if (!value(text))
-                return false;
-            const double v = text.toDouble(&ok);
-            into = int(v * scale);
-            return ok && v >= 0;
-        };
-        if (a == QLatin1String("--port")) {
-            if (!value(parsed.port))
-                return usageError(name, QStringLiteral("--port needs a number or a device"));
-        } else if (a == QLatin1String("--dir")) {
-            if (!value(parsed.folder))
-                return usageError(name, QStringLiteral("--dir needs a folder"));
-        } else if (a == QLatin1String("--reset-timeout")) {
-            if (!number(parsed.options.handshakeTimeoutMs, 1000))
-                return usageError(name, QStringLiteral("--reset-timeout needs seconds"));
-        } else if (a == QLatin1String("--block-timeout")) {
-            if (!number(parsed.options.blockTimeoutMs, 1) || parsed.options.blockTimeoutMs < 1)
-                return usageError(name, QStringLiteral("--block-timeout needs milliseconds"));
-        } else if (a == QLatin1String("--kdx") && name == QLatin1String("upload")) {
-            parsed.kdx = true;
-        } else if (a == QLatin1String("--report") && name == QLatin1String("upload")) {
-            parsed.report = true;
-        } else if (a == QLatin1String("--repeat") && name == QLatin1String("upload")) {
-            parsed.repeat = true;
-        } else if (a.startsWith(QLatin1Char('-'))) {
-            return usageError(name, QStringLiteral("unknown option %1").arg(a));
-        } else if (takesFile && parsed.file.isEmpty()) {
-            parsed.file = a;
-        } else {
-            return usageError(name, QStringLiteral("unexpected argument %1").arg(a));
-        }
-    }
-    if (takesFile && parsed.file.isEmpty())
+        bool ok = false;
+        const double v = parser.value(option).toDouble(&ok);
+        into = int(v * scale);
+        return ok && v >= 0;
+    };
+    if (!number(resetTimeout, parsed.options.handshakeTimeoutMs, 1000))
+        return usageError(name, QStringLiteral("--reset-timeout needs seconds"));
+    if (!number(blockTimeout, parsed.options.blockTimeoutMs, 1) ||
+        parsed.options.blockTimeoutMs < 1)
+        return usageError(name, QStringLiteral("--block-timeout needs milliseconds"));
+    parsed.port = parser.value(port);
+    if (parser.isSet(dir))
+        parsed.folder = parser.value(dir);
+    parsed.kdx = upload && parser.isSet(kdx);
+    parsed.report = upload && parser.isSet(report);
+    parsed.repeat = upload && parser.isSet(repeat);
+    QStringList positional = parser.positionalArguments();
+    if (takesFile && positional.isEmpty())
         return usageError(name, QStringLiteral("expects a file"));
+    if (takesFile)
+        parsed.file = positional.takeFirst();
+    if (!positional.isEmpty())
+        return usageError(name, QStringLiteral("unexpected argument %1").arg(positional.first()));
     // Panel after panel: wait for each next reset until Ctrl+C, unless told otherwise.
-    if (parsed.repeat && !args.contains(QLatin1String("--reset-timeout")))
+    if (parsed.repeat && !parser.isSet(resetTimeout))
         parsed.options.handshakeTimeoutMs = 0;
     if (parsed.port.isEmpty())
         return usageError(name, QStringLiteral("expects --port N or --port DEVICE"));
@@ -184,7 +181,7 @@ int runOnPort(const Arguments& args, const HistoryRecord& base, Procedure proced
 
 int runUpload(const QStringList& argv) {
     Arguments args;
-    if (int status = parseArguments(QStringLiteral("upload"), argv, true, args))
+    if (int status = readArguments(QStringLiteral("upload"), argv, true, args))
         return status;
     ProjectState state;
     if (!openProjectFile(args.file, state))
@@ -211,7 +208,7 @@ int runUpload(const QStringList& argv) {
 
 int runRestore(const QStringList& argv) {
     Arguments args;
-    if (int status = parseArguments(QStringLiteral("restore"), argv, false, args))
+    if (int status = readArguments(QStringLiteral("restore"), argv, false, args))
         return status;
     return runOnPort(args, startRestoreRecord(args.folder),
                      [&](SerialLine& line, const ProgrammingOptions& options) {
@@ -221,7 +218,7 @@ int runRestore(const QStringList& argv) {
 
 int runFirmware(const QStringList& argv) {
     Arguments args;
-    if (int status = parseArguments(QStringLiteral("firmware"), argv, true, args))
+    if (int status = readArguments(QStringLiteral("firmware"), argv, true, args))
         return status;
     return runOnPort(args, startFirmwareRecord(args.file),
                      [&](SerialLine& line, const ProgrammingOptions& options) {

@@ -18,30 +18,55 @@ namespace {
 
 using Tag = QcdBlock::Tag;
 
+// What applying a block needs besides the block and the state.
+struct ApplyContext {
+    const DatasetLookup& lookup;
+    std::vector<Error>& lookupErrors;
+};
+using ApplyStep = void (*)(const QcdBlock&, ProjectState&, ApplyContext&);
+
+void applyDataSet(const QcdBlock&, ProjectState&, ApplyContext&);
+template <void (ButtonConfig::*set)(int, const ByteList&)>
+void applyCommands(const QcdBlock&, ProjectState&, ApplyContext&);
+void applyButtonTypes(const QcdBlock&, ProjectState&, ApplyContext&);
+template <int relayNum> void applyRelays(const QcdBlock&, ProjectState&, ApplyContext&);
+void applyDualFunction(const QcdBlock&, ProjectState&, ApplyContext&);
+void applyRepeatIncr(const QcdBlock&, ProjectState&, ApplyContext&);
+void applyLabels(const QcdBlock&, ProjectState&, ApplyContext&);
+void applyPortSettings(const QcdBlock&, ProjectState&, ApplyContext&);
+void applyTimer(const QcdBlock&, ProjectState&, ApplyContext&);
+void applyPort2Enable(const QcdBlock&, ProjectState&, ApplyContext&);
+void applyPort1Disable(const QcdBlock&, ProjectState&, ApplyContext&);
+
+// Each tag: its line, how many value lines follow it, and how its checked block goes into the
+// project.
 struct TagInfo {
     Tag tag;
     const char* text;
     int values;
+    ApplyStep apply;
 };
 
 constexpr TagInfo kTags[] = {
-    {Tag::DataSet, "<Data Set>", 24},
-    {Tag::P1Primary, "<P1 Primary Function>", 10},
-    {Tag::P1Secondary, "<P1 Secondary Function>", 10},
-    {Tag::P2Primary, "<P2 Primary Function>", 10},
-    {Tag::P2Secondary, "<P2 Secondary Function>", 10},
-    {Tag::ButtonType, "<Button Type>", 10},
-    {Tag::Relay1, "<Relay 1>", 10},
-    {Tag::Relay1_2, "<Relay 1_2>", 10},
-    {Tag::Relay2, "<Relay 2>", 10},
-    {Tag::Relay2_2, "<Relay 2_2>", 10},
-    {Tag::DualFunction, "<Dual Function>", 10},
-    {Tag::RepeatIncr, "<Repeat/Incr>", 20},
-    {Tag::Labels, "<BL>", 2},
-    {Tag::PortSettings, "<Port Settings>", 10},
-    {Tag::Timer, "<Timer>", 4},
-    {Tag::Port2Enable, "<Port2.Enable>", 0},
-    {Tag::Port1Disable, "<Port1.Disable>", 0},
+    {Tag::DataSet, "<Data Set>", 24, &applyDataSet},
+    {Tag::P1Primary, "<P1 Primary Function>", 10, &applyCommands<&ButtonConfig::setCommandString1>},
+    {Tag::P1Secondary, "<P1 Secondary Function>", 10,
+     &applyCommands<&ButtonConfig::setCommandString1_2>},
+    {Tag::P2Primary, "<P2 Primary Function>", 10, &applyCommands<&ButtonConfig::setCommandString2>},
+    {Tag::P2Secondary, "<P2 Secondary Function>", 10,
+     &applyCommands<&ButtonConfig::setCommandString2_2>},
+    {Tag::ButtonType, "<Button Type>", 10, &applyButtonTypes},
+    {Tag::Relay1, "<Relay 1>", 10, &applyRelays<1>},
+    {Tag::Relay1_2, "<Relay 1_2>", 10, &applyRelays<3>},
+    {Tag::Relay2, "<Relay 2>", 10, &applyRelays<2>},
+    {Tag::Relay2_2, "<Relay 2_2>", 10, &applyRelays<4>},
+    {Tag::DualFunction, "<Dual Function>", 10, &applyDualFunction},
+    {Tag::RepeatIncr, "<Repeat/Incr>", 20, &applyRepeatIncr},
+    {Tag::Labels, "<BL>", 2, &applyLabels},
+    {Tag::PortSettings, "<Port Settings>", 10, &applyPortSettings},
+    {Tag::Timer, "<Timer>", 4, &applyTimer},
+    {Tag::Port2Enable, "<Port2.Enable>", 0, &applyPort2Enable},
+    {Tag::Port1Disable, "<Port1.Disable>", 0, &applyPort1Disable},
 };
 const QString kEnd = QStringLiteral("<End>");
 
@@ -50,6 +75,13 @@ const TagInfo* findTag(const QString& line) {
         if (line == QLatin1String(info.text))
             return &info;
     return nullptr;
+}
+
+const TagInfo& tagInfo(Tag tag) {
+    for (const TagInfo& info : kTags)
+        if (info.tag == tag)
+            return info;
+    Q_UNREACHABLE();
 }
 
 QString tagText(Tag tag) {
@@ -269,6 +301,92 @@ void applyRelayBlock(const QcdBlock& block, ProjectState& state, int relayNum) {
         state.editButton(i).setRelayInfo(relayNum, block.numbers[static_cast<size_t>(i)]);
 }
 
+void applyDataSet(const QcdBlock& b, ProjectState& state, ApplyContext& context) {
+    const QStringList& t = b.texts;
+    for (int device = 0; device < 2; ++device) {
+        state.deviceManufacturer[device] = t[2 * device];
+        state.deviceModel[device] = t[2 * device + 1];
+        state.deviceNum = device;
+        if (context.lookup) {
+            const Status found = context.lookup(state, device, state.deviceManufacturer[device],
+                                                state.deviceModel[device]);
+            if (!found)
+                context.lookupErrors.push_back(
+                    makeError(found.error().message, b.line + 1 + 2 * device));
+        }
+    }
+    // Only the texts of the lists: the command strings come from their own blocks.
+    for (int i = 0; i < kButtonCount; ++i) {
+        state.commandText1[static_cast<size_t>(i)] = t[4 + 2 * i];
+        state.commandText2[static_cast<size_t>(i)] = t[5 + 2 * i];
+    }
+}
+
+template <void (ButtonConfig::*set)(int, const ByteList&)>
+void applyCommands(const QcdBlock& b, ProjectState& state, ApplyContext&) {
+    applyCommandBlock(b, state, set);
+}
+
+void applyButtonTypes(const QcdBlock& b, ProjectState& state, ApplyContext&) {
+    for (int i = 0; i < kButtonCount; ++i)
+        state.editButton(i).Button_type = b.numbers[static_cast<size_t>(i)];
+}
+
+template <int relayNum> void applyRelays(const QcdBlock& b, ProjectState& state, ApplyContext&) {
+    applyRelayBlock(b, state, relayNum);
+}
+
+void applyDualFunction(const QcdBlock& b, ProjectState& state, ApplyContext&) {
+    for (int i = 0; i < kButtonCount; ++i) {
+        if (b.flags[static_cast<size_t>(i)])
+            state.editButton(i).setDualFunction();
+        else
+            state.editButton(i).clrDualFunction();
+    }
+}
+
+void applyRepeatIncr(const QcdBlock& b, ProjectState& state, ApplyContext&) {
+    for (int i = 0; i < kButtonCount; ++i) {
+        state.editButton(i).Repeatng = b.numbers[static_cast<size_t>(2 * i)];
+        state.editButton(i).Incr = b.numbers[static_cast<size_t>(2 * i + 1)];
+    }
+}
+
+void applyLabels(const QcdBlock& b, ProjectState& state, ApplyContext&) {
+    // A caption still at its placeholder means no model was chosen for that device.
+    for (int device = 0; device < 2; ++device)
+        state.setDeviceLabel(device, b.texts[device]);
+}
+
+void applyPortSettings(const QcdBlock& b, ProjectState& state, ApplyContext&) {
+    const QStringList& t = b.texts;
+    for (int p = 0; p < 2; ++p) {
+        CommSets& port = state.editPort(p);
+        port.BaudRate = fieldValue(t[p]);
+        port.Parity = fieldValue(t[2 + p]);
+        port.prsentAs = fieldValue(t[4 + p]);
+        port.StopBit = fieldValue(t[6 + p]);
+        port.TransmitFormat = fieldValue(t[8 + p]);
+    }
+}
+
+void applyTimer(const QcdBlock& b, ProjectState& state, ApplyContext&) {
+    for (int k = 0; k < 4; ++k)
+        state.timerTexts[static_cast<size_t>(k)] = b.texts[k];
+    if (b.timerMinutes)
+        state.timerMinutes = *b.timerMinutes;
+    else
+        state.timerMinutes.reset();
+}
+
+void applyPort2Enable(const QcdBlock&, ProjectState& state, ApplyContext&) {
+    state.secondProjectorEnabled = true;
+}
+
+void applyPort1Disable(const QcdBlock&, ProjectState& state, ApplyContext&) {
+    state.port1SelectDisabled = true;
+}
+
 } // namespace
 
 DatasetLookup catalogueDatasetLookup(const Catalogue& catalogue) {
@@ -414,108 +532,9 @@ Result<QcdContent> parseQcd(const QByteArray& bytes) {
 std::vector<Error> applyQcd(const QcdContent& content, ProjectState& state,
                             const DatasetLookup& lookup) {
     std::vector<Error> lookupErrors;
-    for (const QcdBlock& b : content.blocks) {
-        const QStringList& t = b.texts;
-        switch (b.tag) {
-        case Tag::DataSet:
-            for (int device = 0; device < 2; ++device) {
-                state.deviceManufacturer[device] = t[2 * device];
-                state.deviceModel[device] = t[2 * device + 1];
-                state.deviceNum = device;
-                if (lookup) {
-                    const Status found = lookup(state, device, state.deviceManufacturer[device],
-                                                state.deviceModel[device]);
-                    if (!found)
-                        lookupErrors.push_back(
-                            makeError(found.error().message, b.line + 1 + 2 * device));
-                }
-            }
-            // Only the texts of the lists: the command strings come from their own blocks.
-            for (int i = 0; i < kButtonCount; ++i) {
-                state.commandText1[static_cast<size_t>(i)] = t[4 + 2 * i];
-                state.commandText2[static_cast<size_t>(i)] = t[5 + 2 * i];
-            }
-            break;
-        case Tag::P1Primary:
-            applyCommandBlock(b, state, &ButtonConfig::setCommandString1);
-            break;
-        case Tag::P1Secondary:
-            applyCommandBlock(b, state, &ButtonConfig::setCommandString1_2);
-            break;
-        case Tag::P2Primary:
-            applyCommandBlock(b, state, &ButtonConfig::setCommandString2);
-            break;
-        case Tag::P2Secondary:
-            applyCommandBlock(b, state, &ButtonConfig::setCommandString2_2);
-            break;
-        case Tag::ButtonType:
-            for (int i = 0; i < kButtonCount; ++i)
-                state.editButton(i).Button_type = b.numbers[static_cast<size_t>(i)];
-            break;
-        case Tag::Relay1:
-            applyRelayBlock(b, state, 1);
-            break;
-        case Tag::Relay1_2:
-            applyRelayBlock(b, state, 3);
-            break;
-        case Tag::Relay2:
-            applyRelayBlock(b, state, 2);
-            break;
-        case Tag::Relay2_2:
-            applyRelayBlock(b, state, 4);
-            break;
-        case Tag::DualFunction:
-            for (int i = 0; i < kButtonCount; ++i) {
-                if (b.flags[static_cast<size_t>(i)])
-                    state.editButton(i).setDualFunction();
-                else
-                    state.editButton(i).clrDualFunction();
-            }
-            break;
-        case Tag::RepeatIncr:
-            for (int i = 0; i < kButtonCount; ++i) {
-                state.editButton(i).Repeatng = b.numbers[static_cast<size_t>(2 * i)];
-                state.editButton(i).Incr = b.numbers[static_cast<size_t>(2 * i + 1)];
-            }
-            break;
-        case Tag::Labels:
-            // A caption still at its design text means no model was chosen for that device.
-            if (t[0] != QLatin1String("Label3")) {
-                state.deviceLabel1 = t[0];
-                state.deviceLabel1Visible = true;
-            }
-            if (t[1] != QLatin1String("Label4")) {
-                state.deviceLabel2 = t[1];
-                state.deviceLabel2Visible = true;
-                state.commandList2Visible = true;
-            }
-            break;
-        case Tag::PortSettings:
-            for (int p = 0; p < 2; ++p) {
-                CommSets& port = state.editPort(p);
-                port.BaudRate = fieldValue(t[p]);
-                port.Parity = fieldValue(t[2 + p]);
-                port.prsentAs = fieldValue(t[4 + p]);
-                port.StopBit = fieldValue(t[6 + p]);
-                port.TransmitFormat = fieldValue(t[8 + p]);
-            }
-            break;
-        case Tag::Timer:
-            for (int k = 0; k < 4; ++k)
-                state.timerTexts[static_cast<size_t>(k)] = t[k];
-            if (b.timerMinutes)
-                state.timerMinutes = *b.timerMinutes;
-            else
-                state.timerMinutes.reset();
-            break;
-        case Tag::Port2Enable:
-            state.secondProjectorEnabled = true;
-            break;
-        case Tag::Port1Disable:
-            state.port1SelectDisabled = true;
-            break;
-        }
-    }
+    ApplyContext context{lookup, lookupErrors};
+    for (const QcdBlock& b : content.blocks)
+        tagInfo(b.tag).apply(b, state, context);
     state.touch();
     return lookupErrors;
 }

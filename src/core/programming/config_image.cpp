@@ -130,6 +130,121 @@ int typeWord(const ButtonConfig& b, int type) {
     return word;
 }
 
+// What the whole image depends on, checked before anything is written.
+struct ImagePlan {
+    std::array<int, kButtonCount> types{};
+    int sourceClearMask = 0; // buttons that a Source button turns off
+    int timer = 0;
+};
+
+Result<ImagePlan> checkProject(const ProjectState& state) {
+    ImagePlan plan;
+    for (int i = 0; i < kButtonCount; ++i) {
+        const ButtonConfig& b = state.button(i);
+        const auto type = b.Button_type.toInteger();
+        if (!type || *type < TypeOn || *type > TypeToggle)
+            return buttonError(i, QStringLiteral("button type \"%1\" is not one of 0 (On) to 4 "
+                                                 "(Toggle)")
+                                      .arg(b.Button_type.toText()));
+        plan.types[static_cast<size_t>(i)] = static_cast<int>(*type);
+        if (*type == TypeSource || b.clrWthSrc == Value(1))
+            plan.sourceClearMask |= 1 << i;
+    }
+    const double timer = std::nearbyint(state.timerMinutes.value_or(0));
+    if (!(timer >= 0 && timer <= 0xFFFF))
+        return makeError(QStringLiteral("The shut-off timer of %1 minutes does not fit the panel "
+                                        "(0 to 65535 minutes)")
+                             .arg(*state.timerMinutes));
+    plan.timer = static_cast<int>(timer);
+    return plan;
+}
+
+// One button's commands in the order the panel reads them, and its KDX codes, checked against
+// the 7-bit length fields.
+struct ButtonCommands {
+    PortCommands port1, port2;
+    QByteArray kdx;
+};
+
+Result<ButtonCommands> buttonCommands(const ProjectState& state, int i) {
+    const UploadStrings u = state.button(i).setUpldStrngs();
+    auto port1 = portCommands(u.UploadString1, u.UploadString1_2, i, 0);
+    if (!port1)
+        return port1.error();
+    auto port2 = portCommands(u.UploadString2, u.UploadString2_2, i, 1);
+    if (!port2)
+        return port2.error();
+    ButtonCommands c{std::move(port1.value()), std::move(port2.value()), {}};
+    if (state.kdxDevicePresent) {
+        for (size_t k : {static_cast<size_t>(i), static_cast<size_t>(i + 11)}) {
+            const int code = state.kdxCodeTable[k];
+            if (code < 0 || code > 255)
+                return buttonError(
+                    i, QStringLiteral("KDX code %1 is not a number from 0 to 255").arg(code));
+            c.kdx.append(static_cast<char>(code));
+        }
+    }
+    const auto tooLong = [&](qsizetype count, qsizetype limit, int port) -> std::optional<Error> {
+        if (count <= limit)
+            return std::nullopt;
+        return commandError(
+            i, port,
+            QStringLiteral("a command of %1 bytes is too long; at most %2 bytes fit%3")
+                .arg(count)
+                .arg(limit)
+                .arg(limit < kLengthFieldMax ? QStringLiteral(" with the KDX device") : QString()));
+    };
+    for (auto error : {tooLong(c.port1.first.size(), kLengthFieldMax - c.kdx.size(), 0),
+                       tooLong(c.port1.second.size(), kLengthFieldMax, 0),
+                       tooLong(c.port2.first.size(), kLengthFieldMax, 1),
+                       tooLong(c.port2.second.size(), kLengthFieldMax, 1)})
+        if (error)
+            return *error;
+    return c;
+}
+
+// Button i's section of the image and of the report; fails when the image outgrows the panel.
+Status writeButton(ImageWriter& image, const ProjectState& state, int i, const ImagePlan& plan,
+                   const ButtonCommands& c) {
+    const int type = plan.types[static_cast<size_t>(i)];
+    int offMask = 0;
+    if (type == TypeSource)
+        offMask = plan.sourceClearMask & ~(1 << i);
+    else if (type == TypeOff)
+        offMask = 1023 & ~(1 << i);
+    const PortCommands& p1 = c.port1;
+    const PortCommands& p2 = c.port2;
+
+    image.reportLine(QString());
+    image.reportLine(QStringLiteral("Button Number %1").arg(i + 1));
+    image.reportedWord(QStringLiteral("Button Type: "), typeWord(state.button(i), type), QString());
+    image.reportedWord(QStringLiteral("State: "), type == TypeOff ? 1 : 0, QStringLiteral(" "));
+    image.reportedWord(QStringLiteral("Off: "), offMask, QStringLiteral(" "));
+    image.reportedWord(QStringLiteral("P1 Bytes: "),
+                       static_cast<int>(p2.first.size() * 128 + p1.first.size() + c.kdx.size()),
+                       QString());
+    image.reportedWord(QStringLiteral("P2 Bytes: "),
+                       static_cast<int>(p2.second.size() * 128 + p1.second.size()), QString());
+
+    const std::array<std::pair<const QByteArray*, int>, 4> commands{
+        {{&p1.first, 0}, {&p2.first, 1}, {&p1.second, 0}, {&p2.second, 1}}};
+    for (const auto& [data, port] : commands) {
+        image.command(*data);
+        if (data == &p1.first)
+            image.command(c.kdx);
+        if (image.size() > kConfigCapacity)
+            return commandError(i, port,
+                                QStringLiteral("the configuration does not fit the panel's "
+                                               "memory (at most %1 bytes)")
+                                    .arg(kConfigCapacity));
+    }
+    image.reportCommand(QStringLiteral("P1C1: "), p1.first);
+    image.reportCommand(QStringLiteral("P2C1: "), p2.first);
+    image.reportCommand(QStringLiteral("P1C2: "), p1.second);
+    image.reportCommand(QStringLiteral("P2C2: "), p2.second);
+    return Ok{};
+}
+
 } // namespace
 
 int portSettingCode(const CommSets& port) {
@@ -143,26 +258,9 @@ int portSettingCode(const CommSets& port) {
 }
 
 Result<ConfigImage> BuildConfigImage(const ProjectState& state) {
-    std::array<int, kButtonCount> types{};
-    int sourceClearMask = 0;
-    for (int i = 0; i < kButtonCount; ++i) {
-        const ButtonConfig& b = state.button(i);
-        const auto type = b.Button_type.toInteger();
-        if (!type || *type < TypeOn || *type > TypeToggle)
-            return buttonError(i, QStringLiteral("button type \"%1\" is not one of 0 (On) to 4 "
-                                                 "(Toggle)")
-                                      .arg(b.Button_type.toText()));
-        types[static_cast<size_t>(i)] = static_cast<int>(*type);
-        if (*type == TypeSource || b.clrWthSrc == Value(1))
-            sourceClearMask |= 1 << i;
-    }
-
-    const double timer = std::nearbyint(state.timerMinutes.value_or(0));
-    if (!(timer >= 0 && timer <= 0xFFFF))
-        return makeError(QStringLiteral("The shut-off timer of %1 minutes does not fit the panel "
-                                        "(0 to 65535 minutes)")
-                             .arg(*state.timerMinutes));
-
+    const Result<ImagePlan> plan = checkProject(state);
+    if (!plan)
+        return plan.error();
     ImageWriter image;
     image.word(1);
     image.word(1);
@@ -170,83 +268,14 @@ Result<ConfigImage> BuildConfigImage(const ProjectState& state) {
                        (portSettingCode(state.port(1)) % 128) * 128 +
                            portSettingCode(state.port(0)) % 128,
                        QStringLiteral(" "));
-    image.reportedWord(QStringLiteral("Timer: "), static_cast<int>(timer), QString());
-
+    image.reportedWord(QStringLiteral("Timer: "), plan.value().timer, QString());
     for (int i = 0; i < kButtonCount; ++i) {
-        const ButtonConfig& b = state.button(i);
-        const int type = types[static_cast<size_t>(i)];
-        int offMask = 0;
-        if (type == TypeSource)
-            offMask = sourceClearMask & ~(1 << i);
-        else if (type == TypeOff)
-            offMask = 1023 & ~(1 << i);
-
-        const UploadStrings u = b.setUpldStrngs();
-        auto port1 = portCommands(u.UploadString1, u.UploadString1_2, i, 0);
-        if (!port1)
-            return port1.error();
-        auto port2 = portCommands(u.UploadString2, u.UploadString2_2, i, 1);
-        if (!port2)
-            return port2.error();
-        const PortCommands& p1 = port1.value();
-        const PortCommands& p2 = port2.value();
-
-        QByteArray kdx;
-        if (state.kdxDevicePresent) {
-            for (size_t k : {static_cast<size_t>(i), static_cast<size_t>(i + 11)}) {
-                const int code = state.kdxCodeTable[k];
-                if (code < 0 || code > 255)
-                    return buttonError(
-                        i, QStringLiteral("KDX code %1 is not a number from 0 to 255").arg(code));
-                kdx.append(static_cast<char>(code));
-            }
-        }
-        const auto tooLong = [&](qsizetype count, qsizetype limit,
-                                 int port) -> std::optional<Error> {
-            if (count <= limit)
-                return std::nullopt;
-            return commandError(
-                i, port,
-                QStringLiteral("a command of %1 bytes is too long; at most %2 bytes fit%3")
-                    .arg(count)
-                    .arg(limit)
-                    .arg(limit < kLengthFieldMax ? QStringLiteral(" with the KDX device")
-                                                 : QString()));
-        };
-        for (auto error : {tooLong(p1.first.size(), kLengthFieldMax - kdx.size(), 0),
-                           tooLong(p1.second.size(), kLengthFieldMax, 0),
-                           tooLong(p2.first.size(), kLengthFieldMax, 1),
-                           tooLong(p2.second.size(), kLengthFieldMax, 1)})
-            if (error)
-                return *error;
-
-        image.reportLine(QString());
-        image.reportLine(QStringLiteral("Button Number %1").arg(i + 1));
-        image.reportedWord(QStringLiteral("Button Type: "), typeWord(b, type), QString());
-        image.reportedWord(QStringLiteral("State: "), type == TypeOff ? 1 : 0, QStringLiteral(" "));
-        image.reportedWord(QStringLiteral("Off: "), offMask, QStringLiteral(" "));
-        image.reportedWord(QStringLiteral("P1 Bytes: "),
-                           static_cast<int>(p2.first.size() * 128 + p1.first.size() + kdx.size()),
-                           QString());
-        image.reportedWord(QStringLiteral("P2 Bytes: "),
-                           static_cast<int>(p2.second.size() * 128 + p1.second.size()), QString());
-
-        const std::array<std::pair<const QByteArray*, int>, 4> commands{
-            {{&p1.first, 0}, {&p2.first, 1}, {&p1.second, 0}, {&p2.second, 1}}};
-        for (const auto& [data, port] : commands) {
-            image.command(*data);
-            if (data == &p1.first)
-                image.command(kdx);
-            if (image.size() > kConfigCapacity)
-                return commandError(i, port,
-                                    QStringLiteral("the configuration does not fit the panel's "
-                                                   "memory (at most %1 bytes)")
-                                        .arg(kConfigCapacity));
-        }
-        image.reportCommand(QStringLiteral("P1C1: "), p1.first);
-        image.reportCommand(QStringLiteral("P2C1: "), p2.first);
-        image.reportCommand(QStringLiteral("P1C2: "), p1.second);
-        image.reportCommand(QStringLiteral("P2C2: "), p2.second);
+        const Result<ButtonCommands> commands = buttonCommands(state, i);
+        if (!commands)
+            return commands.error();
+        if (const Status written = writeButton(image, state, i, plan.value(), commands.value());
+            !written)
+            return written.error();
     }
     return std::move(image).result();
 }

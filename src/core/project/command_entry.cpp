@@ -54,10 +54,10 @@ std::optional<int> ParseEntryByte(const QString& text) {
 
 void storeCommandString(ButtonConfig& record, StringTarget target, const ByteList& list) {
     const int count = list.upperBound();
-    if (target.btn == StringTarget::kPortOne)
+    if (target.port == CommandPort::One)
         target.dual == 0 ? record.setCommandString1(count, list)
                          : record.setCommandString1_2(count, list);
-    else if (target.btn == StringTarget::kPortTwo)
+    else if (target.port == CommandPort::Two)
         target.dual == 0 ? record.setCommandString2(count, list)
                          : record.setCommandString2_2(count, list);
 }

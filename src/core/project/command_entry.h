@@ -29,11 +29,13 @@ int HexDigitValue(QChar c);
 // nothing: the caller says "Value Not Recognized" and leaves the slot empty.
 std::optional<int> ParseEntryByte(const QString& text);
 
+// The control port a command string goes out on; the values are the codes the configuration
+// dialog has always used for them.
+enum class CommandPort { One = 5, Two = 6 };
+
 // Which of a button's four command strings the entry dialogs edit.
 struct StringTarget {
-    static constexpr int kPortOne = 5; // the configuration dialog's Btn for control port one
-    static constexpr int kPortTwo = 6;
-    int btn = kPortOne;
+    CommandPort port = CommandPort::One;
     int dual = 0; // 0 primary, 1 secondary
 };
 

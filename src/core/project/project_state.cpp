@@ -14,6 +14,34 @@ CommSets& ProjectState::editPort(int index) {
     return ports_.at(static_cast<size_t>(index));
 }
 
+void ProjectState::setDeviceLabel(int device, const QString& caption) {
+    if (caption == labelPlaceholder(device))
+        return;
+    (device == 0 ? deviceLabel1 : deviceLabel2) = caption;
+    (device == 0 ? deviceLabel1Visible : deviceLabel2Visible) = true;
+    if (device == 1)
+        commandList2Visible = true;
+    touch();
+}
+
+void ProjectState::setCommandText(int device, int button, const QString& text) {
+    (device == 0 ? commandText1 : commandText2).at(static_cast<size_t>(button)) = text;
+    touch();
+}
+
+void ProjectState::showCustomCommand(int device, int button) {
+    const QString custom = QStringLiteral("Custom");
+    (device == 0 ? commandText1 : commandText2).at(static_cast<size_t>(button)) = custom;
+    if ((device == 0 ? deviceLabel1 : deviceLabel2) == labelPlaceholder(device))
+        setDeviceLabel(device, custom);
+    touch();
+}
+
+void ProjectState::setPort(int index, const CommSets& settings) {
+    ports_.at(static_cast<size_t>(index)) = settings;
+    touch();
+}
+
 void ProjectState::markModified() {
     if (modified_)
         return;

@@ -14,9 +14,10 @@ namespace ondrel {
 inline constexpr int kButtonCount = 10;
 
 // The configuration being edited: one object for the whole run, owned by the application and
-// passed by reference to every window. Read through the const accessors; change records through
-// editButton/editPort (which mark the project modified) and public fields directly, then call
-// touch() so that views following changed() refresh.
+// passed by reference to every window. Windows read the fields and change the project only
+// through its operations (setCommandText, showCustomCommand, setPort, editButton, and the core
+// operations of catalogue/, files/, tools/ and device_options.h), each of which marks it modified
+// and tells the views. Core operations that write several fields call touch() once at their end.
 class ProjectState : public QObject {
     Q_OBJECT
 public:
@@ -45,10 +46,10 @@ public:
     int uploadPort = 1;
 
     // View state that the configuration file stores.
-    std::array<QString, kButtonCount> commandText1;  // text shown in each device #1 command list
-    std::array<QString, kButtonCount> commandText2;  // text shown in each device #2 command list
-    QString deviceLabel1 = QStringLiteral("Label3"); // caption of the device #1 labels
-    QString deviceLabel2 = QStringLiteral("Label4"); // caption of the device #2 labels
+    std::array<QString, kButtonCount> commandText1; // text shown in each device #1 command list
+    std::array<QString, kButtonCount> commandText2; // text shown in each device #2 command list
+    QString deviceLabel1 = labelPlaceholder(0);     // caption of the device #1 labels
+    QString deviceLabel2 = labelPlaceholder(1);     // caption of the device #2 labels
     bool deviceLabel1Visible = false;
     bool deviceLabel2Visible = false;
     bool commandList2Visible = false;    // device #2 command lists shown
@@ -60,6 +61,21 @@ public:
     // protocol they come from, so that a later choice reads that device's own command texts.
     std::array<QStringList, 2> commandItems;
     std::array<Value, 2> deviceProtocol;
+
+    // The design caption a device's labels keep until a model (or a custom command) names them;
+    // a configuration file stores it for a device without a model.
+    static QString labelPlaceholder(int device) {
+        return device == 0 ? QStringLiteral("Label3") : QStringLiteral("Label4");
+    }
+    // Shows `caption` on device `device`'s labels, unless it is the placeholder.
+    void setDeviceLabel(int device, const QString& caption);
+
+    // The text of button `button`'s command list of device `device`.
+    void setCommandText(int device, int button, const QString& text);
+    // A command string typed byte by byte: the list says "Custom", and so do the device's labels
+    // when no model named them.
+    void showCustomCommand(int device, int button);
+    void setPort(int index, const CommSets& settings);
 
     bool isModified() const { return modified_; }
     // Call after changing public fields directly: marks the project modified and tells the views.

@@ -54,6 +54,11 @@ public:
     // The device behind port number `port` (1 to 3), or an error saying why there is none.
     virtual Result<QString> deviceForPort(int port) const = 0;
     virtual std::unique_ptr<SerialLine> create(const QString& device) const = 0;
+    // What port number `port` reaches, for a menu item's tip.
+    virtual QString describe(int port) const {
+        const Result<QString> device = deviceForPort(port);
+        return device ? device.value() : device.error().message;
+    }
 };
 
 } // namespace ondrel

@@ -149,7 +149,9 @@ void FrmLabels::print() {
         auto* dialog = new QPrintDialog(printer, this);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         connect(dialog, &QDialog::finished, this, [printer] { delete printer; });
-        connect(dialog, &QDialog::accepted, this, [this, printer] { printTo(*printer); });
+        // printTo tells the installer about a failure itself; nothing more to do with it here.
+        connect(dialog, &QDialog::accepted, this,
+                [this, printer] { static_cast<void>(printTo(*printer)); });
         dialog->open();
         return;
     }
@@ -170,7 +172,7 @@ void FrmLabels::printToPdfFile(const QString& fileName) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(fileName);
-    printTo(printer);
+    static_cast<void>(printTo(printer)); // a failure is shown by printTo
 }
 
 Status FrmLabels::printTo(QPrinter& printer) {

@@ -66,7 +66,15 @@ public:
         timer_.start(5);
     }
     // The answer to the next box (after those already queued).
-    void answerWith(QMessageBox::StandardButton button) { answers_ << button; }
+    void answerWith(QMessageBox::StandardButton button) {
+        answers_ << [button](QMessageBox* box) -> QAbstractButton* { return box->button(button); };
+    }
+    // The same with a button the tool added itself, by its object name.
+    void answerWith(const QString& buttonName) {
+        answers_ << [buttonName](QMessageBox* box) -> QAbstractButton* {
+            return box->findChild<QAbstractButton*>(buttonName);
+        };
+    }
     // Every box answered so far, after answering those open now.
     const QList<Box>& seen() {
         answerOpen();
@@ -77,14 +85,22 @@ public:
         waitUntil([this] { return answerOpen() > taken_; }, timeoutMs);
         return taken_ < seen_.size() ? seen_[taken_++] : Box{};
     }
+    // The next box titled `title`, passing over others; an empty Box when none came in time.
+    Box next(const QString& title, int timeoutMs = 3000) {
+        QElapsedTimer timer;
+        timer.start();
+        for (Box box; timer.elapsed() < timeoutMs;)
+            if ((box = next(int(timeoutMs - timer.elapsed()))).title == title)
+                return box;
+        return Box{};
+    }
 
 private:
     qsizetype answerOpen() {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
                 seen_ << Box{box->windowTitle(), box->text() + box->informativeText(), box->icon()};
-                QAbstractButton* button =
-                    answers_.isEmpty() ? nullptr : box->button(answers_.takeFirst());
+                QAbstractButton* button = answers_.isEmpty() ? nullptr : answers_.takeFirst()(box);
                 if (!button)
                     button = box->defaultButton();
                 if (!button)
@@ -94,7 +110,7 @@ private:
         return seen_.size();
     }
     QTimer timer_;
-    QList<QMessageBox::StandardButton> answers_;
+    QList<std::function<QAbstractButton*(QMessageBox*)>> answers_;
     QList<Box> seen_;
     qsizetype taken_ = 0;
 };

@@ -19,28 +19,25 @@ using namespace ondrel;
 
 namespace {
 
-// The message box titled `title` once it is open (null after `timeoutMs`).
-QMessageBox* box(const char* title, int timeoutMs = 3000) {
-    test::waitUntil([&] { return test::findMessageBox(title) != nullptr; }, timeoutMs);
-    return test::findMessageBox(title);
-}
-
 // Writes `hex` to a file, presses upload, and picks that file when the firmware is missing.
-void uploadChoosing(ui::FrmMain& main, const QString& path, const QByteArray& hex) {
+void uploadChoosing(ui::FrmMain& main, test::MessageBoxes& boxes, const QString& path,
+                    const QByteArray& hex) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(hex);
     file.close();
-    main.Command1()->click();
-    QMessageBox* missing = box("Firmware Missing");
-    ASSERT_NE(missing, nullptr);
-    EXPECT_TRUE(missing->text().contains(firmwareFileName()));
-    EXPECT_TRUE(missing->text().contains(QDir::toNativeSeparators(userFirmwareFolder())));
-    missing->findChild<QPushButton*>(QStringLiteral("chooseFirmware"))->click();
+    boxes.answerWith(QStringLiteral("chooseFirmware"));
+    main.uploadButton()->click();
+    const test::MessageBoxes::Box missing = boxes.next(QStringLiteral("Firmware Missing"));
+    EXPECT_TRUE(missing.text.contains(firmwareFileName()));
+    EXPECT_TRUE(missing.text.contains(QDir::toNativeSeparators(userFirmwareFolder())));
     QFileDialog* dialog = nullptr;
-    for (QFileDialog* d : main.findChildren<QFileDialog*>(QStringLiteral("firmwareChooser")))
-        if (d->isVisible())
-            dialog = d;
+    test::waitUntil([&] {
+        for (QFileDialog* d : main.findChildren<QFileDialog*>(QStringLiteral("firmwareChooser")))
+            if (d->isVisible())
+                dialog = d;
+        return dialog != nullptr;
+    });
     ASSERT_NE(dialog, nullptr);
     dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
     QMetaObject::invokeMethod(dialog, "accept");
@@ -61,19 +58,16 @@ TEST(FirmwareChooser, ABadFileIsRefusedWithItsLineAGoodOneIsCopiedAndUsed) {
     main.programming().options.pollIntervalMs = 20;
     const QString copy = QDir(userFirmwareFolder()).filePath(firmwareFileName());
 
-    uploadChoosing(main, files.filePath("bad.hex"), "\r\n:ZZ\r\n:00000001FF\r\n");
-    QMessageBox* error = box("Error");
-    ASSERT_NE(error, nullptr);
-    EXPECT_TRUE(error->text().contains("line 2")) << error->text().toStdString();
-    EXPECT_TRUE(error->text().contains("Nothing was copied."));
-    error->close();
+    test::MessageBoxes boxes;
+    uploadChoosing(main, boxes, files.filePath("bad.hex"), "\r\n:ZZ\r\n:00000001FF\r\n");
+    const QString error = boxes.next(QStringLiteral("Error")).text;
+    EXPECT_TRUE(error.contains("line 2")) << error.toStdString();
+    EXPECT_TRUE(error.contains("Nothing was copied."));
     EXPECT_FALSE(QFile::exists(copy));
 
     const QByteArray good = generateFirmwareHex(8).toLatin1();
-    uploadChoosing(main, files.filePath("panel.hex"), good);
-    QMessageBox* done = box("Programming Complete", 20000);
-    ASSERT_NE(done, nullptr);
-    done->close();
+    uploadChoosing(main, boxes, files.filePath("panel.hex"), good);
+    EXPECT_FALSE(boxes.next(QStringLiteral("Programming Complete"), 20000).title.isEmpty());
     EXPECT_EQ(locateFirmwareFile(program.path()), copy);
     QFile copied(copy);
     ASSERT_TRUE(copied.open(QIODevice::ReadOnly));

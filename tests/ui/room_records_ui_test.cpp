@@ -73,7 +73,7 @@ TEST(RoomRecordsUi, ManyRoomsGiveOneRecordPerPanelShownNewestFirst) {
 
     programming.mnuManyRooms()->setChecked(true);
 
-    main.Command1()->click();
+    main.uploadButton()->click();
     ASSERT_EQ(answerBox(), QStringLiteral("Upload Complete."));
     auto* hint = programming.resetPrompt()->findChild<QLabel*>(QStringLiteral("hint"));
     EXPECT_TRUE(test::waitUntil([&] { return programming.resetPrompt()->isVisible(); }, 2000));

@@ -505,9 +505,9 @@ namespace {
 
 // How a run of blocks ends early, in words; empty while it goes on.
 QString stoppedLate(int inARow, const QList<quint32>& late, int windowMs, quint32 next) {
-    return QStringLiteral("The panel answers later than %1 ms or not at all: the blocks at word "
-                          "addresses %2 were not acknowledged within %1 ms, %3 in a row, so "
-                          "writing stopped before word address %4. ")
+    return QStringLiteral("The panel stopped answering in time: the blocks at word addresses %2 "
+                          "were not acknowledged within %1 ms (%3 in a row; it answers later or "
+                          "not at all), so writing stopped before word address %4. ")
         .arg(windowMs)
         .arg(addressList(late.mid(late.size() - inARow)))
         .arg(inARow)
@@ -560,7 +560,7 @@ bool WriteDataBlocks(SerialLine& line, quint32 startWordAddress, const QByteArra
             --i;
             continue;
         }
-        if (sent.value().lateOrMissing) {
+        if (sent.value().lateOrMissing || !sent.value().accepted) {
             late << blocks[i].wordAddress;
             ++lateInARow;
         } else {
@@ -610,7 +610,8 @@ bool LoadFirmwareLines(SerialLine& line, const std::vector<DataBlock>& blocks,
                                  .arg(total));
             return false;
         }
-        Result<BlockWriter::Outcome> sent = writer.write(block, i + 1 < total);
+        // After the last line too: the configuration's blocks may follow.
+        Result<BlockWriter::Outcome> sent = writer.write(block, true);
         if (!sent) {
             result = failure(std::move(result), sent.error().message);
             return false;

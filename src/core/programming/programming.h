@@ -46,7 +46,7 @@ struct ProgrammingOptions {
     int lateWindowMs = -1;
     // After an answer, the line must stay free of further answers this long before the next
     // packet: a repeated answer arrives within it and is set aside.
-    int settleMs = 10;
+    int settleMs = 2;
     int tries = 3;              // sends per block; a write to a fixed address may be repeated
     int pollIntervalMs = 100;   // between reset polls
     int handshakeTimeoutMs = 0; // 0: poll until the panel answers or the user cancels

@@ -3,7 +3,7 @@
 #include "programming/factory_data.h"
 #include "programming/hex_generator.h"
 #include "programming/programming.h"
-#include "support/memory_line.h"
+#include "serial/memory_line.h"
 #include "support/virtual_panel.h"
 
 #include <QDir>
@@ -185,17 +185,15 @@ TEST(Programming, AFailedUpdateSaysFailureForARefusedLineAndErrorForALineThatBro
     ProgramFolder folder(16);
     ProgrammingOptions options = fastOptions();
     options.blockTimeoutMs = 100;
-    for (const char* fault : {"--drop-always", "--close-after"}) {
-        QStringList arguments{QString::fromLatin1(fault)};
-        if (arguments[0] == QLatin1String("--close-after"))
-            arguments << QStringLiteral("1");
-        VirtualPanel panel(arguments);
-        ASSERT_TRUE(panel.ok());
-        QtSerialLine line(panel.path());
+    for (const bool refused : {true, false}) {
+        panel::Faults faults;
+        faults.dropAlways = refused;
+        faults.closeAfter = refused ? -1 : 1;
+        panel::VirtualLoader loader(faults);
+        MemoryLine line(loader);
         ProgrammingResult result = UpdateFirmware(line, firmwareFilePath(folder.path()), options);
         EXPECT_EQ(result.outcome, ProgrammingResult::Outcome::Failed);
         ASSERT_EQ(result.messages.size(), 1);
-        const bool refused = arguments[0] == QLatin1String("--drop-always");
         EXPECT_EQ(result.messages[0].title,
                   refused ? QStringLiteral("Failure") : QStringLiteral("Error"));
         EXPECT_EQ(result.messages[0].text == QStringLiteral("Firmware Failed to Load"), refused);
@@ -271,10 +269,11 @@ TEST(Programming, EscAtTheResetPromptSendsNothingAndClosesTheLine) {
 }
 
 TEST(Programming, APanelThatNeverAnswersTheResetEndsAfterTheTimeOut) {
-    VirtualPanel panel({QStringLiteral("--reset-delay"), QStringLiteral("100000")});
-    ASSERT_TRUE(panel.ok());
+    panel::Faults faults;
+    faults.resetDelayUs = 100'000'000;
+    panel::VirtualLoader loader(faults);
+    MemoryLine line(loader);
     ProgramFolder folder;
-    QtSerialLine line(panel.path());
     ProgrammingOptions options = fastOptions();
     options.handshakeTimeoutMs = 300;
     ProgrammingResult result = RestoreFactorySetup(line, folder.path(), options);
@@ -348,6 +347,8 @@ const LineFault kLineFaults[] = {
     {"SlowWithinTheLateWindow", [](panel::Faults& f) { f.slowUs = 2000 * kT; }, true},
     {"SlowerThanTheLateWindow", [](panel::Faults& f) { f.slowUs = 4000 * kT; }, false,
      "within 300 ms"},
+    {"FarSlowerThanTheLateWindow", [](panel::Faults& f) { f.slowUs = 7200 * kT; }, false,
+     "within 300 ms"},
     {"StrayBytes",
      [](panel::Faults& f) {
          f.stray = {2, 4};
@@ -376,7 +377,8 @@ struct MemoryRun {
 
 MemoryRun runInMemory(Procedure procedure, const panel::Faults& faults, bool oneByte) {
     ProgramFolder folder(64);
-    test::MemoryLine line(faults, oneByte);
+    panel::VirtualLoader loader(faults);
+    MemoryLine line(loader, oneByte);
     ProgrammingOptions options;
     options.blockTimeoutMs = kT;
     options.pollIntervalMs = 20;
@@ -394,7 +396,7 @@ MemoryRun runInMemory(Procedure procedure, const panel::Faults& faults, bool one
         run.result = UpdateFirmware(line, firmwareFilePath(folder.path()), options);
     }
     EXPECT_FALSE(line.isOpen());
-    run.memory = line.memory();
+    run.memory = loader.memory();
     return run;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "result.h"
+#include "serial/memory_line.h"
 
 #include <QByteArray>
 #include <QCommandLineParser>
@@ -106,16 +107,16 @@ Result<Faults> faultsFromOptions(const QCommandLineParser& parser);
 // The loader with its faults, on a clock in microseconds that the caller runs: bytes in with the
 // time they arrived, bytes out when they are due. The program plays it on a pseudo-terminal;
 // tests play it in memory.
-class VirtualLoader {
+class VirtualLoader final : public FarEnd {
 public:
-    explicit VirtualLoader(Faults faults);
+    explicit VirtualLoader(Faults faults = {});
 
     // Bytes from the tool; the first arrives at `nowUs` (each further one a byte time later).
-    void receive(const QByteArray& bytes, qint64 nowUs);
+    void receive(const QByteArray& bytes, qint64 nowUs) override;
     // When the next output is due; -1 when none is waiting.
-    qint64 nextDueUs() const;
+    qint64 nextDueUs() const override;
     // Bytes due by `nowUs`, in order; `close` when the line closes after them.
-    QByteArray takeDue(qint64 nowUs, bool* close = nullptr);
+    QByteArray takeDue(qint64 nowUs, bool* close = nullptr) override;
 
     const PanelMemory& memory() const { return memory_; }
     int packets() const { return packets_; }

@@ -235,11 +235,14 @@ public:
         const int tries = std::max(1, options_.tries);
         int copies = 0;
         int answered = 0; // answers from windows free of foreign bytes
-        qint64 lastSent = 0;
+        qint64 firstSent = -1, lastSent = 0;
+        qint64 slowest = 0; // the longest an answer may have taken: from the first copy on
         for (int attempt = 1; attempt <= tries && !isCancelled(options_); ++attempt) {
             if (Status sent = line_.write(packet.value()); !sent)
                 return sent.error();
             lastSent = line_.clockMs();
+            if (firstSent < 0)
+                firstSent = lastSent;
             reader_.sent(packet.value());
             ++copies;
             ++result_.packetsSent;
@@ -254,6 +257,7 @@ public:
                 answered += c.answers();
             if (trusted && c.accepted > 0) {
                 outcome.accepted = true;
+                slowest = line_.clockMs() - firstSent;
                 if (line_.clockMs() - lastSent > timeoutMs_)
                     ++result_.lateAnswers;
                 result_.surplusAnswers += c.answers() - 1;
@@ -268,10 +272,12 @@ public:
         }
         if (!goingOn)
             return outcome;
-        // Copies still unanswered may answer late; their answers are this block's.
-        const Deadline copiesDone(line_, lastSent + 2 * windowMs_);
+        // Copies still unanswered may answer late, as late as the answer that came (the panel
+        // answers in order); their answers are this block's.
+        const qint64 copiesDoneMs = lastSent + std::max<qint64>(2 * windowMs_, slowest + windowMs_);
+        const Deadline copiesDone(line_, copiesDoneMs);
         while (answered < copies && !copiesDone.passed()) {
-            Result<AnswerReader::Counts> got = listen(lastSent + 2 * windowMs_, true);
+            Result<AnswerReader::Counts> got = listen(copiesDoneMs, true);
             if (!got)
                 return got.error();
             answered += got.value().answers();

@@ -1,6 +1,12 @@
 #include "panel_core.h"
 
+#include "support/test_support.h"
+
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace ondrel;
@@ -141,5 +147,25 @@ TEST(VirtualLoaderRules, RefusesValuesThatAreNotNumbers) {
         addFaultOptions(parser);
         ASSERT_TRUE(parser.parse({QStringLiteral("ondrel-panel"), QLatin1String(bad)}));
         EXPECT_FALSE(faultsFromOptions(parser).ok()) << bad;
+    }
+}
+
+// Ctrl+C, SIGTERM and SIGHUP end the panel program alike: memory written, its link gone.
+TEST(PanelProgram, EndsCleanlyOnEachStopSignal) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("panel"));
+        const QString dump = dir.filePath(QStringLiteral("memory.txt"));
+        QProcess panel;
+        panel.start(test::binDir() + QStringLiteral("/ondrel-panel"),
+                    {QStringLiteral("--link"), link, QStringLiteral("--dump"), dump});
+        ASSERT_TRUE(panel.waitForReadyRead(5000));
+        ASSERT_TRUE(QFileInfo::exists(link));
+        ::kill(pid_t(panel.processId()), signal);
+        ASSERT_TRUE(panel.waitForFinished(5000)) << signal;
+        EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(panel.exitCode(), 0) << signal;
+        EXPECT_FALSE(QFileInfo::exists(link)) << signal;
+        EXPECT_TRUE(QFileInfo::exists(dump)) << signal;
     }
 }

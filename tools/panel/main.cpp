@@ -73,6 +73,75 @@ bool writeText(const QString& path, const QString& text) {
     return file.write(text.toUtf8()) >= 0;
 }
 
+// The device the panel answers on: a given serial device, or a new pseudo-terminal.
+struct Line {
+    int fd = -1;
+    int keepOpen = -1; // our own handle on the pty's far end, so reads never fail while the tool
+                       // has the port closed
+    QString path;
+};
+
+bool openLine(const QString& device, int baudRate, Line& line) {
+    if (!device.isEmpty()) {
+        line.path = device;
+        line.fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+        if (line.fd < 0) {
+            std::fprintf(stderr, "ondrel-panel: cannot open %s: %s\n", qPrintable(device),
+                         std::strerror(errno));
+            return false;
+        }
+        makeRaw(line.fd, baudRate);
+        return true;
+    }
+    char name[256] = {};
+    if (openpty(&line.fd, &line.keepOpen, name, nullptr, nullptr) != 0) {
+        std::fprintf(stderr, "ondrel-panel: cannot open a pseudo-terminal: %s\n",
+                     std::strerror(errno));
+        return false;
+    }
+    // Raw at once: bytes sent before the tool opens the port must not be echoed or changed.
+    makeRaw(line.keepOpen, 0);
+    makeRaw(line.fd, 0);
+    line.path = QString::fromLocal8Bit(name);
+    return true;
+}
+
+// Plays the loader on the line until a stop signal, or until a fault closes the line.
+void serve(const Line& line, VirtualLoader& loader) {
+    const auto start = Clock::now();
+    auto nowUs = [start] {
+        return std::chrono::duration_cast<microseconds>(Clock::now() - start).count();
+    };
+    char buffer[4096];
+    while (!stopRequested) {
+        bool closeNow = false;
+        writeAll(line.fd, loader.takeDue(nowUs(), &closeNow));
+        if (closeNow) {
+            std::fprintf(stderr, "panel: closing the line\n");
+            ::tcdrain(line.fd);
+            ::close(line.fd);
+            if (line.keepOpen >= 0)
+                ::close(line.keepOpen);
+            return;
+        }
+        // Wake exactly when the next output is due: whole milliseconds would make the modelled
+        // wire time late, or spin through the last fraction.
+        const qint64 next = loader.nextDueUs();
+        const qint64 waitUs = next < 0 ? 100'000 : std::clamp<qint64>(next - nowUs(), 0, 100'000);
+        const timespec wait{0, long(waitUs) * 1000};
+        pollfd p{line.fd, POLLIN, 0};
+        const int ready = ::ppoll(&p, 1, &wait, nullptr);
+        if (ready > 0 && (p.revents & POLLIN)) {
+            const ssize_t n = ::read(line.fd, buffer, sizeof buffer);
+            if (n > 0)
+                loader.receive(QByteArray(buffer, n), nowUs());
+        } else if (ready > 0 && (p.revents & (POLLHUP | POLLERR))) {
+            // A device whose far end went away: wait for it to come back without spinning.
+            ::usleep(20'000);
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -131,32 +200,11 @@ int main(int argc, char** argv) {
     sigaction(SIGHUP, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    const int baudRate = parser.value(QStringLiteral("baud")).toInt();
-    int fd = -1;
-    int keepOpen = -1; // our own handle on the pty's far end, so reads never fail while the tool
-                       // has the port closed
-    QString path;
-    if (parser.isSet(device)) {
-        path = parser.value(device);
-        fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
-        if (fd < 0) {
-            std::fprintf(stderr, "ondrel-panel: cannot open %s: %s\n", qPrintable(path),
-                         std::strerror(errno));
-            return 1;
-        }
-        makeRaw(fd, baudRate);
-    } else {
-        char name[256] = {};
-        if (openpty(&fd, &keepOpen, name, nullptr, nullptr) != 0) {
-            std::fprintf(stderr, "ondrel-panel: cannot open a pseudo-terminal: %s\n",
-                         std::strerror(errno));
-            return 1;
-        }
-        // Raw at once: bytes sent before the tool opens the port must not be echoed or changed.
-        makeRaw(keepOpen, 0);
-        makeRaw(fd, 0);
-        path = QString::fromLocal8Bit(name);
-    }
+    Line line;
+    if (!openLine(parser.isSet(device) ? parser.value(device) : QString(),
+                  parser.value(QStringLiteral("baud")).toInt(), line))
+        return 1;
+    const QString path = line.path;
     if (parser.isSet(link)) {
         const QByteArray linkPath = parser.value(link).toLocal8Bit();
         ::unlink(linkPath.constData());
@@ -172,42 +220,7 @@ int main(int argc, char** argv) {
         loader.log = [](const QString& text) {
             std::fprintf(stderr, "panel: %s\n", qPrintable(text));
         };
-    const auto start = Clock::now();
-    auto nowUs = [start] {
-        return std::chrono::duration_cast<microseconds>(Clock::now() - start).count();
-    };
-    bool closed = false;
-    char buffer[4096];
-    while (!stopRequested && !closed) {
-        bool closeNow = false;
-        writeAll(fd, loader.takeDue(nowUs(), &closeNow));
-        if (closeNow) {
-            std::fprintf(stderr, "panel: closing the line\n");
-            closed = true;
-            break;
-        }
-        // Wake exactly when the next output is due: whole milliseconds would make the modelled
-        // wire time late, or spin through the last fraction.
-        const qint64 next = loader.nextDueUs();
-        const qint64 waitUs = next < 0 ? 100'000 : std::clamp<qint64>(next - nowUs(), 0, 100'000);
-        const timespec wait{0, long(waitUs) * 1000};
-        pollfd p{fd, POLLIN, 0};
-        const int ready = ::ppoll(&p, 1, &wait, nullptr);
-        if (ready > 0 && (p.revents & POLLIN)) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n > 0)
-                loader.receive(QByteArray(buffer, n), nowUs());
-        } else if (ready > 0 && (p.revents & (POLLHUP | POLLERR))) {
-            // A device whose far end went away: wait for it to come back without spinning.
-            ::usleep(20'000);
-        }
-    }
-    if (closed) {
-        ::tcdrain(fd);
-        ::close(fd);
-        if (keepOpen >= 0)
-            ::close(keepOpen);
-    }
+    serve(line, loader);
 
     int status = 0;
     if (parser.isSet(dump) && !writeText(parser.value(dump), loader.memory().dump()))

@@ -225,7 +225,7 @@ const Case kCases[] = {
     // Answers carry no sequence number: a late, repeated or early answer must never be counted
     // for the packet after a lost one.
     {"LateAnswerThenLostPacket",
-     {"--late", "1", "--late-ms", "170", "--lose", "3"},
+     {"--late", "1", "--late-ms", "170", "--lose", "3", "--write-ms", "5"},
      Expect::Success,
      "",
      kBlockFailsMs},

@@ -331,10 +331,13 @@ struct LineFault {
 
 const LineFault kLineFaults[] = {
     {"LateAnswerThenLostPacket",
-     [](panel::Faults& f) { f.late = {1}, f.lateMinUs = f.lateMaxUs = 1700 * kT, f.lose = {3}; },
+     [](panel::Faults& f) {
+         f.late = {1}, f.lateMinUs = f.lateMaxUs = 1700 * kT, f.lose = {3}, f.writeTimeUs = 5000;
+     },
      true},
-    {"DuplicateAnswersThenLostPacket", [](panel::Faults& f) { f.duplicateRate = 1, f.lose = {3}; },
-     true},
+    // The repeat comes 1 ms after the answer: after a next packet sent at once.
+    {"DuplicateAnswersThenLostPacket",
+     [](panel::Faults& f) { f.duplicateRate = 1, f.duplicateGapUs = 1000, f.lose = {3}; }, true},
     {"EarlyAnswers", [](panel::Faults& f) { f.earlyRate = 1, f.lose = {3}; }, true},
     {"ReadyChatter", [](panel::Faults& f) { f.readyChatterUs = 3000; }, true},
     {"Echo", [](panel::Faults& f) { f.echo = true, f.drop = {2}; }, true, "", true},
@@ -461,7 +464,7 @@ TEST(AnswersMatched, FlakyLineNeverGivesAFalseSuccess) {
     for (quint32 seed = 1; seed <= 12; ++seed) {
         panel::Faults f;
         f.seed = seed, f.lateRate = 0.03, f.lateMinUs = 1600 * kT, f.lateMaxUs = 2500 * kT;
-        f.loseRate = 0.01, f.dropRate = 0.01, f.duplicateRate = 0.05;
+        f.loseRate = 0.01, f.dropRate = 0.01, f.duplicateRate = 0.05, f.duplicateGapUs = 1000;
         expectHonest(runInMemory(Procedure::Restore, f, seed % 2 == 0));
     }
 }

@@ -281,6 +281,7 @@ const FaultOption kFaultOptions[] = {
      "ms[-ms]"},
     {"duplicate", "Answer these packets twice.", "n,m,..."},
     {"duplicate-rate", "Answer each packet twice with this chance (0 to 1).", "p"},
+    {"duplicate-gap", "Time between an answer and its repeat (default 0: right behind it).", "ms"},
     {"early", "Answer these packets as soon as their header is in, before the data.", "n,m,..."},
     {"early-rate", "Answer each packet early with this chance (0 to 1).", "p"},
     {"ready-chatter",
@@ -334,6 +335,7 @@ Result<Faults> faultsFromOptions(const QCommandLineParser& parser) {
     f.writeTimeUs = us("write-ms");
     f.resetDelayUs = us("reset-delay");
     f.slowUs = us("slow");
+    f.duplicateGapUs = us("duplicate-gap");
     f.drop = list("drop", 10);
     f.garble = list("garble", 10);
     f.stray = list("stray", 10);
@@ -395,7 +397,7 @@ void VirtualLoader::receive(const QByteArray& bytes, qint64 nowUs) {
                 log(QStringLiteral("packet %1 lost on the line").arg(packets_));
             if (!currentLost_ && (faults_.early.contains(packets_) || chance(faults_.earlyRate))) {
                 currentAnswered_ = true;
-                answer(packets_, reader_.pendingWordAddress(), receivedUs_);
+                answer(packets_, reader_.pendingWordAddress(), receivedUs_, 0);
             }
         }
         if (event)
@@ -444,15 +446,16 @@ void VirtualLoader::handle(const LoaderEvent& event, qint64 atUs) {
                 .arg(event.data.size())
                 .arg(event.wordAddress, 4, 16, QLatin1Char('0')));
     if (!currentAnswered_)
-        answer(packets_, event.wordAddress, atUs + faults_.writeTimeUs);
+        answer(packets_, event.wordAddress, atUs, faults_.writeTimeUs);
 }
 
-void VirtualLoader::answer(int number, quint16 wordAddress, qint64 atUs) {
+void VirtualLoader::answer(int number, quint16 wordAddress, qint64 atUs, qint64 workUs) {
     const bool dropped = silent_ || faults_.dropAlways || faults_.drop.contains(number) ||
                          faults_.dropWords.contains(wordAddress) || chance(faults_.dropRate);
     if (faults_.stopAfter >= 0 && number >= faults_.stopAfter)
         silent_ = true;
     if (dropped) {
+        lastAnswerUs_ = std::max(atUs, lastAnswerUs_) + workUs + faults_.slowUs;
         if (log)
             log(QStringLiteral("answer to packet %1 lost").arg(number));
         return;
@@ -461,22 +464,29 @@ void VirtualLoader::answer(int number, quint16 wordAddress, qint64 atUs) {
     bytes.append(char(kAnswerAccepted1)).append(char(kAnswerAccepted2));
     if (faults_.garble.contains(number) || faults_.garbleWords.contains(wordAddress))
         bytes[1] = char(kAnswerAccepted2 + 1);
-    if (faults_.duplicate.contains(number) || chance(faults_.duplicateRate))
-        bytes += bytes;
+    const bool twice = faults_.duplicate.contains(number) || chance(faults_.duplicateRate);
     if (faults_.stray.contains(number))
         bytes.prepend(QByteArray("\x00\x55", 2));
     if (faults_.chatter) // the noise always gets in ahead of the answer
         bytes.prepend(char(0x55));
-    qint64 due = atUs + faults_.slowUs + faults_.byteTimeUs * bytes.size();
+    // One packet at a time: a panel still busy with an earlier packet (a late answer) takes
+    // this one when that answer is out, so answers leave in order.
+    qint64 due =
+        std::max(atUs, lastAnswerUs_) + workUs + faults_.slowUs + faults_.byteTimeUs * bytes.size();
     if (faults_.late.contains(number) || chance(faults_.lateRate)) {
         due += std::uniform_int_distribution<qint64>(faults_.lateMinUs, faults_.lateMaxUs)(random_);
         if (log)
             log(QStringLiteral("answer to packet %1 late").arg(number));
     }
-    // The panel answers its packets in order: a late answer holds back the ones after it.
-    due = std::max(due, lastAnswerUs_);
+    const bool closeAfter = faults_.closeAfter >= 0 && number >= faults_.closeAfter;
+    if (twice && faults_.duplicateGapUs > 0) {
+        schedule(due, bytes);
+        due += faults_.duplicateGapUs;
+    } else if (twice) {
+        bytes += bytes;
+    }
     lastAnswerUs_ = due;
-    schedule(due, bytes, faults_.closeAfter >= 0 && number >= faults_.closeAfter);
+    schedule(due, bytes, closeAfter);
 }
 
 qint64 VirtualLoader::nextDueUs() const {

@@ -82,10 +82,11 @@ QString decodeConfigTable(const PanelMemory& memory);
 // in the order the panel reads the packets, resends included; "rates" are chances from 0 to 1,
 // drawn from `seed`.
 struct Faults {
-    qint64 byteTimeUs = 0;   // wire time of one byte (0: none)
-    qint64 writeTimeUs = 0;  // the panel's time to store one block
-    qint64 resetDelayUs = 0; // polls go unanswered this long, like a person reaching reset
-    qint64 slowUs = 0;       // extra delay before every answer
+    qint64 byteTimeUs = 0;     // wire time of one byte (0: none)
+    qint64 writeTimeUs = 0;    // the panel's time to store one block
+    qint64 resetDelayUs = 0;   // polls go unanswered this long, like a person reaching reset
+    qint64 slowUs = 0;         // extra delay before every answer
+    qint64 duplicateGapUs = 0; // from an answer to its repeat (0: the same write)
     QSet<int> drop, garble, stray, late, duplicate, early, lose;
     QSet<int> dropWords, garbleWords; // by word address: unaffected by resends before them
     double dropRate = 0, lateRate = 0, duplicateRate = 0, earlyRate = 0, loseRate = 0;
@@ -124,7 +125,7 @@ public:
 
 private:
     void handle(const LoaderEvent& event, qint64 atUs);
-    void answer(int number, quint16 wordAddress, qint64 atUs);
+    void answer(int number, quint16 wordAddress, qint64 atUs, qint64 workUs);
     bool chance(double rate);
     void schedule(qint64 atUs, QByteArray bytes, bool closeAfter = false);
 

@@ -272,15 +272,23 @@ public:
         }
         if (!goingOn)
             return outcome;
-        // Copies still unanswered may answer late, as late as the answer that came (the panel
-        // answers in order); their answers are this block's.
-        const qint64 copiesDoneMs = lastSent + std::max<qint64>(2 * windowMs_, slowest + windowMs_);
-        const Deadline copiesDone(line_, copiesDoneMs);
-        while (answered < copies && !copiesDone.passed()) {
-            Result<AnswerReader::Counts> got = listen(copiesDoneMs, true);
+        // Copies still unanswered may answer late: each as late as the answer that came took
+        // from the first copy (a busy panel answers in order), at least 2 W after the last copy,
+        // at most 4 W a try. Their answers are this block's.
+        qint64 lastAnswer = outcome.accepted ? line_.clockMs() : lastSent;
+        auto copiesDone = [&] {
+            const qint64 each = slowest + windowMs_;
+            return std::min(
+                lastSent + 4 * tries * qint64(windowMs_),
+                std::max(lastSent + 2 * windowMs_, lastAnswer + (copies - answered) * each));
+        };
+        while (answered < copies && line_.clockMs() < copiesDone()) {
+            Result<AnswerReader::Counts> got = listen(copiesDone(), true);
             if (!got)
                 return got.error();
             answered += got.value().answers();
+            if (got.value().answers() > 0)
+                lastAnswer = line_.clockMs();
         }
         if (Status quiet = settle(std::max(1, options_.settleMs), 2 * windowMs_); !quiet)
             return quiet.error();

@@ -335,6 +335,14 @@ const LineFault kLineFaults[] = {
          f.late = {1}, f.lateMinUs = f.lateMaxUs = 1700 * kT, f.lose = {3}, f.writeTimeUs = 5000;
      },
      true},
+    // A busy panel: packet 2 answered late and twice, its resend (3) answered after it, packet
+    // 4 lost. The repeat must not be taken for the resend's answer.
+    {"LateRepeatedAnswerThenLostPacket",
+     [](panel::Faults& f) {
+         f.slowUs = 2120 * kT, f.late = {2}, f.lateMinUs = f.lateMaxUs = 2000 * kT;
+         f.duplicate = {2}, f.lose = {4};
+     },
+     true},
     // The repeat comes 1 ms after the answer: after a next packet sent at once.
     {"DuplicateAnswersThenLostPacket",
      [](panel::Faults& f) { f.duplicateRate = 1, f.duplicateGapUs = 1000, f.lose = {3}; }, true},

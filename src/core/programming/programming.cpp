@@ -233,6 +233,7 @@ public:
             return outcome;
         }
         const int tries = std::max(1, options_.tries);
+        const int settleMs = std::max(1, options_.settleMs);
         int copies = 0;
         int answered = 0; // answers from windows free of foreign bytes
         qint64 firstSent = -1, lastSent = 0;
@@ -253,14 +254,19 @@ public:
                 return got.error();
             const AnswerReader::Counts& c = got.value();
             const bool trusted = c.foreign == 0;
-            if (trusted)
-                answered += c.answers();
+            // Answers together, or right behind one another, may be one answer and its repeat:
+            // they count as one, so a copy's answer still to come is waited for.
+            if (c.answers() > 0) {
+                if (Status quiet = settle(settleMs, 2 * windowMs_); !quiet)
+                    return quiet.error();
+                answered += trusted ? 1 : 0;
+                result_.surplusAnswers += c.answers() - 1;
+            }
             if (trusted && c.accepted > 0) {
                 outcome.accepted = true;
                 slowest = line_.clockMs() - firstSent;
                 if (line_.clockMs() - lastSent > timeoutMs_)
                     ++result_.lateAnswers;
-                result_.surplusAnswers += c.answers() - 1;
                 break;
             }
             if (attempt == 1 && (!trusted || c.answers() == 0))
@@ -282,15 +288,18 @@ public:
                 lastSent + 4 * tries * qint64(windowMs_),
                 std::max(lastSent + 2 * windowMs_, lastAnswer + (copies - answered) * each));
         };
-        while (answered < copies && line_.clockMs() < copiesDone()) {
+        while (answered < copies && line_.clockMs() < copiesDone() && !isCancelled(options_)) {
             Result<AnswerReader::Counts> got = listen(copiesDone(), true);
             if (!got)
                 return got.error();
-            answered += got.value().answers();
-            if (got.value().answers() > 0)
-                lastAnswer = line_.clockMs();
+            if (got.value().answers() == 0)
+                continue;
+            ++answered;
+            lastAnswer = line_.clockMs();
+            if (Status quiet = settle(settleMs, 2 * windowMs_); !quiet)
+                return quiet.error();
         }
-        if (Status quiet = settle(std::max(1, options_.settleMs), 2 * windowMs_); !quiet)
+        if (Status quiet = settle(settleMs, 2 * windowMs_); !quiet)
             return quiet.error();
         return outcome;
     }

@@ -299,9 +299,7 @@ public:
             if (Status quiet = settle(settleMs, 2 * windowMs_); !quiet)
                 return quiet.error();
         }
-        if (Status quiet = settle(settleMs, 2 * windowMs_); !quiet)
-            return quiet.error();
-        return outcome;
+        return outcome; // every answer above was followed by its settle time
     }
 
 private:

@@ -6,10 +6,18 @@
 
 namespace ondrel {
 
-// A failure that the user is told about: readable text, and the line of a file where it applies.
+// What kind of failure an error is, for callers that act on it; the message stays for people.
+enum class ErrorKind {
+    General,
+    InvalidAddressRange, // a firmware line writes into the loader's own words
+};
+
+// A failure that the user is told about: readable text, the line of a file where it applies, and
+// its kind. Behaviour depends on the kind, never on the text.
 struct Error {
     QString message;
     int line = 0;
+    ErrorKind kind = ErrorKind::General;
 };
 
 // The outcome of a core operation: a value, or an error with a readable message. Never dropped:
@@ -34,7 +42,11 @@ struct Ok {};
 using Status = Result<Ok>;
 
 inline Error makeError(QString message, int line = 0) {
-    return Error{std::move(message), line};
+    return Error{std::move(message), line, ErrorKind::General};
+}
+
+inline Error makeError(ErrorKind kind, QString message, int line = 0) {
+    return Error{std::move(message), line, kind};
 }
 
 } // namespace ondrel

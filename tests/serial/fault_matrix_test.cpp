@@ -1,6 +1,7 @@
 // Every programming procedure against every fault the line or the panel can show, over a real
 // pseudo-terminal with the virtual panel. Each case ends within its time bound, says what went
 // wrong in words, never reports success it did not have, and leaves the line closed.
+#include "panel_core.h"
 #include "platform/qt_serial_line.h"
 #include "programming/hex_generator.h"
 #include "programming/programming.h"
@@ -89,6 +90,24 @@ int transferMs(Procedure procedure) {
     return (kFirmwareLines + blocks) * kPerPacketMs;
 }
 
+// What the panel must hold after a run that succeeded: the firmware words, then the image.
+void expectExactMemory(Procedure procedure, VirtualPanel& panel) {
+    panel.stop();
+    Result<panel::PanelMemory> memory = panel::PanelMemory::parseDump(panel.dump());
+    ASSERT_TRUE(memory.ok());
+    QByteArray firmware;
+    for (int i = 0; i < 8 * kFirmwareLines; ++i) {
+        const quint16 word = generatedFirmwareWord(quint32(i));
+        firmware.append(char(word >> 8)).append(char(word & 0xFF));
+    }
+    EXPECT_EQ(memory.value().read(kFirmwareWord, int(firmware.size())), firmware);
+    QByteArray image =
+        procedure == Procedure::Upload ? QByteArray(kImageBytes, '\x5A') : QByteArray();
+    if (procedure == Procedure::Restore)
+        image = QByteArray(kConfigCapacity, '\0'), image[0] = 1, image[1] = 2, image[2] = 3;
+    EXPECT_EQ(memory.value().read(kConfigWordAddress, int(image.size())), image);
+}
+
 bool claimsSuccess(const ProgrammingResult& result) {
     for (const UserMessage& m : result.messages)
         if (m.text == QLatin1String("Upload Complete.") ||
@@ -156,7 +175,7 @@ TEST_P(FaultMatrix, EndsInTimeTellsTheFailureAndClosesTheLine) {
     case Expect::Success:
         EXPECT_TRUE(result.succeeded()) << result.detail.toStdString();
         EXPECT_TRUE(claimsSuccess(result));
-        EXPECT_GT(result.packetsSent, kFirmwareLines) << "a resend was needed";
+        expectExactMemory(procedure, panel);
         break;
     case Expect::Cancelled:
         EXPECT_EQ(result.outcome, ProgrammingResult::Outcome::Cancelled);
@@ -174,9 +193,10 @@ TEST_P(FaultMatrix, EndsInTimeTellsTheFailureAndClosesTheLine) {
     }
 }
 
-// The longest a block may take to fail: every try waits its time-out, and each resend first
-// waits for the line to go quiet.
-constexpr int kBlockFailsMs = kTries * kBlockTimeoutMs + (kTries - 1) * kBlockTimeoutMs;
+// The longest a block may take to fail: every try waits its time-out and the late window (twice
+// the time-out), then the copies get twice that to answer late before the next block.
+constexpr int kWindowMs = 3 * kBlockTimeoutMs;
+constexpr int kBlockFailsMs = kTries * kWindowMs + 2 * kWindowMs;
 
 const Case kCases[] = {
     {"NoHandshakeEsc",
@@ -202,6 +222,21 @@ const Case kCases[] = {
     {"LineClosedMidTransfer", {"--close-after", "1"}, Expect::Failure, "closed", kBlockFailsMs},
     // Not the panel's loader, or a disturbed line: bytes keep coming without pause.
     {"LineNeverQuiet", {"--chatter"}, Expect::Failure, "without pause", kBlockFailsMs},
+    // Answers carry no sequence number: a late, repeated or early answer must never be counted
+    // for the packet after a lost one.
+    {"LateAnswerThenLostPacket",
+     {"--late", "1", "--late-ms", "170", "--lose", "3", "--write-ms", "5"},
+     Expect::Success,
+     "",
+     kBlockFailsMs},
+    {"DuplicateAnswersThenLostPacket",
+     {"--duplicate-rate", "1", "--lose", "3"},
+     Expect::Success,
+     "",
+     kBlockFailsMs},
+    {"EarlyAnswers", {"--early-rate", "1", "--lose", "3"}, Expect::Success, "", kBlockFailsMs},
+    {"ReadyChatter", {"--ready-chatter", "3", "--lose", "3"}, Expect::Success, "", kBlockFailsMs},
+    {"Echo", {"--echo", "--lose", "3"}, Expect::Success, "", kBlockFailsMs},
 };
 
 INSTANTIATE_TEST_SUITE_P(Procedures, FaultMatrix,

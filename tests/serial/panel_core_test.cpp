@@ -1,7 +1,15 @@
 #include "panel_core.h"
 
+#include "support/test_support.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 
+using namespace ondrel;
 using namespace ondrel::panel;
 
 TEST(PanelPacketReader, ReadsPollsPacketsAndStrayBytes) {
@@ -80,4 +88,84 @@ TEST(PanelMemory, DecodesTheConfigurationTable) {
     PanelMemory cut;
     cut.write(0x1600, table.left(20));
     EXPECT_TRUE(decodeConfigTable(cut).contains(QStringLiteral("word 0x160a was never written")));
+}
+
+namespace {
+
+// One poll, then the write packet of data 01 02 at word 0x1600, twice.
+const QByteArray kPoll = QByteArray::fromHex("EA");
+const QByteArray kPacket = QByteArray::fromHex("E3160002030102");
+
+struct FaultRule {
+    QStringList options;
+    QByteArray sent;   // the tool's bytes, all at time 0
+    qint64 atUs;       // when the panel's output is taken
+    QByteArray output; // in hex, everything due by then
+    int writtenBytes;
+};
+
+const FaultRule kFaultRules[] = {
+    {{}, kPoll + kPacket, 0, "EBE7E4", 2},
+    {{"--drop", "1"}, kPacket + kPacket, 0, "E7E4", 2},
+    {{"--lose", "1"}, kPacket, 0, "", 0},
+    {{"--lose-rate", "1"}, kPacket, 0, "", 0},
+    {{"--garble", "1"}, kPacket, 0, "E7E5", 2},
+    {{"--duplicate", "1"}, kPacket, 0, "E7E4E7E4", 2},
+    {{"--stray", "1"}, kPacket, 0, "0055E7E4", 2},
+    {{"--late", "1", "--late-ms", "5"}, kPacket, 4999, "", 2},
+    // A late answer holds back the answers after it: the panel answers in order.
+    {{"--late", "1", "--late-ms", "5"}, kPacket + kPacket, 5000, "E7E4E7E4", 2},
+    {{"--early", "1"}, kPacket.left(5), 0, "E7E4", 0},
+    {{"--echo"}, kPoll + kPacket, 0, "EAEB" + kPacket.toHex().toUpper() + "E7E4", 2},
+    {{"--ready-chatter", "2"}, kPoll, 2999, "EBEB", 0},
+    {{"--slow", "3", "--baud", "10000"}, kPacket, 3000 + 9000 - 1, "", 2},
+    {{"--stop-after", "1"}, kPacket + kPoll + kPacket, 0, "E7E4", 2},
+};
+
+class VirtualLoaderRules : public ::testing::TestWithParam<FaultRule> {};
+
+} // namespace
+
+TEST_P(VirtualLoaderRules, AnswerAsTheFaultsSay) {
+    const FaultRule& rule = GetParam();
+    QCommandLineParser parser;
+    addFaultOptions(parser);
+    ASSERT_TRUE(parser.parse(QStringList{QStringLiteral("ondrel-panel")} + rule.options));
+    Result<Faults> faults = faultsFromOptions(parser);
+    ASSERT_TRUE(faults.ok()) << faults.error().message.toStdString();
+    VirtualLoader loader(faults.value());
+    loader.receive(rule.sent, 0);
+    EXPECT_EQ(loader.takeDue(rule.atUs).toHex().toUpper(), QByteArray(rule.output));
+    EXPECT_EQ(loader.memory().writtenCount(), rule.writtenBytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, VirtualLoaderRules, ::testing::ValuesIn(kFaultRules));
+
+TEST(VirtualLoaderRules, RefusesValuesThatAreNotNumbers) {
+    for (const char* bad : {"--lose-rate=2", "--late=1,x", "--late-ms=9-3", "--seed=-1"}) {
+        QCommandLineParser parser;
+        addFaultOptions(parser);
+        ASSERT_TRUE(parser.parse({QStringLiteral("ondrel-panel"), QLatin1String(bad)}));
+        EXPECT_FALSE(faultsFromOptions(parser).ok()) << bad;
+    }
+}
+
+// Ctrl+C, SIGTERM and SIGHUP end the panel program alike: memory written, its link gone.
+TEST(PanelProgram, EndsCleanlyOnEachStopSignal) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("panel"));
+        const QString dump = dir.filePath(QStringLiteral("memory.txt"));
+        QProcess panel;
+        panel.start(test::binDir() + QStringLiteral("/ondrel-panel"),
+                    {QStringLiteral("--link"), link, QStringLiteral("--dump"), dump});
+        ASSERT_TRUE(panel.waitForReadyRead(5000));
+        ASSERT_TRUE(QFileInfo::exists(link));
+        ::kill(pid_t(panel.processId()), signal);
+        ASSERT_TRUE(panel.waitForFinished(5000)) << signal;
+        EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(panel.exitCode(), 0) << signal;
+        EXPECT_FALSE(QFileInfo::exists(link)) << signal;
+        EXPECT_TRUE(QFileInfo::exists(dump)) << signal;
+    }
 }

@@ -246,3 +246,287 @@ QString decodeConfigTable(const PanelMemory& memory) {
 }
 
 } // namespace ondrel::panel
+
+namespace ondrel::panel {
+
+namespace {
+
+struct FaultOption {
+    const char* name;
+    const char* help;
+    const char* value; // nullptr: a switch
+};
+
+const FaultOption kFaultOptions[] = {
+    {"baud", "Model the wire time of this baud rate (10 bits a byte each way); 0 answers at once.",
+     "rate"},
+    {"write-ms", "Time the panel takes to store one block.", "ms"},
+    {"reset-delay", "Leave the reset poll unanswered this long after the first poll.", "ms"},
+    {"slow", "Delay every answer to a packet by this long.", "ms"},
+    {"drop", "Do not answer these packets (1 is the first packet received, resends count too).",
+     "n,m,..."},
+    {"drop-rate", "Lose each answer with this chance (0 to 1).", "p"},
+    {"drop-always", "Answer no packet (polls still are).", nullptr},
+    {"drop-word", "Do not answer any packet to these word addresses (hexadecimal).", "w,v,..."},
+    {"lose", "Lose these packets on the line: not stored, not answered.", "n,m,..."},
+    {"lose-rate", "Lose each packet on the line with this chance (0 to 1).", "p"},
+    {"garble", "Answer these packets with E7 E5.", "n,m,..."},
+    {"garble-word", "Answer every packet to these word addresses (hexadecimal) with E7 E5.",
+     "w,v,..."},
+    {"stray", "Send stray bytes before these answers.", "n,m,..."},
+    {"late", "Answer these packets late (see --late-ms); later answers wait behind them.",
+     "n,m,..."},
+    {"late-rate", "Answer each packet late with this chance (0 to 1).", "p"},
+    {"late-ms", "How late a late answer comes: a time, or a range drawn from (default 1700).",
+     "ms[-ms]"},
+    {"duplicate", "Answer these packets twice.", "n,m,..."},
+    {"duplicate-rate", "Answer each packet twice with this chance (0 to 1).", "p"},
+    {"duplicate-gap", "Time between an answer and its repeat (default 0: right behind it).", "ms"},
+    {"early", "Answer these packets as soon as their header is in, before the data.", "n,m,..."},
+    {"early-rate", "Answer each packet early with this chance (0 to 1).", "p"},
+    {"ready-chatter",
+     "After answering the reset poll, send the ready byte EB about this often, without end.", "ms"},
+    {"chatter",
+     "After answering the reset poll, send a stray byte every 2 ms without end, and one ahead of "
+     "every answer (a line that never goes quiet).",
+     nullptr},
+    {"echo", "Return every byte the tool sends, as an echoing line does.", nullptr},
+    {"stop-after", "Answer nothing at all after this many packets.", "n"},
+    {"close-after", "Close the line after answering this many packets.", "n"},
+    {"seed", "Seed for the chances of the -rate options (default 1).", "n"},
+};
+
+} // namespace
+
+void addFaultOptions(QCommandLineParser& parser) {
+    for (const FaultOption& o : kFaultOptions)
+        parser.addOption(o.value
+                             ? QCommandLineOption(QLatin1String(o.name), QLatin1String(o.help),
+                                                  QLatin1String(o.value))
+                             : QCommandLineOption(QLatin1String(o.name), QLatin1String(o.help)));
+}
+
+Result<Faults> faultsFromOptions(const QCommandLineParser& parser) {
+    QString bad;
+    auto text = [&](const char* name) { return parser.value(QLatin1String(name)); };
+    auto number = [&](const char* name, double fallback, double low, double high) {
+        if (!parser.isSet(QLatin1String(name)))
+            return fallback;
+        bool ok = false;
+        const double v = text(name).toDouble(&ok);
+        if (!ok || v < low || v > high)
+            bad = QStringLiteral("--%1 %2").arg(QLatin1String(name), text(name));
+        return v;
+    };
+    auto list = [&](const char* name, int base) {
+        QSet<int> numbers;
+        for (const QString& part : text(name).split(u',', Qt::SkipEmptyParts)) {
+            bool ok = false;
+            numbers.insert(part.trimmed().toInt(&ok, base));
+            if (!ok)
+                bad = QStringLiteral("--%1 %2").arg(QLatin1String(name), text(name));
+        }
+        return numbers;
+    };
+    auto us = [&](const char* name) { return qint64(number(name, 0, 0, 1e7) * 1000); };
+    Faults f;
+    const double baud = number("baud", 0, 0, 1e7);
+    f.byteTimeUs = baud > 0 ? qint64(10e6 / baud) : 0; // 10 bits a byte
+    f.writeTimeUs = us("write-ms");
+    f.resetDelayUs = us("reset-delay");
+    f.slowUs = us("slow");
+    f.duplicateGapUs = us("duplicate-gap");
+    f.drop = list("drop", 10);
+    f.garble = list("garble", 10);
+    f.stray = list("stray", 10);
+    f.late = list("late", 10);
+    f.duplicate = list("duplicate", 10);
+    f.early = list("early", 10);
+    f.lose = list("lose", 10);
+    f.dropWords = list("drop-word", 16);
+    f.garbleWords = list("garble-word", 16);
+    f.dropRate = number("drop-rate", 0, 0, 1);
+    f.lateRate = number("late-rate", 0, 0, 1);
+    f.duplicateRate = number("duplicate-rate", 0, 0, 1);
+    f.earlyRate = number("early-rate", 0, 0, 1);
+    f.loseRate = number("lose-rate", 0, 0, 1);
+    if (parser.isSet(QStringLiteral("late-ms"))) {
+        const QStringList range = text("late-ms").split(u'-');
+        bool ok1 = false, ok2 = true;
+        f.lateMinUs = qint64(range[0].toDouble(&ok1) * 1000);
+        f.lateMaxUs = range.size() > 1 ? qint64(range[1].toDouble(&ok2) * 1000) : f.lateMinUs;
+        if (!ok1 || !ok2 || range.size() > 2 || f.lateMinUs < 0 || f.lateMaxUs < f.lateMinUs)
+            bad = QStringLiteral("--late-ms ") + text("late-ms");
+    }
+    f.readyChatterUs = us("ready-chatter");
+    f.dropAlways = parser.isSet(QStringLiteral("drop-always"));
+    f.chatter = parser.isSet(QStringLiteral("chatter"));
+    f.echo = parser.isSet(QStringLiteral("echo"));
+    f.stopAfter = int(number("stop-after", -1, 0, 1e9));
+    f.closeAfter = int(number("close-after", -1, 0, 1e9));
+    f.seed = quint32(number("seed", 1, 0, 4294967295.0));
+    if (!bad.isEmpty())
+        return makeError(QStringLiteral("not a valid value: %1").arg(bad));
+    return f;
+}
+
+VirtualLoader::VirtualLoader(Faults faults) : faults_(std::move(faults)), random_(faults_.seed) {}
+
+bool VirtualLoader::chance(double rate) {
+    return rate > 0 && std::uniform_real_distribution<double>(0, 1)(random_) < rate;
+}
+
+void VirtualLoader::schedule(qint64 atUs, QByteArray bytes, bool closeAfter) {
+    outputs_.emplace(atUs, std::make_pair(std::move(bytes), closeAfter));
+}
+
+void VirtualLoader::receive(const QByteArray& bytes, qint64 nowUs) {
+    for (char c : bytes) {
+        // Each byte occupies the wire for one byte time after the previous one.
+        receivedUs_ = std::max(nowUs, receivedUs_) + faults_.byteTimeUs;
+        if (faults_.echo)
+            schedule(receivedUs_, QByteArray(1, c));
+        std::optional<LoaderEvent> event = reader_.feed(quint8(c));
+        if (reader_.headerJustIn() ||
+            (event && event->kind == LoaderEvent::Kind::Packet && event->data.isEmpty())) {
+            ++packets_;
+            polling_ = false;
+            currentAnswered_ = false;
+            currentLost_ = faults_.lose.contains(packets_) || chance(faults_.loseRate);
+            if (currentLost_ && log)
+                log(QStringLiteral("packet %1 lost on the line").arg(packets_));
+            if (!currentLost_ && (faults_.early.contains(packets_) || chance(faults_.earlyRate))) {
+                currentAnswered_ = true;
+                answer(packets_, reader_.pendingWordAddress(), receivedUs_, 0);
+            }
+        }
+        if (event)
+            handle(*event, receivedUs_);
+    }
+}
+
+void VirtualLoader::handle(const LoaderEvent& event, qint64 atUs) {
+    if (event.kind == LoaderEvent::Kind::Stray) {
+        if (log)
+            log(QStringLiteral("stray byte %1").arg(event.byte, 2, 16, QLatin1Char('0')));
+        return;
+    }
+    if (event.kind == LoaderEvent::Kind::Poll) {
+        if (!polling_)
+            pollRunStartUs_ = atUs;
+        polling_ = true;
+        if (silent_ || atUs - pollRunStartUs_ < faults_.resetDelayUs)
+            return;
+        if (log)
+            log(QStringLiteral("poll answered"));
+        schedule(atUs + faults_.byteTimeUs, QByteArray(1, char(kLoaderReady)));
+        if (!ready_) {
+            ready_ = true;
+            if (faults_.chatter)
+                nextChatterUs_ = atUs + faults_.byteTimeUs + 2000;
+            if (faults_.readyChatterUs > 0)
+                nextReadyChatterUs_ = atUs + faults_.byteTimeUs + faults_.readyChatterUs;
+        }
+        return;
+    }
+    if (currentLost_)
+        return;
+    if (!event.checksumOk) {
+        if (log)
+            log(QStringLiteral("packet %1 at %2: checksum %3 does not match, ignored")
+                    .arg(packets_)
+                    .arg(event.wordAddress, 4, 16, QLatin1Char('0'))
+                    .arg(event.checksum));
+        return;
+    }
+    memory_.write(event.wordAddress, event.data);
+    if (written)
+        written(memory_, event.wordAddress);
+    if (log)
+        log(QStringLiteral("packet %1: %2 bytes at %3")
+                .arg(packets_)
+                .arg(event.data.size())
+                .arg(event.wordAddress, 4, 16, QLatin1Char('0')));
+    if (!currentAnswered_)
+        answer(packets_, event.wordAddress, atUs, faults_.writeTimeUs);
+}
+
+void VirtualLoader::answer(int number, quint16 wordAddress, qint64 atUs, qint64 workUs) {
+    const bool dropped = silent_ || faults_.dropAlways || faults_.drop.contains(number) ||
+                         faults_.dropWords.contains(wordAddress) || chance(faults_.dropRate);
+    if (faults_.stopAfter >= 0 && number >= faults_.stopAfter)
+        silent_ = true;
+    if (dropped) {
+        lastAnswerUs_ = std::max(atUs, lastAnswerUs_) + workUs + faults_.slowUs;
+        if (log)
+            log(QStringLiteral("answer to packet %1 lost").arg(number));
+        return;
+    }
+    QByteArray bytes;
+    bytes.append(char(kAnswerAccepted1)).append(char(kAnswerAccepted2));
+    if (faults_.garble.contains(number) || faults_.garbleWords.contains(wordAddress))
+        bytes[1] = char(kAnswerAccepted2 + 1);
+    const bool twice = faults_.duplicate.contains(number) || chance(faults_.duplicateRate);
+    if (faults_.stray.contains(number))
+        bytes.prepend(QByteArray("\x00\x55", 2));
+    if (faults_.chatter) // the noise always gets in ahead of the answer
+        bytes.prepend(char(0x55));
+    // One packet at a time: a panel still busy with an earlier packet (a late answer) takes
+    // this one when that answer is out, so answers leave in order.
+    qint64 due =
+        std::max(atUs, lastAnswerUs_) + workUs + faults_.slowUs + faults_.byteTimeUs * bytes.size();
+    if (faults_.late.contains(number) || chance(faults_.lateRate)) {
+        due += std::uniform_int_distribution<qint64>(faults_.lateMinUs, faults_.lateMaxUs)(random_);
+        if (log)
+            log(QStringLiteral("answer to packet %1 late").arg(number));
+    }
+    const bool closeAfter = faults_.closeAfter >= 0 && number >= faults_.closeAfter;
+    if (twice && faults_.duplicateGapUs > 0) {
+        schedule(due, bytes);
+        due += faults_.duplicateGapUs;
+    } else if (twice) {
+        bytes += bytes;
+    }
+    lastAnswerUs_ = due;
+    schedule(due, bytes, closeAfter);
+}
+
+qint64 VirtualLoader::nextDueUs() const {
+    qint64 next = outputs_.empty() ? -1 : outputs_.begin()->first;
+    for (qint64 chatter : {nextChatterUs_, nextReadyChatterUs_})
+        if (chatter >= 0 && (next < 0 || chatter < next))
+            next = chatter;
+    return next;
+}
+
+QByteArray VirtualLoader::takeDue(qint64 nowUs, bool* close) {
+    QByteArray out;
+    for (;;) {
+        const qint64 next = nextDueUs();
+        if (next < 0 || next > nowUs)
+            break;
+        if (next == nextChatterUs_) {
+            out += char(0x55);
+            nextChatterUs_ = std::max(next, nowUs - 2000) + 2000;
+        } else if (next == nextReadyChatterUs_) {
+            out += char(kLoaderReady);
+            const qint64 period = faults_.readyChatterUs;
+            nextReadyChatterUs_ =
+                std::max(next, nowUs - period) +
+                std::uniform_int_distribution<qint64>(period / 2, period * 3 / 2)(random_);
+        } else {
+            const auto first = outputs_.begin();
+            out += first->second.first;
+            const bool closing = first->second.second;
+            outputs_.erase(first);
+            if (closing) {
+                if (close)
+                    *close = true;
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+} // namespace ondrel::panel

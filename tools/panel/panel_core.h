@@ -1,10 +1,17 @@
 #pragma once
 
 #include "result.h"
+#include "serial/memory_line.h"
 
 #include <QByteArray>
+#include <QCommandLineParser>
+#include <QSet>
 #include <QString>
+#include <QStringList>
+#include <functional>
+#include <map>
 #include <optional>
+#include <random>
 #include <vector>
 
 // The virtual panel's loader: reading the tool's bytes, the panel's memory, and a readable view
@@ -29,6 +36,12 @@ public:
     // The event that `byte` completes, if any.
     std::optional<LoaderEvent> feed(quint8 byte);
     bool inPacket() const { return !pending_.isEmpty(); }
+    // True right after the byte that completed a packet's five header bytes.
+    bool headerJustIn() const { return pending_.size() == 5; }
+    // The word address of the packet being read, once its header is in.
+    quint16 pendingWordAddress() const {
+        return pending_.size() < 3 ? 0 : quint16(quint8(pending_[1]) << 8 | quint8(pending_[2]));
+    }
 
 private:
     QByteArray pending_;
@@ -64,5 +77,76 @@ private:
 // The configuration table at word 0x1600 as readable text: port settings, timer, and each
 // button's type, state, off mask and commands.
 QString decodeConfigTable(const PanelMemory& memory);
+
+// Misbehaviour of the panel or its line, as the tool may meet it. Packet numbers count from 1
+// in the order the panel reads the packets, resends included; "rates" are chances from 0 to 1,
+// drawn from `seed`.
+struct Faults {
+    qint64 byteTimeUs = 0;     // wire time of one byte (0: none)
+    qint64 writeTimeUs = 0;    // the panel's time to store one block
+    qint64 resetDelayUs = 0;   // polls go unanswered this long, like a person reaching reset
+    qint64 slowUs = 0;         // extra delay before every answer
+    qint64 duplicateGapUs = 0; // from an answer to its repeat (0: the same write)
+    QSet<int> drop, garble, stray, late, duplicate, early, lose;
+    QSet<int> dropWords, garbleWords; // by word address: unaffected by resends before them
+    double dropRate = 0, lateRate = 0, duplicateRate = 0, earlyRate = 0, loseRate = 0;
+    qint64 lateMinUs = 1'700'000, lateMaxUs = 1'700'000; // how late a late answer comes
+    bool dropAlways = false;
+    bool chatter = false;      // after the reset answer, a foreign byte every 2 ms without end
+    qint64 readyChatterUs = 0; // after the reset answer, a ready byte (EB) about this often
+    bool echo = false;         // the line returns every byte the tool sends
+    int stopAfter = -1;        // answer nothing after this many packets
+    int closeAfter = -1;       // close the line after answering this many packets
+    quint32 seed = 1;
+};
+
+// The fault options of the panel program ("--late 1,3", "--lose-rate 0.01", "--seed 7").
+void addFaultOptions(QCommandLineParser& parser);
+// The faults the parsed options ask for; an error names a value that is not a number.
+Result<Faults> faultsFromOptions(const QCommandLineParser& parser);
+
+// The loader with its faults, on a clock in microseconds that the caller runs: bytes in with the
+// time they arrived, bytes out when they are due. The program plays it on a pseudo-terminal;
+// tests play it in memory.
+class VirtualLoader final : public FarEnd {
+public:
+    explicit VirtualLoader(Faults faults = {});
+
+    // Bytes from the tool; the first arrives at `nowUs` (each further one a byte time later).
+    void receive(const QByteArray& bytes, qint64 nowUs) override;
+    // When the next output is due; -1 when none is waiting.
+    qint64 nextDueUs() const override;
+    // Bytes due by `nowUs`, in order; `close` when the line closes after them.
+    QByteArray takeDue(qint64 nowUs, bool* close = nullptr) override;
+
+    const PanelMemory& memory() const { return memory_; }
+    int packets() const { return packets_; }
+    std::function<void(const QString&)> log;
+    // After each packet stored in memory, with the packet's word address.
+    std::function<void(const PanelMemory&, quint16 wordAddress)> written;
+
+private:
+    void handle(const LoaderEvent& event, qint64 atUs);
+    void answer(int number, quint16 wordAddress, qint64 atUs, qint64 workUs);
+    bool chance(double rate);
+    void schedule(qint64 atUs, QByteArray bytes, bool closeAfter = false);
+
+    Faults faults_;
+    std::mt19937 random_;
+    PacketReader reader_;
+    PanelMemory memory_;
+    std::multimap<qint64, std::pair<QByteArray, bool>> outputs_;
+    qint64 receivedUs_ = 0;   // when the last byte was fully received
+    qint64 lastAnswerUs_ = 0; // answers leave in the order of their packets
+    qint64 pollRunStartUs_ = 0;
+    qint64 nextChatterUs_ = -1;
+    qint64 nextReadyChatterUs_ = -1;
+    bool polling_ = false;
+    bool silent_ = false;
+    bool ready_ = false;
+    bool currentLost_ = false;
+    bool currentAnswered_ = false;
+    int packets_ = 0;
+};
 
 } // namespace ondrel::panel

@@ -102,8 +102,11 @@ Result<HexLine> parseHexLine(const QString& rawLine, int lineNumber) {
                                         "or byte count)"));
     const quint32 wordAddress = byteAddress / 2;
     const quint32 wordEnd = wordAddress + static_cast<quint32>(count / 2);
-    if (wordAddress < kReservedWordsEnd && wordEnd > kReservedWordsBegin)
-        return lineError(lineNumber, QStringLiteral("Invalid address range"));
+    if (wordAddress < kReservedWordsEnd && wordEnd > kReservedWordsBegin) {
+        Error reserved = lineError(lineNumber, QStringLiteral("Invalid address range"));
+        reserved.kind = ErrorKind::InvalidAddressRange;
+        return reserved;
+    }
 
     HexLine result;
     result.sendsData = true;

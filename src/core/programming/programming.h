@@ -31,6 +31,9 @@ struct ProgrammingResult {
     QList<quint32> failedWordAddresses; // blocks the panel never acknowledged
     int packetsSent = 0;                // resends included
     int resends = 0;                    // packets sent again after no or a wrong answer
+    int lateAnswers = 0;     // answers taken after the block time-out, within the late window
+    int surplusAnswers = 0;  // answers beyond one a packet (repeated or held back), set aside
+    bool lineEchoes = false; // the line returns every byte sent (seen at the reset handshake)
 
     bool succeeded() const { return outcome == Outcome::Succeeded; }
 };
@@ -38,11 +41,19 @@ struct ProgrammingResult {
 enum class ProgrammingStage { WaitingForReset, LoadingFirmware, WritingBlocks, Finished };
 
 struct ProgrammingOptions {
-    int blockTimeoutMs = 1000;  // for both answer bytes, counted from the packet's sending
+    int blockTimeoutMs = 1000; // for both answer bytes, counted from the packet's sending
+    // After the time-out an answer may still come this much later and counts for its block;
+    // nothing else is sent meanwhile. -1: twice the block time-out.
+    int lateWindowMs = -1;
+    // After an answer, the line must stay free of further answers this long before the next
+    // packet: a repeated answer arrives within it and is set aside.
+    int settleMs = 2;
     int tries = 3;              // sends per block; a write to a fixed address may be repeated
     int pollIntervalMs = 100;   // between reset polls
     int handshakeTimeoutMs = 0; // 0: poll until the panel answers or the user cancels
-    int failedBlocksToStop = 3; // unacknowledged blocks in a row that mean the panel is gone
+    // Blocks in a row not acknowledged within time-out and late window (resends or not) that
+    // mean the panel is gone or slower than the tool waits for: writing stops.
+    int failedBlocksToStop = 3;
     // 0: a block is done once its answer is in. Otherwise the older pacing, kept to measure
     // against: this fixed pause after each poll and after a block's first answer byte.
     int fixedPauseMs = 0;
@@ -58,8 +69,10 @@ inline constexpr char kProgrammingCaption[] = "Programming....";
 
 enum class HandshakeOutcome { Ready, Cancelled };
 // Sends 0xEA every poll interval until the loader answers 0xEB. An error when the line fails or
-// the optional overall time-out passes.
-Result<HandshakeOutcome> resetHandshake(SerialLine& line, const ProgrammingOptions& options);
+// the optional overall time-out passes. `echoes`, when given, tells whether the polls came back
+// (a line that returns every byte sent).
+Result<HandshakeOutcome> resetHandshake(SerialLine& line, const ProgrammingOptions& options,
+                                        bool* echoes = nullptr);
 
 enum class BlockAnswer { Accepted, NoAnswer, WrongAnswer };
 // One write packet and its answer. The block is done as soon as both answer bytes are in, or
@@ -68,7 +81,8 @@ Result<BlockAnswer> SendDataBlock(SerialLine& line, const DataBlock& block,
                                   const ProgrammingOptions& options);
 
 // Writes `data` from `startWordAddress` on in blocks of at most 16 bytes, each sent up to
-// `tries` times. Fills `result` (failed addresses, messages) and says whether every block went
+// `tries` times, one packet at a time (see docs/RELIABILITY.md for how answers are matched to
+// packets). Fills `result` (failed addresses, messages) and says whether every block went
 // through.
 bool WriteDataBlocks(SerialLine& line, quint32 startWordAddress, const QByteArray& data,
                      const ProgrammingOptions& options, ProgrammingResult& result);

@@ -1,6 +1,7 @@
 #include "serial/serial_line.h"
 
 #include <QStringList>
+#include <chrono>
 
 namespace ondrel {
 
@@ -29,6 +30,11 @@ Result<SerialSettings> SerialSettings::parse(const QString& text) {
     if (!ok || (s.stopBits != 1 && s.stopBits != 2))
         return refuse(QStringLiteral("the stop bits must be 1 or 2"));
     return s;
+}
+
+qint64 SerialLine::clockMs() const {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 QString SerialSettings::toString() const {

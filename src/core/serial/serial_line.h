@@ -45,6 +45,10 @@ public:
     // Waits at most `timeoutMs` for at least one byte, then returns up to `maxBytes` of what has
     // arrived, oldest first. Empty on time-out; an error when the line failed or is closed.
     virtual Result<QByteArray> read(qint64 maxBytes, int timeoutMs) = 0;
+
+    // Milliseconds on a clock that only goes forward, for measuring the waits on this line. A
+    // line that plays its far end in memory runs its own clock, so tests need not wait.
+    virtual qint64 clockMs() const;
 };
 
 // Makes lines for devices, and maps the tool's port numbers 1 to 3 to devices.

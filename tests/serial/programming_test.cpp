@@ -458,12 +458,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Combine(::testing::Values(Procedure::Upload, Procedure::Restore,
                                          Procedure::Firmware),
                        ::testing::ValuesIn(kLineFaults)),
-    [](const ::testing::TestParamInfo<std::tuple<Procedure, LineFault>>& info) {
-        const Procedure p = std::get<0>(info.param);
+    [](const ::testing::TestParamInfo<std::tuple<Procedure, LineFault>>& test) {
+        const Procedure p = std::get<0>(test.param);
         return std::string(p == Procedure::Upload    ? "Upload"
                            : p == Procedure::Restore ? "Restore"
                                                      : "Firmware") +
-               "_" + std::get<1>(info.param).name;
+               "_" + std::get<1>(test.param).name;
     });
 
 // A flaky line as met in the field: 3 % of answers 1.6 to 2.5 time-outs late, 1 % of packets and

@@ -4,6 +4,7 @@
 #include "files/crc32.h"
 #include "programming/config_image.h"
 #include "programming/programming.h"
+#include "project/command_notation.h"
 #include "project/text_codec.h"
 #include "tools/byte_presentation.h"
 #include "tools/shutoff_timer.h"
@@ -13,11 +14,6 @@
 namespace ondrel {
 
 namespace {
-
-const char* const kControlNames[32] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
-                                       "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
-                                       "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
-                                       "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
 
 QString yesNo(const Value& flag) {
     return flag.toInteger().value_or(0) != 0 ? QStringLiteral("Yes") : QStringLiteral("No");
@@ -101,10 +97,8 @@ QString sheetBytesText(const ByteList& list, const Value& prsentAs) {
         const int b = *byte;
         switch (form) {
         case Presentation::Ascii:
-            if (b < 32)
-                text += QLatin1Char('<') + QLatin1String(kControlNames[b]) + QLatin1Char('>');
-            else if (b == 127)
-                text += QStringLiteral("<DEL>");
+            if (b < 32 || b == 127)
+                text += controlMnemonic(b);
             else
                 text += singleByteChar(b);
             break;

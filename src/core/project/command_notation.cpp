@@ -331,9 +331,9 @@ QString formatText(const QByteArray& bytes) {
             const bool blanks = i > 0 && bytes[i - 1] == ' ' && i + 1 < n && bytes[i + 1] == ' ';
             text += blanks ? QStringLiteral("\\r") : QStringLiteral("<CR>");
         } else if (b < 32) {
-            text += QLatin1Char('<') + QLatin1String(kControlNames[b]) + QLatin1Char('>');
+            text += controlMnemonic(b);
         } else if (b == 127) {
-            text += QStringLiteral("<DEL>");
+            text += controlMnemonic(b);
         } else if (b == '\\') {
             text += QStringLiteral("\\\\");
         } else if (b == '<' && spellsMnemonic(bytes, i)) {
@@ -380,6 +380,12 @@ Notation notationForPresentation(const Value& prsentAs) {
     if (form == 2)
         return Notation::Hex;
     return Notation::Decimal;
+}
+
+QString controlMnemonic(int byte) {
+    if (byte >= 0 && byte < 32)
+        return QLatin1Char('<') + QLatin1String(kControlNames[byte]) + QLatin1Char('>');
+    return byte == 127 ? QStringLiteral("<DEL>") : QString();
 }
 
 QString notationName(Notation notation) {

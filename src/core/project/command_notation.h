@@ -43,6 +43,10 @@ Notation notationForPresentation(const Value& prsentAs);
 
 // "text", "hex", "decimal" and back (case-insensitive); other names give nothing.
 QString notationName(Notation notation);
+
+// The mnemonic of a control character in angle brackets ("<STX>", "<CR>", "<DEL>"), as the tool
+// writes them everywhere; empty for any other byte.
+QString controlMnemonic(int byte);
 std::optional<Notation> notationFromName(const QString& name);
 
 } // namespace ondrel

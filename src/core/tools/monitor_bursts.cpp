@@ -1,5 +1,7 @@
 #include "tools/monitor_bursts.h"
 
+#include "project/command_notation.h"
+
 #include <QDateTime>
 #include <QStringList>
 
@@ -41,17 +43,11 @@ QString hexText(const QByteArray& bytes) {
 }
 
 QString mnemonicText(const QByteArray& bytes) {
-    static const char* const kNames[32] = {"NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL",
-                                           "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
-                                           "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB",
-                                           "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
     QString text;
     for (char c : bytes) {
         const auto b = quint8(c);
-        if (b < 32)
-            text += QLatin1Char('<') + QLatin1String(kNames[b]) + QLatin1Char('>');
-        else if (b == 127)
-            text += QStringLiteral("<DEL>");
+        if (b < 32 || b == 127)
+            text += controlMnemonic(b);
         else if (b > 127)
             text += QStringLiteral("<%1>").arg(b, 2, 16, QLatin1Char('0')).toUpper();
         else

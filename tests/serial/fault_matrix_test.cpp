@@ -7,9 +7,7 @@
 #include "programming/programming.h"
 #include "support/virtual_panel.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -47,20 +45,10 @@ struct Case {
 
 class ProgramFolder {
 public:
-    ProgramFolder() {
-        QDir(dir_.path()).mkpath(QStringLiteral("firmware"));
-        write(firmwareFilePath(path()),
-              generateFirmwareHex(8 * kFirmwareLines, kFirmwareWord).toLatin1());
-        write(path() + QStringLiteral("/default.dat"), "1,2,3,#");
-    }
+    ProgramFolder() { test::writeProgramFolder(path(), 8 * kFirmwareLines, kFirmwareWord); }
     QString path() const { return dir_.path(); }
 
 private:
-    static void write(const QString& file, const QByteArray& bytes) {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
     QTemporaryDir dir_;
 };
 

@@ -6,8 +6,6 @@
 #include "serial/memory_line.h"
 #include "support/virtual_panel.h"
 
-#include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
@@ -27,16 +25,9 @@ class ProgramFolder {
 public:
     explicit ProgramFolder(int firmwareWords = kFirmwareWords,
                            const QByteArray& factory = "1,2,3,#") {
-        QDir(dir_.path()).mkpath(QStringLiteral("firmware"));
-        write(firmwareFilePath(path()), generateFirmwareHex(firmwareWords).toLatin1());
-        write(path() + QStringLiteral("/default.dat"), factory);
+        test::writeProgramFolder(path(), firmwareWords, 0, factory);
     }
     QString path() const { return dir_.path(); }
-    static void write(const QString& file, const QByteArray& bytes) {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
 
 private:
     QTemporaryDir dir_;
@@ -164,23 +155,6 @@ TEST(Programming, RestoreRefusesABadFactoryFileBeforeTouchingThePort) {
     EXPECT_EQ(memoryOf(panel).writtenCount(), 0);
 }
 
-TEST(Programming, FirmwareUpdateLoadsTheChosenFile) {
-    VirtualPanel panel;
-    ASSERT_TRUE(panel.ok());
-    ProgramFolder folder;
-    const QString file = folder.path() + QStringLiteral("/firmware/NEW.HEX");
-    ProgramFolder::write(file, generateFirmwareHex(100, 0x100).toLatin1());
-    QtSerialLine line(panel.path());
-    ProgrammingResult result = UpdateFirmware(line, file, fastOptions());
-    ASSERT_TRUE(result.succeeded()) << result.detail.toStdString();
-    ASSERT_EQ(result.messages.size(), 1);
-    EXPECT_EQ(result.messages[0].text, QStringLiteral("New firmware was successfully loaded"));
-    EXPECT_EQ(result.messages[0].title, QStringLiteral("Upload Complete"));
-    expectPackets(result, 13);
-    EXPECT_FALSE(line.isOpen());
-    EXPECT_EQ(memoryOf(panel).read(0x100, 200), expectedFirmware(100));
-}
-
 TEST(Programming, AFailedUpdateSaysFailureForARefusedLineAndErrorForALineThatBroke) {
     ProgramFolder folder(16);
     ProgrammingOptions options = fastOptions();
@@ -200,88 +174,6 @@ TEST(Programming, AFailedUpdateSaysFailureForARefusedLineAndErrorForALineThatBro
         EXPECT_FALSE(result.detail.isEmpty());
         EXPECT_FALSE(line.isOpen());
     }
-}
-
-TEST(Programming, FirmwareOfOnlyTheEndRecordLoadsWithoutAPacket) {
-    VirtualPanel panel;
-    ASSERT_TRUE(panel.ok());
-    ProgramFolder folder;
-    const QString file = folder.path() + QStringLiteral("/firmware/EMPTY.HEX");
-    ProgramFolder::write(file, ":00000001FF\r\n");
-    QtSerialLine line(panel.path());
-    ProgrammingResult result = UpdateFirmware(line, file, fastOptions());
-    ASSERT_TRUE(result.succeeded()) << result.detail.toStdString();
-    EXPECT_EQ(result.messages[0].text, QStringLiteral("New firmware was successfully loaded"));
-    EXPECT_EQ(result.packetsSent, 0);
-}
-
-TEST(Programming, FirmwareWithAReservedAddressSendsNothing) {
-    VirtualPanel panel;
-    ASSERT_TRUE(panel.ok());
-    ProgramFolder folder;
-    const QString file = folder.path() + QStringLiteral("/firmware/BAD.HEX");
-    // A data line at byte address 400E (word 0x2007), after a good one.
-    ProgramFolder::write(file, ":0400000001020304F2\r\n:02400E000102AD\r\n:00000001FF\r\n");
-    QtSerialLine line(panel.path());
-    ProgrammingResult result = UpdateFirmware(line, file, fastOptions());
-    EXPECT_FALSE(result.succeeded());
-    ASSERT_EQ(result.messages.size(), 2);
-    EXPECT_EQ(result.messages[0].text, QStringLiteral("Invalid address range"));
-    EXPECT_EQ(result.messages[1].text, QStringLiteral("Firmware Failed to Load"));
-    EXPECT_EQ(result.messages[1].title, QStringLiteral("Failure"));
-    EXPECT_TRUE(result.detail.contains(QStringLiteral("line 2"))) << result.detail.toStdString();
-    EXPECT_EQ(result.packetsSent, 0);
-    EXPECT_EQ(memoryOf(panel).writtenCount(), 0);
-}
-
-TEST(Programming, EscAtTheResetPromptSendsNothingAndClosesTheLine) {
-    VirtualPanel panel({QStringLiteral("--reset-delay"), QStringLiteral("100000")});
-    ASSERT_TRUE(panel.ok());
-    ProgramFolder folder;
-    std::atomic<bool> cancel{false};
-    ProgrammingOptions options = fastOptions();
-    options.handshakeTimeoutMs = 0; // only Esc ends the wait
-    options.cancel = &cancel;
-    options.stage = [&](ProgrammingStage stage) {
-        if (stage == ProgrammingStage::WaitingForReset)
-            std::thread([&cancel] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(150));
-                cancel = true;
-            }).detach();
-    };
-    for (bool update : {false, true}) {
-        cancel = false;
-        QtSerialLine line(panel.path());
-        ProgrammingResult result =
-            update ? UpdateFirmware(line, firmwareFilePath(folder.path()), options)
-                   : UploadConfiguration(line, fullImage(), folder.path(), options);
-        EXPECT_EQ(result.outcome, ProgrammingResult::Outcome::Cancelled);
-        if (update) {
-            ASSERT_EQ(result.messages.size(), 1);
-            EXPECT_EQ(result.messages[0].text, QStringLiteral("Firmware Failed to Load"));
-        } else {
-            EXPECT_TRUE(result.messages.isEmpty());
-        }
-        EXPECT_EQ(result.packetsSent, 0);
-        EXPECT_FALSE(line.isOpen());
-    }
-    EXPECT_EQ(memoryOf(panel).writtenCount(), 0);
-}
-
-TEST(Programming, APanelThatNeverAnswersTheResetEndsAfterTheTimeOut) {
-    panel::Faults faults;
-    faults.resetDelayUs = 100'000'000;
-    panel::VirtualLoader loader(faults);
-    MemoryLine line(loader);
-    ProgramFolder folder;
-    ProgrammingOptions options = fastOptions();
-    options.handshakeTimeoutMs = 300;
-    ProgrammingResult result = RestoreFactorySetup(line, folder.path(), options);
-    EXPECT_EQ(result.outcome, ProgrammingResult::Outcome::Failed);
-    ASSERT_EQ(result.messages.size(), 1);
-    EXPECT_EQ(result.messages[0].title, QStringLiteral("Error"));
-    EXPECT_TRUE(result.detail.contains(QStringLiteral("did not answer")));
-    EXPECT_FALSE(line.isOpen());
 }
 
 TEST(Programming, OnlyOneProcedureRunsAtATime) {

@@ -93,11 +93,7 @@ TEST_F(CatalogueWindows, SelectionWindowListsMakersThenSortedModels) {
 TEST_F(CatalogueWindows, ModelsForBothDevicesFillTheirListsOnly) {
     chooseModel(0, "Acme", "A100");
     EXPECT_EQ(main.projectorSelect(), nullptr); // "Select" closed it
-    EXPECT_EQ(list(0, 0)->count(), 13);
-    EXPECT_EQ(list(0, 0)->currentText(), "On");
     EXPECT_EQ(list(0, 9)->currentText(), "Auto_Image");
-    EXPECT_EQ(main.Label3(4)->text(), "Acme A100");
-    EXPECT_FALSE(main.Label3(4)->isHidden());
 
     main.mnuEnable2->trigger();
     EXPECT_TRUE(main.mnuControl[1]->isEnabled());

@@ -4,7 +4,6 @@
 #include "support/qcd_fixtures.h"
 #include "support/test_support.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -19,16 +18,9 @@ class CliFiles : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QString write(const QString& name, const QByteArray& bytes) {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return f.fileName();
+        return writeFile(dir.filePath(name), bytes);
     }
-    QByteArray read(const QString& name) {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        return f.readAll();
-    }
+    QByteArray read(const QString& name) { return readFile(dir.filePath(name)); }
 };
 
 } // namespace

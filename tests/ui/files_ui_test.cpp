@@ -67,10 +67,9 @@ TEST_F(FilesUi, TimerDialogFromTheMenuPictureAndBoxesChecksAndFillsTheDisplay) {
     TimerDialog* dialog = openTimer();
     EXPECT_FALSE(dialog->isModal());
     EXPECT_EQ(dialog->windowTitle(), "Shut Off Timer");
-    // Below the minimum; mended: a negative total, and a box that is no number, are refused.
+    // Below the minimum, and (mended) a box that is no number, are refused.
     for (const auto& [hours, minutes, text] :
          {std::tuple{"", "4", "Minimum value is 5 Minutes."},
-          {"-1", "0", "The timer length cannot be negative."},
           {"one", "0", "Enter the hours and the minutes as numbers, for example 1 and 30."}}) {
         dialog->Text1()->setText(hours);
         dialog->Text2()->setText(minutes);

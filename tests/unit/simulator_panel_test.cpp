@@ -55,7 +55,6 @@ TEST(SimulatorPanel, TextsOfTypesRelaysAndPorts) {
     EXPECT_EQ(simulatorPortLine(1, port), "Port 2 Is not currently set up!");
     port.BaudRate = Value(9600);
     port.Parity = Value("EVEN");
-    EXPECT_EQ(simulatorPortLine(0, port), "Control Port 1,  Baud Rate: 9600");
     EXPECT_EQ(simulatorSettingsText(port), "9600,e,8,1");
     port.BaudRate = Value("19200");
     port.Parity = Value("ODD");

@@ -1,7 +1,5 @@
 #include "panel_core.h"
 #include "platform/qt_serial_line.h"
-#include "programming/factory_data.h"
-#include "programming/hex_generator.h"
 #include "programming/programming.h"
 #include "serial/memory_line.h"
 #include "support/virtual_panel.h"

@@ -28,7 +28,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
 
 using namespace ondrel;
@@ -38,11 +37,6 @@ using ondrel::ui::FrmMain;
 using ondrel::ui::PanelProgramming;
 
 namespace {
-
-void pressEsc(QWidget* window) {
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(window, &press);
-}
 
 // A configured project, a program folder with firmware and factory data, a main window whose
 // upload port 1 is the virtual panel, and quick time-outs.
@@ -157,7 +151,8 @@ TEST_F(Programming, EscAtThePromptSendsNothingAndLeavesTheReportEmpty) {
     ASSERT_TRUE(test::waitUntil([&] { return prompt->isVisible(); }, 2000));
     QElapsedTimer timer;
     timer.start();
-    pressEsc(prompt);
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(prompt, &esc);
     EXPECT_FALSE(prompt->isVisible());
     EXPECT_EQ(prompt->shouldexit, 1);
     ASSERT_TRUE(test::waitUntil([&] { return ended; }, 2000));

@@ -62,23 +62,3 @@ TEST(ProgrammingWorker, RunsOffTheCallersThreadReportsOnItAndOneAtATime) {
     EXPECT_EQ(stages, 4);
     EXPECT_GT(progress, 2);
 }
-
-TEST(ProgrammingWorker, CancelEndsTheWaitForTheResetAtOnce) {
-    VirtualPanel panel({QStringLiteral("--reset-delay"), QStringLiteral("100000")});
-    ASSERT_TRUE(panel.ok());
-    ProgrammingWorker worker;
-    QObject::connect(&worker, &ProgrammingWorker::stageChanged, &worker, [&](ProgrammingStage s) {
-        if (s == ProgrammingStage::WaitingForReset)
-            QTimer::singleShot(50, &worker, &ProgrammingWorker::cancel);
-    });
-    auto line = std::make_shared<QtSerialLine>(panel.path());
-    QTemporaryDir dir;
-    test::writeProgramFolder(dir.path(), 16);
-    const QString file = firmwareFilePath(dir.path());
-    ASSERT_TRUE(worker.start(
-        [line, file](const ProgrammingOptions& o) { return UpdateFirmware(*line, file, o); }));
-    const auto result = waitForResult(worker, 5000);
-    ASSERT_TRUE(result.has_value());
-    EXPECT_EQ(result->outcome, ProgrammingResult::Outcome::Cancelled);
-    EXPECT_FALSE(line->isOpen());
-}

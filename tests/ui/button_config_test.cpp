@@ -62,12 +62,6 @@ struct Fixture {
     }
 };
 
-void release(QWidget* w) {
-    QMouseEvent up(QEvent::MouseButtonRelease, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)),
-                   Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &up);
-}
-
 } // namespace
 
 TEST(ButtonConfiguration, NewRecordOpensAsASingleMomentaryButtonAfterTheWarning) {
@@ -155,7 +149,7 @@ TEST(ButtonConfiguration, ConfigureButtonsAndCommandBoxesEditTheirOwnString) {
 
     // A command box acts like its configure button; a disabled one opens nothing.
     f.open(0);
-    release(f.widget("TxtPort2_0"));
+    test::click(f.widget("TxtPort2_0"));
     ASSERT_NE(f.dialog->countDialog(), nullptr);
     EXPECT_EQ(f.dialog->countDialog()->windowTitle(), "Configure Buttons");
     f.dialog->countDialog()->ByteNumber()->setText("1");
@@ -163,7 +157,7 @@ TEST(ButtonConfiguration, ConfigureButtonsAndCommandBoxesEditTheirOwnString) {
     f.enterBytes(f.dialog->stringEntry(), {"A"});
     EXPECT_EQ(f.state.button(0).commandString2(), ByteList({65}));
     EXPECT_EQ(f.box("TxtPort2_0"), " 65");
-    release(f.widget("TxtPort1_1"));
+    test::click(f.widget("TxtPort1_1"));
     EXPECT_EQ(f.dialog->countDialog(), nullptr);
 }
 

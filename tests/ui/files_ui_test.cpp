@@ -51,9 +51,7 @@ protected:
 
 TEST_F(FilesUi, TimerDialogFromTheMenuPictureAndBoxesChecksAndFillsTheDisplay) {
     for (const char* name : {"Picture1", "Text1_0", "Text1_3"}) {
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(main.findChild<QWidget*>(name), &release);
+        click(main.findChild<QWidget*>(name));
         QPointer<TimerDialog> d = main.findChild<TimerDialog*>("timerDialog");
         ASSERT_FALSE(d.isNull()) << name;
         EXPECT_TRUE(d->Text1()->text().isEmpty()); // a new dialog starts empty

@@ -80,20 +80,14 @@ int transferMs(Procedure procedure) {
 
 // What the panel must hold after a run that succeeded: the firmware words, then the image.
 void expectExactMemory(Procedure procedure, VirtualPanel& panel) {
-    panel.stop();
-    Result<panel::PanelMemory> memory = panel::PanelMemory::parseDump(panel.dump());
-    ASSERT_TRUE(memory.ok());
-    QByteArray firmware;
-    for (int i = 0; i < 8 * kFirmwareLines; ++i) {
-        const quint16 word = generatedFirmwareWord(quint32(i));
-        firmware.append(char(word >> 8)).append(char(word & 0xFF));
-    }
-    EXPECT_EQ(memory.value().read(kFirmwareWord, int(firmware.size())), firmware);
+    const panel::PanelMemory memory = panel.memory();
+    const QByteArray firmware = test::generatedFirmwareBytes(8 * kFirmwareLines);
+    EXPECT_EQ(memory.read(kFirmwareWord, int(firmware.size())), firmware);
     QByteArray image =
         procedure == Procedure::Upload ? QByteArray(kImageBytes, '\x5A') : QByteArray();
     if (procedure == Procedure::Restore)
         image = QByteArray(kConfigCapacity, '\0'), image[0] = 1, image[1] = 2, image[2] = 3;
-    EXPECT_EQ(memory.value().read(kConfigWordAddress, int(image.size())), image);
+    EXPECT_EQ(memory.read(kConfigWordAddress, int(image.size())), image);
 }
 
 bool claimsSuccess(const ProgrammingResult& result) {

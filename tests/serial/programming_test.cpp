@@ -48,24 +48,8 @@ QByteArray fullImage() {
     return image;
 }
 
-PanelMemory memoryOf(VirtualPanel& panel) {
-    panel.stop();
-    Result<PanelMemory> memory = PanelMemory::parseDump(panel.dump());
-    EXPECT_TRUE(memory.ok());
-    return memory.ok() ? memory.value() : PanelMemory();
-}
-
 QByteArray firmwareWordsOf(const PanelMemory& memory, int words) {
     return memory.read(0, words * 2);
-}
-
-QByteArray expectedFirmware(int words) {
-    QByteArray bytes;
-    for (int i = 0; i < words; ++i) {
-        const quint16 word = generatedFirmwareWord(quint32(i));
-        bytes.append(char(word >> 8)).append(char(word & 0xFF));
-    }
-    return bytes;
 }
 
 // A machine loaded enough to hold the panel back past a time-out causes a resend or two; a
@@ -112,9 +96,9 @@ TEST(Programming, UploadLeavesThePanelHoldingFirmwareAndImage) {
                           ProgrammingStage::WaitingForReset, ProgrammingStage::LoadingFirmware,
                           ProgrammingStage::WritingBlocks, ProgrammingStage::Finished}));
 
-    const PanelMemory memory = memoryOf(panel);
+    const PanelMemory memory = panel.memory();
     EXPECT_EQ(memory.read(kConfigWordAddress, kConfigCapacity), image);
-    EXPECT_EQ(firmwareWordsOf(memory, 64), expectedFirmware(64));
+    EXPECT_EQ(firmwareWordsOf(memory, 64), test::generatedFirmwareBytes(64));
     EXPECT_EQ(memory.writtenCount(), kConfigCapacity + 128);
 }
 
@@ -129,7 +113,7 @@ TEST(Programming, RestoreWritesAll4097FactoryBytes) {
     expectPackets(result, 1 + 257);
     EXPECT_FALSE(line.isOpen());
 
-    const PanelMemory memory = memoryOf(panel);
+    const PanelMemory memory = panel.memory();
     QByteArray expected(kConfigCapacity, '\0');
     expected[0] = 1, expected[1] = 2, expected[2] = 3;
     EXPECT_EQ(memory.read(kConfigWordAddress, kConfigCapacity), expected);
@@ -150,7 +134,7 @@ TEST(Programming, RestoreRefusesABadFactoryFileBeforeTouchingThePort) {
     EXPECT_TRUE(result.messages[0].text.contains(QStringLiteral("number 3")))
         << result.messages[0].text.toStdString();
     EXPECT_EQ(result.packetsSent, 0);
-    EXPECT_EQ(memoryOf(panel).writtenCount(), 0);
+    EXPECT_EQ(panel.memory().writtenCount(), 0);
 }
 
 TEST(Programming, AFailedUpdateSaysFailureForARefusedLineAndErrorForALineThatBroke) {
@@ -306,14 +290,14 @@ void expectHonest(const MemoryRun& run) {
     const QByteArray firmware = firmwareWordsOf(run.memory, 64);
     const QByteArray table = run.memory.read(kConfigWordAddress, int(run.image.size()));
     if (run.result.succeeded()) {
-        EXPECT_EQ(firmware, expectedFirmware(64));
+        EXPECT_EQ(firmware, test::generatedFirmwareBytes(64));
         EXPECT_EQ(table, run.image);
         return;
     }
     EXPECT_FALSE(mentions(run.result, QStringLiteral("Upload Complete.")));
     EXPECT_FALSE(mentions(run.result, QStringLiteral("New firmware was successfully loaded")));
-    const bool firmwareOk = firmware == expectedFirmware(64);
-    const QByteArray expected = firmwareOk ? run.image : expectedFirmware(64);
+    const bool firmwareOk = firmware == test::generatedFirmwareBytes(64);
+    const QByteArray expected = firmwareOk ? run.image : test::generatedFirmwareBytes(64);
     const QByteArray got = firmwareOk ? table : firmware;
     int i = 0;
     while (i < expected.size() && expected.mid(i, 16) == got.mid(i, 16))

@@ -31,6 +31,16 @@ inline QByteArray readFile(const QString& path) {
     return f.readAll();
 }
 
+// How the panel holds `words` generated firmware words: each word high byte first.
+inline QByteArray generatedFirmwareBytes(int words) {
+    QByteArray bytes;
+    for (int i = 0; i < words; ++i) {
+        const quint16 word = generatedFirmwareWord(quint32(i));
+        bytes.append(char(word >> 8)).append(char(word & 0xFF));
+    }
+    return bytes;
+}
+
 // A program folder as installed: the version-named firmware of `words` generated words from
 // `wordAddress` on, and the factory data file.
 inline void writeProgramFolder(const QString& dir, int words, quint32 wordAddress = 0,

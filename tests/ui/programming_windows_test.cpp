@@ -63,12 +63,7 @@ protected:
     }
 
     PanelProgramming& programming() { return main_->programming(); }
-    PanelMemory memory() {
-        panel_->stop();
-        Result<PanelMemory> parsed = PanelMemory::parseDump(panel_->dump());
-        EXPECT_TRUE(parsed.ok());
-        return parsed.ok() ? parsed.value() : PanelMemory();
-    }
+    PanelMemory memory() { return panel_->memory(); }
     // Every programming command and upload port item, enabled (1), disabled (0) or mixed (-1).
     int commandsEnabled() const {
         const QList<QObject*> all{main_->uploadButton(), main_->restoreButton(),

@@ -8,12 +8,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPointer>
-#include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 

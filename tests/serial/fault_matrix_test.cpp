@@ -7,9 +7,7 @@
 #include "programming/programming.h"
 #include "support/virtual_panel.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -47,20 +45,10 @@ struct Case {
 
 class ProgramFolder {
 public:
-    ProgramFolder() {
-        QDir(dir_.path()).mkpath(QStringLiteral("firmware"));
-        write(firmwareFilePath(path()),
-              generateFirmwareHex(8 * kFirmwareLines, kFirmwareWord).toLatin1());
-        write(path() + QStringLiteral("/default.dat"), "1,2,3,#");
-    }
+    ProgramFolder() { test::writeProgramFolder(path(), 8 * kFirmwareLines, kFirmwareWord); }
     QString path() const { return dir_.path(); }
 
 private:
-    static void write(const QString& file, const QByteArray& bytes) {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
     QTemporaryDir dir_;
 };
 
@@ -92,20 +80,14 @@ int transferMs(Procedure procedure) {
 
 // What the panel must hold after a run that succeeded: the firmware words, then the image.
 void expectExactMemory(Procedure procedure, VirtualPanel& panel) {
-    panel.stop();
-    Result<panel::PanelMemory> memory = panel::PanelMemory::parseDump(panel.dump());
-    ASSERT_TRUE(memory.ok());
-    QByteArray firmware;
-    for (int i = 0; i < 8 * kFirmwareLines; ++i) {
-        const quint16 word = generatedFirmwareWord(quint32(i));
-        firmware.append(char(word >> 8)).append(char(word & 0xFF));
-    }
-    EXPECT_EQ(memory.value().read(kFirmwareWord, int(firmware.size())), firmware);
+    const panel::PanelMemory memory = panel.memory();
+    const QByteArray firmware = test::generatedFirmwareBytes(8 * kFirmwareLines);
+    EXPECT_EQ(memory.read(kFirmwareWord, int(firmware.size())), firmware);
     QByteArray image =
         procedure == Procedure::Upload ? QByteArray(kImageBytes, '\x5A') : QByteArray();
     if (procedure == Procedure::Restore)
         image = QByteArray(kConfigCapacity, '\0'), image[0] = 1, image[1] = 2, image[2] = 3;
-    EXPECT_EQ(memory.value().read(kConfigWordAddress, int(image.size())), image);
+    EXPECT_EQ(memory.read(kConfigWordAddress, int(image.size())), image);
 }
 
 bool claimsSuccess(const ProgrammingResult& result) {

@@ -1,15 +1,12 @@
 // The programming history that ondrel-cli writes: one record per procedure, whatever its end,
 // and one per panel when programming many rooms with --repeat.
 #include "files/qcd_file.h"
-#include "programming/hex_generator.h"
 #include "programming/programming.h"
 #include "programming/programming_history.h"
 #include "support/cli_run.h"
 #include "support/qcd_fixtures.h"
 #include "support/virtual_panel.h"
 
-#include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
@@ -24,11 +21,7 @@ class CliHistory : public ::testing::Test {
 protected:
     void SetUp() override {
         QFile::remove(historyFilePath());
-        QDir(dir.path()).mkpath(QStringLiteral("firmware"));
-        QFile hex(firmwareFilePath(dir.path()));
-        ASSERT_TRUE(hex.open(QIODevice::WriteOnly));
-        hex.write(generateFirmwareHex(16).toLatin1());
-        hex.close();
+        writeProgramFolder(dir.path(), 16);
         ProjectState state;
         setUpWorkedExample(state);
         ASSERT_TRUE(saveQcd(state, qcd).ok());

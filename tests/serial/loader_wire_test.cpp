@@ -5,38 +5,17 @@
 #include "support/pty_pair.h"
 
 #include <QElapsedTimer>
-#include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
 
 using namespace ondrel;
 using ondrel::test::PtyPair;
 
-namespace {
-
-ProgrammingOptions options(int blockTimeoutMs) {
-    ProgrammingOptions o;
-    o.blockTimeoutMs = blockTimeoutMs;
-    return o;
-}
-
-void pause(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
-class LoaderWire : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(pty.ok());
-        ASSERT_TRUE(line.open(SerialSettings{}).ok());
-    }
+TEST(LoaderWire, HandshakePollsEvery100MsUntilTheLoaderAnswers) {
     PtyPair pty;
-    QtSerialLine line{pty.path()};
-};
-
-} // namespace
-
-TEST_F(LoaderWire, HandshakePollsEvery100MsUntilTheLoaderAnswers) {
+    ASSERT_TRUE(pty.ok());
+    QtSerialLine line(pty.path());
+    ASSERT_TRUE(line.open(SerialSettings{}).ok());
     QByteArray polls;
     std::thread panel([&] {
         // Three polls go unanswered, like a panel whose reset nobody has pressed yet.
@@ -45,7 +24,9 @@ TEST_F(LoaderWire, HandshakePollsEvery100MsUntilTheLoaderAnswers) {
     });
     QElapsedTimer timer;
     timer.start();
-    Result<HandshakeOutcome> outcome = resetHandshake(line, options(300));
+    ProgrammingOptions options;
+    options.blockTimeoutMs = 300;
+    Result<HandshakeOutcome> outcome = resetHandshake(line, options);
     const qint64 elapsed = timer.elapsed();
     panel.join();
     EXPECT_EQ(polls, QByteArray(3, char(0xEA)));
@@ -53,33 +34,4 @@ TEST_F(LoaderWire, HandshakePollsEvery100MsUntilTheLoaderAnswers) {
     EXPECT_EQ(outcome.value(), HandshakeOutcome::Ready);
     EXPECT_GE(elapsed, 200);
     EXPECT_LT(elapsed, 600);
-}
-
-TEST_F(LoaderWire, APacketIsDoneWhenBothAnswerBytesAreIn) {
-    // A late answer to the poll is no answer to the packet.
-    pty.send(QByteArray(1, char(0xEB)));
-    pause(20);
-    const DataBlock block{0x1600, QByteArray::fromHex("0102")};
-    QList<QByteArray> packets;
-    std::thread panel([&] {
-        packets << pty.receive(7, 1000);
-        pty.send(QByteArray(1, char(0xE7)));
-        pause(50);
-        pty.send(QByteArray(1, char(0xE4)));
-        packets << pty.receive(7, 1000);
-        pty.send(QByteArray::fromHex("E7E5"));
-        packets << pty.receive(7, 1000);
-        pty.send(QByteArray(1, char(0xE7))); // half an answer
-    });
-    QElapsedTimer timer;
-    timer.start();
-    Result<BlockAnswer> accepted = SendDataBlock(line, block, options(2000));
-    EXPECT_LT(timer.elapsed(), 1000); // done at the second byte, not at the time-out
-    Result<BlockAnswer> garbled = SendDataBlock(line, block, options(2000));
-    Result<BlockAnswer> cut = SendDataBlock(line, block, options(150));
-    panel.join();
-    EXPECT_EQ(packets, QList<QByteArray>(3, QByteArray::fromHex("E3160002030102")));
-    EXPECT_EQ(accepted.value(), BlockAnswer::Accepted);
-    EXPECT_EQ(garbled.value(), BlockAnswer::WrongAnswer);
-    EXPECT_EQ(cut.value(), BlockAnswer::NoAnswer);
 }

@@ -2,13 +2,11 @@
 // the real upload procedure, every button pressed there, and ondrel-cli monitor --check on both
 // control ports; then a panel programmed with one byte changed is caught.
 #include "files/qcd_file.h"
-#include "programming/hex_generator.h"
 #include "programming/programming.h"
 #include "project/project_state.h"
 #include "support/cli_run.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -40,18 +38,11 @@ void configure(ProjectState& s) {
     s.editPort(1).Parity = "NONE"; // a pseudo-terminal takes no parity
 }
 
-void write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 } // namespace
 
 TEST(PanelCheck, EveryButtonOfBothPortsIsCheckedAndAChangedByteIsCaught) {
     QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("firmware"));
-    write(firmwareFilePath(dir.path()), generateFirmwareHex(16).toLatin1());
+    writeProgramFolder(dir.path(), 16);
     ProjectState state;
     configure(state);
     const QString good = dir.filePath(QStringLiteral("room.qcd"));

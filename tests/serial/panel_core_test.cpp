@@ -50,28 +50,14 @@ TEST(PanelMemory, DumpShowsWrittenRunsAndReadsBack) {
 
 TEST(PanelMemory, DecodesTheConfigurationTable) {
     PanelMemory memory;
-    QByteArray table = QByteArray::fromHex("00010001"
-                                           "0982"
-                                           "012C");
+    QByteArray table = QByteArray::fromHex("0001 0001 0982 012C");
     // Button One: Toggle, repeating, relay one on, relay two momentary; 5 + 3 command bytes.
-    table += QByteArray::fromHex("0312"
-                                 "0000"
-                                 "0000"
-                                 "0185"
-                                 "0000");
+    table += QByteArray::fromHex("0312 0000 0000 0185 0000");
     for (int b : {1, 2, 3, 4, 5, 7, 8, 9})
         table += char(0), table += char(b);
     for (int i = 1; i < 10; ++i) // Buttons Two to Ten: an "Off" button's record at index 9
-        table += i == 9 ? QByteArray::fromHex("0041"
-                                              "0001"
-                                              "01FF"
-                                              "0000"
-                                              "0000")
-                        : QByteArray::fromHex("0024"
-                                              "0000"
-                                              "0000"
-                                              "0000"
-                                              "0000");
+        table +=
+            QByteArray::fromHex(i == 9 ? "0041 0001 01FF 0000 0000" : "0024 0000 0000 0000 0000");
     memory.write(0x1600, table);
     const QString text = decodeConfigTable(memory);
     EXPECT_TRUE(text.contains(QStringLiteral("Port one: 9600 baud, no parity (setting 2)")));

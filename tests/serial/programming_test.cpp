@@ -1,13 +1,9 @@
 #include "panel_core.h"
 #include "platform/qt_serial_line.h"
-#include "programming/factory_data.h"
-#include "programming/hex_generator.h"
 #include "programming/programming.h"
 #include "serial/memory_line.h"
 #include "support/virtual_panel.h"
 
-#include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
@@ -27,16 +23,9 @@ class ProgramFolder {
 public:
     explicit ProgramFolder(int firmwareWords = kFirmwareWords,
                            const QByteArray& factory = "1,2,3,#") {
-        QDir(dir_.path()).mkpath(QStringLiteral("firmware"));
-        write(firmwareFilePath(path()), generateFirmwareHex(firmwareWords).toLatin1());
-        write(path() + QStringLiteral("/default.dat"), factory);
+        test::writeProgramFolder(path(), firmwareWords, 0, factory);
     }
     QString path() const { return dir_.path(); }
-    static void write(const QString& file, const QByteArray& bytes) {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
 
 private:
     QTemporaryDir dir_;
@@ -59,24 +48,8 @@ QByteArray fullImage() {
     return image;
 }
 
-PanelMemory memoryOf(VirtualPanel& panel) {
-    panel.stop();
-    Result<PanelMemory> memory = PanelMemory::parseDump(panel.dump());
-    EXPECT_TRUE(memory.ok());
-    return memory.ok() ? memory.value() : PanelMemory();
-}
-
 QByteArray firmwareWordsOf(const PanelMemory& memory, int words) {
     return memory.read(0, words * 2);
-}
-
-QByteArray expectedFirmware(int words) {
-    QByteArray bytes;
-    for (int i = 0; i < words; ++i) {
-        const quint16 word = generatedFirmwareWord(quint32(i));
-        bytes.append(char(word >> 8)).append(char(word & 0xFF));
-    }
-    return bytes;
 }
 
 // A machine loaded enough to hold the panel back past a time-out causes a resend or two; a
@@ -123,9 +96,9 @@ TEST(Programming, UploadLeavesThePanelHoldingFirmwareAndImage) {
                           ProgrammingStage::WaitingForReset, ProgrammingStage::LoadingFirmware,
                           ProgrammingStage::WritingBlocks, ProgrammingStage::Finished}));
 
-    const PanelMemory memory = memoryOf(panel);
+    const PanelMemory memory = panel.memory();
     EXPECT_EQ(memory.read(kConfigWordAddress, kConfigCapacity), image);
-    EXPECT_EQ(firmwareWordsOf(memory, 64), expectedFirmware(64));
+    EXPECT_EQ(firmwareWordsOf(memory, 64), test::generatedFirmwareBytes(64));
     EXPECT_EQ(memory.writtenCount(), kConfigCapacity + 128);
 }
 
@@ -140,7 +113,7 @@ TEST(Programming, RestoreWritesAll4097FactoryBytes) {
     expectPackets(result, 1 + 257);
     EXPECT_FALSE(line.isOpen());
 
-    const PanelMemory memory = memoryOf(panel);
+    const PanelMemory memory = panel.memory();
     QByteArray expected(kConfigCapacity, '\0');
     expected[0] = 1, expected[1] = 2, expected[2] = 3;
     EXPECT_EQ(memory.read(kConfigWordAddress, kConfigCapacity), expected);
@@ -161,24 +134,7 @@ TEST(Programming, RestoreRefusesABadFactoryFileBeforeTouchingThePort) {
     EXPECT_TRUE(result.messages[0].text.contains(QStringLiteral("number 3")))
         << result.messages[0].text.toStdString();
     EXPECT_EQ(result.packetsSent, 0);
-    EXPECT_EQ(memoryOf(panel).writtenCount(), 0);
-}
-
-TEST(Programming, FirmwareUpdateLoadsTheChosenFile) {
-    VirtualPanel panel;
-    ASSERT_TRUE(panel.ok());
-    ProgramFolder folder;
-    const QString file = folder.path() + QStringLiteral("/firmware/NEW.HEX");
-    ProgramFolder::write(file, generateFirmwareHex(100, 0x100).toLatin1());
-    QtSerialLine line(panel.path());
-    ProgrammingResult result = UpdateFirmware(line, file, fastOptions());
-    ASSERT_TRUE(result.succeeded()) << result.detail.toStdString();
-    ASSERT_EQ(result.messages.size(), 1);
-    EXPECT_EQ(result.messages[0].text, QStringLiteral("New firmware was successfully loaded"));
-    EXPECT_EQ(result.messages[0].title, QStringLiteral("Upload Complete"));
-    expectPackets(result, 13);
-    EXPECT_FALSE(line.isOpen());
-    EXPECT_EQ(memoryOf(panel).read(0x100, 200), expectedFirmware(100));
+    EXPECT_EQ(panel.memory().writtenCount(), 0);
 }
 
 TEST(Programming, AFailedUpdateSaysFailureForARefusedLineAndErrorForALineThatBroke) {
@@ -200,88 +156,6 @@ TEST(Programming, AFailedUpdateSaysFailureForARefusedLineAndErrorForALineThatBro
         EXPECT_FALSE(result.detail.isEmpty());
         EXPECT_FALSE(line.isOpen());
     }
-}
-
-TEST(Programming, FirmwareOfOnlyTheEndRecordLoadsWithoutAPacket) {
-    VirtualPanel panel;
-    ASSERT_TRUE(panel.ok());
-    ProgramFolder folder;
-    const QString file = folder.path() + QStringLiteral("/firmware/EMPTY.HEX");
-    ProgramFolder::write(file, ":00000001FF\r\n");
-    QtSerialLine line(panel.path());
-    ProgrammingResult result = UpdateFirmware(line, file, fastOptions());
-    ASSERT_TRUE(result.succeeded()) << result.detail.toStdString();
-    EXPECT_EQ(result.messages[0].text, QStringLiteral("New firmware was successfully loaded"));
-    EXPECT_EQ(result.packetsSent, 0);
-}
-
-TEST(Programming, FirmwareWithAReservedAddressSendsNothing) {
-    VirtualPanel panel;
-    ASSERT_TRUE(panel.ok());
-    ProgramFolder folder;
-    const QString file = folder.path() + QStringLiteral("/firmware/BAD.HEX");
-    // A data line at byte address 400E (word 0x2007), after a good one.
-    ProgramFolder::write(file, ":0400000001020304F2\r\n:02400E000102AD\r\n:00000001FF\r\n");
-    QtSerialLine line(panel.path());
-    ProgrammingResult result = UpdateFirmware(line, file, fastOptions());
-    EXPECT_FALSE(result.succeeded());
-    ASSERT_EQ(result.messages.size(), 2);
-    EXPECT_EQ(result.messages[0].text, QStringLiteral("Invalid address range"));
-    EXPECT_EQ(result.messages[1].text, QStringLiteral("Firmware Failed to Load"));
-    EXPECT_EQ(result.messages[1].title, QStringLiteral("Failure"));
-    EXPECT_TRUE(result.detail.contains(QStringLiteral("line 2"))) << result.detail.toStdString();
-    EXPECT_EQ(result.packetsSent, 0);
-    EXPECT_EQ(memoryOf(panel).writtenCount(), 0);
-}
-
-TEST(Programming, EscAtTheResetPromptSendsNothingAndClosesTheLine) {
-    VirtualPanel panel({QStringLiteral("--reset-delay"), QStringLiteral("100000")});
-    ASSERT_TRUE(panel.ok());
-    ProgramFolder folder;
-    std::atomic<bool> cancel{false};
-    ProgrammingOptions options = fastOptions();
-    options.handshakeTimeoutMs = 0; // only Esc ends the wait
-    options.cancel = &cancel;
-    options.stage = [&](ProgrammingStage stage) {
-        if (stage == ProgrammingStage::WaitingForReset)
-            std::thread([&cancel] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(150));
-                cancel = true;
-            }).detach();
-    };
-    for (bool update : {false, true}) {
-        cancel = false;
-        QtSerialLine line(panel.path());
-        ProgrammingResult result =
-            update ? UpdateFirmware(line, firmwareFilePath(folder.path()), options)
-                   : UploadConfiguration(line, fullImage(), folder.path(), options);
-        EXPECT_EQ(result.outcome, ProgrammingResult::Outcome::Cancelled);
-        if (update) {
-            ASSERT_EQ(result.messages.size(), 1);
-            EXPECT_EQ(result.messages[0].text, QStringLiteral("Firmware Failed to Load"));
-        } else {
-            EXPECT_TRUE(result.messages.isEmpty());
-        }
-        EXPECT_EQ(result.packetsSent, 0);
-        EXPECT_FALSE(line.isOpen());
-    }
-    EXPECT_EQ(memoryOf(panel).writtenCount(), 0);
-}
-
-TEST(Programming, APanelThatNeverAnswersTheResetEndsAfterTheTimeOut) {
-    panel::Faults faults;
-    faults.resetDelayUs = 100'000'000;
-    panel::VirtualLoader loader(faults);
-    MemoryLine line(loader);
-    ProgramFolder folder;
-    ProgrammingOptions options = fastOptions();
-    options.handshakeTimeoutMs = 300;
-    ProgrammingResult result = RestoreFactorySetup(line, folder.path(), options);
-    EXPECT_EQ(result.outcome, ProgrammingResult::Outcome::Failed);
-    ASSERT_EQ(result.messages.size(), 1);
-    EXPECT_EQ(result.messages[0].title, QStringLiteral("Error"));
-    EXPECT_TRUE(result.detail.contains(QStringLiteral("did not answer")));
-    EXPECT_FALSE(line.isOpen());
 }
 
 TEST(Programming, OnlyOneProcedureRunsAtATime) {
@@ -416,14 +290,14 @@ void expectHonest(const MemoryRun& run) {
     const QByteArray firmware = firmwareWordsOf(run.memory, 64);
     const QByteArray table = run.memory.read(kConfigWordAddress, int(run.image.size()));
     if (run.result.succeeded()) {
-        EXPECT_EQ(firmware, expectedFirmware(64));
+        EXPECT_EQ(firmware, test::generatedFirmwareBytes(64));
         EXPECT_EQ(table, run.image);
         return;
     }
     EXPECT_FALSE(mentions(run.result, QStringLiteral("Upload Complete.")));
     EXPECT_FALSE(mentions(run.result, QStringLiteral("New firmware was successfully loaded")));
-    const bool firmwareOk = firmware == expectedFirmware(64);
-    const QByteArray expected = firmwareOk ? run.image : expectedFirmware(64);
+    const bool firmwareOk = firmware == test::generatedFirmwareBytes(64);
+    const QByteArray expected = firmwareOk ? run.image : test::generatedFirmwareBytes(64);
     const QByteArray got = firmwareOk ? table : firmware;
     int i = 0;
     while (i < expected.size() && expected.mid(i, 16) == got.mid(i, 16))

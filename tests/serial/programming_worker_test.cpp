@@ -1,12 +1,9 @@
 #include "platform/qt_serial_line.h"
-#include "programming/hex_generator.h"
 #include "programming/programming_worker.h"
 #include "support/virtual_panel.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -29,21 +26,13 @@ std::optional<ProgrammingResult> waitForResult(ProgrammingWorker& worker, int ti
     return result;
 }
 
-QString writeFirmware(const QTemporaryDir& dir) {
-    QDir(dir.path()).mkpath(QStringLiteral("firmware"));
-    QFile firmware(firmwareFilePath(dir.path()));
-    EXPECT_TRUE(firmware.open(QIODevice::WriteOnly));
-    firmware.write(generateFirmwareHex(16).toLatin1());
-    return firmware.fileName();
-}
-
 } // namespace
 
 TEST(ProgrammingWorker, RunsOffTheCallersThreadReportsOnItAndOneAtATime) {
     VirtualPanel panel({QStringLiteral("--reset-delay"), QStringLiteral("100")});
     ASSERT_TRUE(panel.ok());
     QTemporaryDir dir;
-    writeFirmware(dir);
+    test::writeProgramFolder(dir.path(), 16);
     ProgrammingWorker worker;
     int stages = 0, progress = 0;
     bool allOnCallersThread = true;
@@ -72,23 +61,4 @@ TEST(ProgrammingWorker, RunsOffTheCallersThreadReportsOnItAndOneAtATime) {
     EXPECT_TRUE(allOnCallersThread);
     EXPECT_EQ(stages, 4);
     EXPECT_GT(progress, 2);
-}
-
-TEST(ProgrammingWorker, CancelEndsTheWaitForTheResetAtOnce) {
-    VirtualPanel panel({QStringLiteral("--reset-delay"), QStringLiteral("100000")});
-    ASSERT_TRUE(panel.ok());
-    ProgrammingWorker worker;
-    QObject::connect(&worker, &ProgrammingWorker::stageChanged, &worker, [&](ProgrammingStage s) {
-        if (s == ProgrammingStage::WaitingForReset)
-            QTimer::singleShot(50, &worker, &ProgrammingWorker::cancel);
-    });
-    auto line = std::make_shared<QtSerialLine>(panel.path());
-    QTemporaryDir dir;
-    const QString file = writeFirmware(dir);
-    ASSERT_TRUE(worker.start(
-        [line, file](const ProgrammingOptions& o) { return UpdateFirmware(*line, file, o); }));
-    const auto result = waitForResult(worker, 5000);
-    ASSERT_TRUE(result.has_value());
-    EXPECT_EQ(result->outcome, ProgrammingResult::Outcome::Cancelled);
-    EXPECT_FALSE(line->isOpen());
 }

@@ -15,31 +15,18 @@ const SerialSettings kLoader{19200, 'N', 8, 1};
 
 TEST(SerialSettingsText, ParsesAndWritesTheToolsSettings) {
     EXPECT_EQ(SerialSettings::parse(QStringLiteral("19200,N,8,1")).value(), kLoader);
-    EXPECT_EQ(kLoader.toString(), QStringLiteral("19200,N,8,1"));
     EXPECT_EQ(SerialSettings::parse(QStringLiteral("9600,e,8,1")).value().parity, 'E');
     for (const char* bad : {"19200,X,8,1", "fast,N,8,1", "19200,N,8"})
         EXPECT_FALSE(SerialSettings::parse(QString::fromLatin1(bad)).ok()) << bad;
 }
 
-TEST(QtSerialLine, OpeningAMissingOrBusyPortSaysWhy) {
+TEST(QtSerialLine, OpeningAMissingPortSaysWhy) {
     QtSerialLine missing(QStringLiteral("/dev/ondrel-no-such-port"));
     Status opened = missing.open(kLoader);
     ASSERT_FALSE(opened.ok());
     EXPECT_TRUE(opened.error().message.contains(QStringLiteral("does not exist")))
         << opened.error().message.toStdString();
     EXPECT_FALSE(missing.isOpen());
-
-    PtyPair pty;
-    ASSERT_TRUE(pty.ok());
-    QtSerialLine first(pty.path());
-    ASSERT_TRUE(first.open(kLoader).ok());
-    QtSerialLine second(pty.path());
-    Status busy = second.open(kLoader);
-    ASSERT_FALSE(busy.ok());
-    EXPECT_TRUE(busy.error().message.contains(QStringLiteral("in use")))
-        << busy.error().message.toStdString();
-    first.close();
-    EXPECT_TRUE(second.open(kLoader).ok());
 }
 
 TEST(QtSerialLine, EveryByteValuePassesBothWaysAndReadWaitsAtMostItsTimeOut) {
@@ -93,7 +80,7 @@ TEST(QtSerialLine, AHungUpLineFailsReadablyAndIsClosedWithOrWithoutAnEventLoop) 
     }
 }
 
-TEST(QtSerialLineFactory, UsbAdaptersFirstThenBuiltInPortsAndTheEnvironmentBeforeBoth) {
+TEST(QtSerialLineFactory, UsbAdaptersFirstThenBuiltInPortsAndOnlyPortsOneToThree) {
     QList<FoundPort> ports{{QStringLiteral("/dev/ttyS10"), {}, false},
                            {QStringLiteral("/dev/ttyUSB1"), {}, true},
                            {QStringLiteral("/dev/ttyS2"), {}, false},
@@ -107,10 +94,6 @@ TEST(QtSerialLineFactory, UsbAdaptersFirstThenBuiltInPortsAndTheEnvironmentBefor
                                   "/dev/ttyS10"}));
 
     QtSerialLineFactory factory;
-    qputenv("ONDREL_PORT2", "/tmp/ondrel-panel-two");
-    EXPECT_EQ(factory.deviceForPort(2).value(), QStringLiteral("/tmp/ondrel-panel-two"));
-    EXPECT_TRUE(factory.describe(2).contains(QStringLiteral("ONDREL_PORT2")));
-    qunsetenv("ONDREL_PORT2");
     EXPECT_FALSE(factory.deviceForPort(0).ok());
     EXPECT_FALSE(factory.deviceForPort(4).ok());
 }

@@ -1,6 +1,12 @@
 #pragma once
 
+#include "programming/hex_generator.h"
+#include "programming/programming.h"
+
+#include <QDir>
+#include <QFile>
 #include <QString>
+#include <gtest/gtest.h>
 
 namespace ondrel::test {
 // Folder of the built programs and their data files (build/bin).
@@ -9,5 +15,38 @@ inline QString binDir() {
 }
 inline QString sourceDir() {
     return QStringLiteral(ONDREL_SOURCE_DIR);
+}
+
+// Replaces `path` with `bytes`; returns `path`. A file that cannot be written fails the test.
+inline QString writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                f.write(bytes) == bytes.size())
+        << path.toStdString();
+    return path;
+}
+inline QByteArray readFile(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return f.readAll();
+}
+
+// How the panel holds `words` generated firmware words: each word high byte first.
+inline QByteArray generatedFirmwareBytes(int words) {
+    QByteArray bytes;
+    for (int i = 0; i < words; ++i) {
+        const quint16 word = generatedFirmwareWord(quint32(i));
+        bytes.append(char(word >> 8)).append(char(word & 0xFF));
+    }
+    return bytes;
+}
+
+// A program folder as installed: the version-named firmware of `words` generated words from
+// `wordAddress` on, and the factory data file.
+inline void writeProgramFolder(const QString& dir, int words, quint32 wordAddress = 0,
+                               const QByteArray& factory = "1,2,3,#") {
+    QDir(dir).mkpath(QStringLiteral("firmware"));
+    writeFile(firmwareFilePath(dir), generateFirmwareHex(words, wordAddress).toLatin1());
+    writeFile(dir + QStringLiteral("/default.dat"), factory);
 }
 } // namespace ondrel::test

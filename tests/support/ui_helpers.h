@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -12,6 +13,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace ondrel::test {
 
@@ -25,6 +27,14 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+// Chooses `text` in a list as the user does: it becomes current and the list says it was chosen.
+inline void pick(QComboBox* combo, const QString& text) {
+    const int index = combo->findText(text);
+    EXPECT_GE(index, 0) << qPrintable(text);
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
 }
 
 // Presses and releases the left mouse button at the middle of `widget`.

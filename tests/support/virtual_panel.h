@@ -1,5 +1,6 @@
 #pragma once
 
+#include "panel_core.h"
 #include "support/test_support.h"
 
 #include <QFile>
@@ -41,6 +42,13 @@ public:
                 process_.kill();
             process_.waitForFinished(5000);
         }
+    }
+    // What the panel's memory holds, once it has ended.
+    panel::PanelMemory memory() {
+        stop();
+        Result<panel::PanelMemory> parsed = panel::PanelMemory::parseDump(dump());
+        EXPECT_TRUE(parsed.ok());
+        return parsed.ok() ? parsed.value() : panel::PanelMemory();
     }
     // The written memory as "1600: 00 01 ..." lines, after stop().
     QString dump() const { return readText(dumpPath()); }

@@ -2,8 +2,6 @@
 // and copies of it in folders where the data is missing or damaged.
 #include "support/test_support.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -31,9 +29,7 @@ QString programIn(const QTemporaryDir& dir, const QList<std::pair<QString, QByte
     EXPECT_TRUE(QFile::copy(ondrel::test::binDir() + QStringLiteral("/ondrel"), program));
     for (const auto& [name, content] : files) {
         QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path());
-        QFile file(dir.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        ondrel::test::writeFile(dir.filePath(name), content);
     }
     return program;
 }

@@ -2,12 +2,12 @@
 #include "platform/qt_serial_line.h"
 #include "support/port_env.h"
 #include "support/pty_pair.h"
+#include "support/test_support.h"
 #include "support/ui_helpers.h"
 #include "ui/tools/diagnostic_in.h"
 #include "ui/tools/frm_check_panel.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -17,13 +17,6 @@
 
 using namespace ondrel;
 using namespace ondrel::ui;
-
-namespace {
-QString fileText(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-} // namespace
 
 TEST(CheckWindows, MonitorNamesBurstsAndCheckTicksBothPorts) {
     test::PtyPair pty1, pty2;
@@ -45,7 +38,7 @@ TEST(CheckWindows, MonitorNamesBurstsAndCheckTicksBothPorts) {
     EXPECT_EQ(text->toPlainText(),
               "02 4F 6E 0D             <STX>On<CR>  = Button One, port one: On");
     ASSERT_TRUE(monitor.saveLog(dir.filePath("monitor.log")).ok());
-    EXPECT_TRUE(fileText(dir.filePath("monitor.log"))
+    EXPECT_TRUE(QString(test::readFile(dir.filePath("monitor.log")))
                     .contains("9600,N,8,1  02 4F 6E 0D  |<STX>On<CR>|  Button One, port one: On"));
     monitor.close();
 
@@ -63,7 +56,7 @@ TEST(CheckWindows, MonitorNamesBurstsAndCheckTicksBothPorts) {
     ASSERT_EQ(check.findChild<QListWidget*>(QStringLiteral("lstUnexpected"))->count(), 1);
     ASSERT_TRUE(check.saveTo(dir.filePath("check.log")).ok());
     EXPECT_TRUE(
-        fileText(dir.filePath("check.log"))
+        QString(test::readFile(dir.filePath("check.log")))
             .contains("Unexpected on port two: A5 02 03 |<A5><STX><ETX>|, nearest Button Two, "
                       "port two (1 byte apart)"));
     QPrinter printer(QPrinter::HighResolution);

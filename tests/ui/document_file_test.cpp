@@ -1,12 +1,10 @@
 // The configuration file as every desktop program has it: its name and a modified mark in the
 // caption, Ctrl+S to the same file, Ctrl+Shift+S to another, and a recent-files list.
 #include "files/qcd_file.h"
-#include "project/project_state.h"
+#include "support/test_support.h"
 #include "ui/frm_main.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,9 +43,7 @@ TEST(DocumentFile, CaptionNamesTheFileAndMarksChangesCtrlSSavesToIt) {
     ctrlS(); // to the same file, without asking
     EXPECT_EQ(asked, 1);
     EXPECT_FALSE(main.isWindowModified());
-    QFile saved(room1);
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(), writeQcd(state));
+    EXPECT_EQ(test::readFile(room1), writeQcd(state));
 
     ctrlS(Qt::ShiftModifier); // Save As always asks
     EXPECT_EQ(asked, 2);

@@ -2,7 +2,6 @@
 // lets the installer choose the file, which is checked whole before it is copied and used.
 #include "app_paths.h"
 #include "programming/firmware_files.h"
-#include "programming/hex_generator.h"
 #include "support/port_env.h"
 #include "support/qcd_fixtures.h"
 #include "support/ui_helpers.h"
@@ -22,10 +21,7 @@ namespace {
 // Writes `hex` to a file, presses upload, and picks that file when the firmware is missing.
 void uploadChoosing(ui::FrmMain& main, test::MessageBoxes& boxes, const QString& path,
                     const QByteArray& hex) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(hex);
-    file.close();
+    test::writeFile(path, hex);
     boxes.answerWith(QStringLiteral("chooseFirmware"));
     main.uploadButton()->click();
     const test::MessageBoxes::Box missing = boxes.next(QStringLiteral("Firmware Missing"));
@@ -69,7 +65,5 @@ TEST(FirmwareChooser, ABadFileIsRefusedWithItsLineAGoodOneIsCopiedAndUsed) {
     uploadChoosing(main, boxes, files.filePath("panel.hex"), good);
     EXPECT_FALSE(boxes.next(QStringLiteral("Programming Complete"), 20000).title.isEmpty());
     EXPECT_EQ(locateFirmwareFile(program.path()), copy);
-    QFile copied(copy);
-    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
-    EXPECT_EQ(copied.readAll(), good);
+    EXPECT_EQ(test::readFile(copy), good);
 }

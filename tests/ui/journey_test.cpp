@@ -2,7 +2,6 @@
 // devices, a changed command, a custom string typed byte by byte, relays, the timer, a saved file
 // reopened into a fresh main window, and the upload to the virtual panel, whose decoded table must
 // match what the windows showed.
-#include "programming/hex_generator.h"
 #include "programming/programming.h"
 #include "project/project_state.h"
 #include "project/text_codec.h"
@@ -319,12 +318,7 @@ TEST(Journey, FirstConfigurationFromModelChoiceToProgrammedPanel) {
     const struct ForgetPort {
         ~ForgetPort() { qunsetenv("ONDREL_PORT1"); }
     } forgetPort;
-    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("firmware")));
-    {
-        QFile firmware(firmwareFilePath(dir.path()));
-        ASSERT_TRUE(firmware.open(QIODevice::WriteOnly));
-        firmware.write(generateFirmwareHex(8).toLatin1());
-    }
+    writeProgramFolder(dir.path(), 8);
     reopened.programming().programDir = dir.path();
     triggerMenu(reopened, QStringLiteral("uploadport_1"));
     press(&reopened, QStringLiteral("Command1"));

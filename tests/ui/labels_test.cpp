@@ -4,7 +4,6 @@
 #include "ui/tools/frm_labels.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
@@ -33,12 +32,6 @@ QLabel* label(FrmLabels& w, int i) {
 DlgNewLabel* openDialogFor(FrmLabels& w, int i) {
     test::click(label(w, i));
     return w.findChild<DlgNewLabel*>(QStringLiteral("dlgNewLabel"));
-}
-
-void choose(QComboBox* combo, const QString& item) {
-    const int index = combo->findText(item);
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
 }
 
 struct Word {
@@ -97,8 +90,8 @@ TEST(Labels, EditingALabelThroughTheDialogAndReopeningStartsAfresh) {
 
     // Size and weight apply at once; Cancel throws away only the text.
     dlg = openDialogFor(*w, 0);
-    choose(combo(1), "18");
-    choose(combo(2), "Bold");
+    test::pick(combo(1), "18");
+    test::pick(combo(2), "Bold");
     text1()->setText(QStringLiteral("Power"));
     dlg->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
     EXPECT_EQ(w->face(0).text, "On");
@@ -110,7 +103,7 @@ TEST(Labels, EditingALabelThroughTheDialogAndReopeningStartsAfresh) {
     dlg = openDialogFor(*w, 8);
     EXPECT_EQ(openDialogFor(*w, 9), dlg);
     EXPECT_EQ(text1()->text(), "Auto Image");
-    choose(combo(2), "Regular");
+    test::pick(combo(2), "Regular");
     EXPECT_FALSE(w->face(9).bold);
     EXPECT_EQ(w->face(8).pointSize, 9.75);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);

@@ -1,7 +1,6 @@
 // Many rooms in a row from the windows, the history they leave, its window and the room sheet
 // from the File menu, against the virtual panel as upload port 1.
 #include "files/room_sheet.h"
-#include "programming/hex_generator.h"
 #include "programming/programming_history.h"
 #include "support/port_env.h"
 #include "support/qcd_fixtures.h"
@@ -15,8 +14,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -52,11 +49,7 @@ QString answerBox(int timeoutMs = 15000) {
 TEST(RoomRecordsUi, ManyRoomsGiveOneRecordPerPanelShownNewestFirst) {
     QFile::remove(historyFilePath());
     QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("firmware"));
-    QFile hex(firmwareFilePath(dir.path()));
-    ASSERT_TRUE(hex.open(QIODevice::WriteOnly));
-    hex.write(generateFirmwareHex(8).toLatin1());
-    hex.close();
+    test::writeProgramFolder(dir.path(), 8);
     // A second for the installer to reach each panel's reset.
     test::VirtualPanel panel({QStringLiteral("--reset-delay"), QStringLiteral("1000")});
     ASSERT_TRUE(panel.ok());

@@ -4,7 +4,6 @@
 #include "support/qcd_fixtures.h"
 #include "support/test_support.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -19,16 +18,9 @@ class CliFiles : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QString write(const QString& name, const QByteArray& bytes) {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return f.fileName();
+        return writeFile(dir.filePath(name), bytes);
     }
-    QByteArray read(const QString& name) {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        return f.readAll();
-    }
+    QByteArray read(const QString& name) { return readFile(dir.filePath(name)); }
 };
 
 } // namespace
@@ -128,9 +120,7 @@ TEST_F(CliFiles, ImagePrintsOrWritesTheConfigurationImage) {
     const CliRun kdx = cli({"image", in, "--kdx", "--report", "-o", dir.filePath("image.bin")});
     ASSERT_EQ(kdx.exitCode, 0) << kdx.err.toStdString();
     const QByteArray bytes = read("image.bin");
-    EXPECT_EQ(bytes.size(), 114 + 40);
-    EXPECT_EQ(bytes.mid(14, 14).toHex(' '), "00 05 00 00 00 02 00 50 00 03 00 7e 00 36");
+    EXPECT_EQ(bytes.size(), 114 + 40); // the codes' bytes: ConfigImage.KdxCodesFollow...
     EXPECT_TRUE(kdx.out.contains("\nBaud Rate: 0 2 \nTimer: 0 90\n\nButton Number 1\n"));
-    EXPECT_TRUE(kdx.out.contains("P1C1: 0 2 0 80 0 3 \n"));
     EXPECT_EQ(cli({"image", dir.filePath("none.qcd")}).exitCode, 1);
 }

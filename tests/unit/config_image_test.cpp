@@ -55,9 +55,7 @@ TEST(ConfigImage, NewProjectGives108BytesAndItsReport) {
 TEST(ConfigImage, ShippedFactorySetupIsTheNewProjectImage) {
     ProjectState state;
     const QByteArray image = built(state).bytes;
-    QFile file(test::binDir() + "/default.dat");
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray text = file.readAll();
+    const QByteArray text = test::readFile(test::binDir() + "/default.dat");
     EXPECT_EQ(text, formatFactoryData(image) + "\r\n");
     const auto factory = parseFactoryData(text);
     ASSERT_TRUE(factory.ok());

@@ -53,16 +53,3 @@ TEST(FactoryData, BadFilesAreRefusedNamingThePosition) {
     ASSERT_FALSE(open.ok());
     EXPECT_TRUE(open.error().message.contains("\"#\""));
 }
-
-TEST(FactoryData, FileOnDisk) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("default.dat");
-    EXPECT_FALSE(readFactoryDataFile(path).ok());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(formatFactoryData(QByteArray::fromHex("000100ff")));
-    file.close();
-    const auto read = readFactoryDataFile(path);
-    ASSERT_TRUE(read.ok());
-    EXPECT_EQ(read.value().left(5).toHex(' '), "00 01 00 ff 00");
-}

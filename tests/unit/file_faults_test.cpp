@@ -31,17 +31,6 @@ bool privateMounts() {
     return available;
 }
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
 class FileFaults : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -49,7 +38,7 @@ protected:
         ASSERT_TRUE(QDir().mkpath(folder));
         target = folder + QStringLiteral("/setup.qcd");
         old = fileBytes(workedExampleLines());
-        writeAll(target, old);
+        test::writeFile(target, old);
         setUpFullState(state); // unsaved changes
     }
     void TearDown() override {
@@ -62,7 +51,7 @@ protected:
         ASSERT_FALSE(saved.ok());
         EXPECT_TRUE(saved.error().message.contains(QLatin1String(reason)))
             << saved.error().message.toStdString();
-        EXPECT_EQ(readAll(target), old);
+        EXPECT_EQ(test::readFile(target), old);
         EXPECT_TRUE(state.isModified());
         EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"setup.qcd"});
     }
@@ -79,7 +68,7 @@ protected:
         EXPECT_TRUE(err.contains(target + QStringLiteral(": cannot write the file")))
             << err.toStdString();
         EXPECT_TRUE(err.contains(QLatin1String(reason))) << err.toStdString();
-        EXPECT_EQ(readAll(target), old);
+        EXPECT_EQ(test::readFile(target), old);
     }
 
     // A second, valid file outside the faulty folder, for the companion to open.
@@ -131,7 +120,7 @@ TEST_F(FileFaults, SaveOntoAFullDiskKeepsTheOldFile) {
     const QByteArray path = folder.toLocal8Bit();
     ASSERT_EQ(mount("tmpfs", path.constData(), "tmpfs", 0, "size=64k,mode=755"), 0);
     mounted = true;
-    writeAll(target, old);
+    test::writeFile(target, old);
     {
         QFile filler(folder + QStringLiteral("/.filler"));
         ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
@@ -156,7 +145,7 @@ TEST_F(FileFaults, SaveOntoAFullDiskKeepsTheOldFile) {
     ASSERT_FALSE(saved.ok());
     EXPECT_TRUE(saved.error().message.contains(QLatin1String("No space left on device")))
         << saved.error().message.toStdString();
-    EXPECT_EQ(readAll(target), old);
+    EXPECT_EQ(test::readFile(target), old);
     EXPECT_TRUE(state.isModified());
     expectCliTells("No space left on device");
 }
@@ -165,7 +154,7 @@ TEST_F(FileFaults, SaveOverAFileReplacedMeanwhileKeepsTheOtherProgramsFile) {
     const QByteArray theirs = fileBytes({"<Timer>", "2:00", "1:30", "1:00", "0:30", "<End>"});
     // Another program writes its own file and renames it over ours while our save is under way.
     const auto saved = saveQcd(state, target, [&] {
-        writeAll(folder + QStringLiteral("/theirs.tmp"), theirs);
+        test::writeFile(folder + QStringLiteral("/theirs.tmp"), theirs);
         ASSERT_EQ(::rename(QFile::encodeName(folder + QStringLiteral("/theirs.tmp")).constData(),
                            QFile::encodeName(target).constData()),
                   0);
@@ -173,20 +162,20 @@ TEST_F(FileFaults, SaveOverAFileReplacedMeanwhileKeepsTheOtherProgramsFile) {
     ASSERT_FALSE(saved.ok());
     EXPECT_TRUE(saved.error().message.contains(QLatin1String("another program")))
         << saved.error().message.toStdString();
-    EXPECT_EQ(readAll(target), theirs);
+    EXPECT_EQ(test::readFile(target), theirs);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"setup.qcd"});
 
     // Changed in place, and a file that appears where there was none, count the same.
-    const auto inPlace = saveQcd(state, target, [&] { writeAll(target, old); });
+    const auto inPlace = saveQcd(state, target, [&] { test::writeFile(target, old); });
     EXPECT_FALSE(inPlace.ok());
-    EXPECT_EQ(readAll(target), old);
+    EXPECT_EQ(test::readFile(target), old);
     const QString fresh = folder + QStringLiteral("/fresh.qcd");
-    EXPECT_FALSE(saveQcd(state, fresh, [&] { writeAll(fresh, theirs); }).ok());
-    EXPECT_EQ(readAll(fresh), theirs);
+    EXPECT_FALSE(saveQcd(state, fresh, [&] { test::writeFile(fresh, theirs); }).ok());
+    EXPECT_EQ(test::readFile(fresh), theirs);
 
     // Left alone, the same save goes through.
     ASSERT_TRUE(saveConfiguration(state, target).ok());
-    EXPECT_EQ(readAll(target), writeQcd(state));
+    EXPECT_EQ(test::readFile(target), writeQcd(state));
 }
 
 // Every prefix of a valid file, cut after each whole line and inside each line, is refused with a
@@ -202,7 +191,7 @@ TEST_F(FileFaults, FileCutShortAnywhereIsRefusedWithItsLineAndChangesNothing) {
         const QByteArray whole = fileBytes(lines.mid(0, kept));
         const QByteArray next = fileBytes({lines[kept]});
         for (const QByteArray& bytes : {whole, whole + next.left(next.size() / 2)}) {
-            writeAll(cut, bytes);
+            test::writeFile(cut, bytes);
             const auto opened = openConfiguration(state, cut, {});
             ASSERT_FALSE(opened.ok()) << "cut after line " << kept;
             EXPECT_GE(opened.error().line, 1) << "cut after line " << kept;
@@ -214,7 +203,7 @@ TEST_F(FileFaults, FileCutShortAnywhereIsRefusedWithItsLineAndChangesNothing) {
         }
     }
     // The whole file opens.
-    writeAll(cut, fileBytes(lines));
+    test::writeFile(cut, fileBytes(lines));
     EXPECT_TRUE(openConfiguration(state, cut, {}).ok());
 }
 

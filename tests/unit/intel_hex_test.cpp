@@ -18,13 +18,6 @@ DataBlock blockOf(const QString& line) {
 }
 } // namespace
 
-TEST(IntelHex, HexToValue) {
-    EXPECT_EQ(HexToValue("10"), 16);
-    EXPECT_EQ(HexToValue("ff"), 255);
-    EXPECT_EQ(HexToValue("4200"), 0x4200);
-    EXPECT_EQ(HexToValue(""), 0);
-}
-
 TEST(IntelHex, DataLineIsSentWithEachBytePairExchanged) {
     const DataBlock block = blockOf(kExampleLine);
     EXPECT_EQ(block.wordAddress, 0u);
@@ -119,19 +112,4 @@ TEST(IntelHex, LineEndsAndTheEndOfFileRecord) {
     };
     for (const auto& [text, message] : refused)
         EXPECT_EQ(parseFirmwareText(text).error().message, QStringLiteral("Firmware ") + message);
-}
-
-TEST(IntelHex, GeneratedFirmwareParsesToItsWords) {
-    const auto blocks = parseFirmwareText(generateFirmwareHex(21, 0x100));
-    ASSERT_TRUE(blocks.ok());
-    ASSERT_EQ(blocks.value().size(), 3u);
-    EXPECT_EQ(blocks.value()[2].wordAddress, 0x110u);
-    EXPECT_EQ(blocks.value()[2].bytes.size(), 10);
-    for (const DataBlock& block : blocks.value())
-        for (int i = 0; i < block.bytes.size(); i += 2) {
-            const quint32 index = block.wordAddress - 0x100 + static_cast<quint32>(i / 2);
-            const quint16 word = generatedFirmwareWord(index);
-            EXPECT_EQ(static_cast<quint8>(block.bytes[i]), word >> 8);
-            EXPECT_EQ(static_cast<quint8>(block.bytes[i + 1]), word & 0xFF);
-        }
 }

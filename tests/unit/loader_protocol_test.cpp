@@ -31,18 +31,6 @@ TEST(LoaderProtocol, BlockSplits) {
     EXPECT_EQ(twenty[1].wordAddress, 0x1608u);
     EXPECT_EQ(twenty[1].bytes.size(), 4);
 
-    QByteArray image(kConfigCapacity, '\0');
-    for (int i = 0; i < image.size(); ++i)
-        image[i] = static_cast<char>(i);
-    const auto blocks = splitIntoBlocks(kConfigWordAddress, image);
-    ASSERT_EQ(blocks.size(), 257u);
-    for (size_t b = 0; b < 256; ++b) {
-        EXPECT_EQ(blocks[b].wordAddress, 0x1600u + 8 * b);
-        EXPECT_EQ(blocks[b].bytes, image.mid(static_cast<qsizetype>(16 * b), 16));
-    }
-    EXPECT_EQ(blocks.back().wordAddress, 0x1E00u);
-    EXPECT_EQ(blocks.back().bytes, QByteArray(1, static_cast<char>(4096 & 0xFF)));
-
     EXPECT_TRUE(splitIntoBlocks(0x1600, {}).empty());
 }
 

@@ -1,4 +1,3 @@
-#include "project/project_state.h"
 #include "tools/shutoff_timer.h"
 
 #include <gtest/gtest.h>
@@ -48,12 +47,4 @@ TEST(ShutOffTimer, EntryChecks) {
     EXPECT_EQ(tooLong.message, "Maximum value is 65535 Minutes (1092:15).");
     for (const char* hours : {"99999999999", "one"})
         EXPECT_EQ(evaluateTimerEntry(hours, "0").outcome, O::Invalid) << hours;
-}
-
-TEST(ShutOffTimer, StoringSetsMinutesAndDisplay) {
-    ProjectState s;
-    setShutOffTimer(s, 90);
-    EXPECT_EQ(s.timerMinutes, 90.0);
-    EXPECT_EQ(s.timerTexts[3], "0:22");
-    EXPECT_TRUE(s.isModified());
 }

@@ -38,33 +38,6 @@ TEST(BytePresentation, BytesToSend) {
     EXPECT_FALSE(bytesToSend(SplitCommandText("2 x").commandTokens).ok());
 }
 
-namespace {
-SimulatorPanel::TypeTexts types(std::initializer_list<const char*> texts) {
-    SimulatorPanel::TypeTexts out;
-    size_t i = 0;
-    for (const char* t : texts)
-        out[i++] = QString::fromLatin1(t);
-    return out;
-}
-} // namespace
-
-TEST(SimulatorPanel, ControlOffRefusesEverythingButOn) {
-    ProjectState state;
-    SimulatorPanel panel;
-    const auto t = types({"On", "Off", "Toggle", "Source", "Momentary", "Not Defined"});
-    for (int i : {1, 2, 3, 4, 5}) {
-        const auto p = panel.press(i, t, state);
-        EXPECT_TRUE(p.refused);
-        EXPECT_FALSE(p.function);
-        EXPECT_FALSE(panel.isLit(i));
-    }
-    const auto on = panel.press(0, t, state);
-    EXPECT_FALSE(on.refused);
-    EXPECT_EQ(on.function, 0);
-    EXPECT_TRUE(panel.controlOn());
-    EXPECT_TRUE(panel.isLit(0));
-}
-
 TEST(SimulatorPanel, TextsOfTypesRelaysAndPorts) {
     for (const auto& [type, text] : {std::pair{Value(4), "Toggle"},
                                      {Value("0"), "On"},
@@ -82,7 +55,6 @@ TEST(SimulatorPanel, TextsOfTypesRelaysAndPorts) {
     EXPECT_EQ(simulatorPortLine(1, port), "Port 2 Is not currently set up!");
     port.BaudRate = Value(9600);
     port.Parity = Value("EVEN");
-    EXPECT_EQ(simulatorPortLine(0, port), "Control Port 1,  Baud Rate: 9600");
     EXPECT_EQ(simulatorSettingsText(port), "9600,e,8,1");
     port.BaudRate = Value("19200");
     port.Parity = Value("ODD");

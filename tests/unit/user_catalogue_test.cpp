@@ -156,13 +156,10 @@ TEST_F(UserFixture, MalformedFilesAreRefusedWholeWithTheirLines) {
             << qPrintable(faults.text("f"));
     }
     // Through ondrel-cli: a good file beside a bad one stores neither.
-    QFile bad(file), good(dir.filePath("good.ondrel-model"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly) && good.open(QIODevice::WriteOnly));
-    bad.write(QByteArray(kAcme).replace("baud = 19200", "baud = 1"));
-    good.write(QByteArray(kAcme).replace("PJ-100", "PJ-200"));
-    bad.close();
-    good.close();
-    const auto run = test::cli({"catalogue", "import", good.fileName(), file});
+    test::writeFile(file, QByteArray(kAcme).replace("baud = 19200", "baud = 1"));
+    const QString good = test::writeFile(dir.filePath("good.ondrel-model"),
+                                         QByteArray(kAcme).replace("PJ-100", "PJ-200"));
+    const auto run = test::cli({"catalogue", "import", good, file});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(file + ":5: baud 1 is not one of")) << qPrintable(run.err);
     EXPECT_EQ(test::cli({"catalogue", "list", "--user"}).out, "");
@@ -173,10 +170,7 @@ TEST_F(UserFixture, ProcessesImportingAtOnceDoNotCorruptTheFile) {
     std::vector<std::unique_ptr<QProcess>> runs;
     for (int i = 0; i < 8; ++i) {
         const QString path = dir.filePath(QStringLiteral("m%1.ondrel-model").arg(i));
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(kAcme).replace("PJ-100", "PJ-" + QByteArray::number(i)));
-        f.close();
+        test::writeFile(path, QByteArray(kAcme).replace("PJ-100", "PJ-" + QByteArray::number(i)));
         runs.push_back(std::make_unique<QProcess>());
         runs.back()->start(test::binDir() + "/ondrel-cli", {"catalogue", "import", path});
     }

@@ -91,7 +91,7 @@ QString tagText(Tag tag) {
     return {};
 }
 
-QString buttonName(int i) {
+QString qcdButtonName(int i) {
     static const char* names[kButtonCount] = {"One", "Two",   "Three", "Four", "Five",
                                               "Six", "Seven", "Eight", "Nine", "Ten"};
     return QStringLiteral("Button ") + QLatin1String(names[i]);
@@ -130,7 +130,7 @@ std::optional<int> numberInRange(const QString& text, int low, int high) {
 Result<std::optional<ByteList>> parseCommandLine(const QString& text, int line, int button) {
     if (text == QLatin1String("None"))
         return std::optional<ByteList>();
-    const QString where = QStringLiteral("command string of %1").arg(buttonName(button));
+    const QString where = QStringLiteral("command string of %1").arg(qcdButtonName(button));
     if (text.trimmed().isEmpty())
         return makeError(where + QStringLiteral(" is empty (bytes or \"None\" expected)"), line);
     if (text.contains(QLatin1Char('/')))
@@ -160,7 +160,7 @@ Status checkNumbers(QcdBlock& block, const QStringList& values, int firstLine, i
             // Repeat/Incr holds two values per button.
             const int button = values.size() == 2 * kButtonCount ? k / 2 : k;
             return makeError(QStringLiteral("%1 of %2 is %3, not a number from %4 to %5")
-                                 .arg(what, buttonName(button), quoted(values[k]))
+                                 .arg(what, qcdButtonName(button), quoted(values[k]))
                                  .arg(low)
                                  .arg(high),
                              firstLine + k);
@@ -200,7 +200,7 @@ Status checkBlock(QcdBlock& block, const QStringList& values, int firstLine) {
             if (values[k] != QLatin1String("True") && values[k] != QLatin1String("False"))
                 return makeError(
                     QStringLiteral("dual function of %1 is %2, not \"True\" or \"False\"")
-                        .arg(buttonName(k), quoted(values[k])),
+                        .arg(qcdButtonName(k), quoted(values[k])),
                     firstLine + k);
             block.flags.push_back(values[k] == QLatin1String("True"));
         }

@@ -1,7 +1,7 @@
 // The label template with its dialog, the Light Setup window, the incoming data monitor and the
 // control simulator (their ports are pseudo-terminals, never a port of this machine).
-#include "../../tests/support/pty_pair.h"
 #include "shots.h"
+#include "shots_serial.h"
 #include "ui/tools/diagnostic_in.h"
 #include "ui/tools/dlg_new_label.h"
 #include "ui/tools/frm_labels.h"
@@ -19,20 +19,12 @@
 
 namespace {
 
-void settle(int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
+using ondrel::shots::settle;
 
 void serialToolShots(ondrel::shots::Shots& shots) {
     using namespace ondrel;
     using namespace ondrel::ui;
-    ondrel::test::PtyPair ports[3];
-    for (int i = 0; i < 3; ++i)
-        qputenv(QByteArray("ONDREL_PORT") + QByteArray::number(i + 1),
-                ports[i].path().toLocal8Bit());
+    shots::FakeSerialPorts ports;
 
     ProjectState& state = shots.state();
     CommSets& port = state.editPort(0);

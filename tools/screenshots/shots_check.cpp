@@ -1,8 +1,8 @@
 // The monitor's burst view (time stamps, hexadecimal and text, names) and the Check Panel window
 // part way through a check of both control ports. Ports are pseudo-terminals.
-#include "../../tests/support/pty_pair.h"
 #include "platform/qt_serial_line.h"
 #include "shots.h"
+#include "shots_serial.h"
 #include "ui/tools/diagnostic_in.h"
 #include "ui/tools/frm_check_panel.h"
 
@@ -13,12 +13,7 @@
 
 namespace {
 
-void settle(int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
+using ondrel::shots::settle;
 
 // Sends each string as a burst of its own.
 void sendBursts(const ondrel::test::PtyPair& pty, const std::vector<QByteArray>& bursts) {
@@ -31,10 +26,7 @@ void sendBursts(const ondrel::test::PtyPair& pty, const std::vector<QByteArray>&
 void checkShots(ondrel::shots::Shots& shots) {
     using namespace ondrel;
     using namespace ondrel::ui;
-    ondrel::test::PtyPair ports[3];
-    for (int i = 0; i < 3; ++i)
-        qputenv(QByteArray("ONDREL_PORT") + QByteArray::number(i + 1),
-                ports[i].path().toLocal8Bit());
+    shots::FakeSerialPorts ports;
     ProjectState& state = shots.state();
     const char* names[] = {"On",      "Off",       "Computer_1",  "Computer_2",   "Composite_Video",
                            "S_Video", "Volume_Up", "Volume_Down", "Black_Screen", "Auto_Image"};

@@ -13,16 +13,19 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#ifdef Q_OS_LINUX
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace ondrel;
 using namespace ondrel::test;
 
 namespace {
 
+#ifdef Q_OS_LINUX
 // Mounts made in a mount namespace of this test process alone: they vanish with it, and they are
 // real even for root, who ignores permission bits. Unavailable without the right to mount.
 bool privateMounts() {
@@ -30,6 +33,7 @@ bool privateMounts() {
                                   mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
     return available;
 }
+#endif
 
 class FileFaults : public ::testing::Test {
 protected:
@@ -42,8 +46,10 @@ protected:
         setUpFullState(state); // unsaved changes
     }
     void TearDown() override {
+#ifdef Q_OS_LINUX
         if (mounted)
             umount2(folder.toLocal8Bit().constData(), MNT_DETACH);
+#endif
     }
 
     // The save failed, said so, and left everything as it was.
@@ -87,6 +93,7 @@ protected:
     bool mounted = false;
 };
 
+#ifdef Q_OS_LINUX // read-only folders and full disks are made with mounts
 TEST_F(FileFaults, SaveIntoAReadOnlyFolderKeepsTheOldFile) {
     if (privateMounts()) {
         const QByteArray path = folder.toLocal8Bit();
@@ -149,6 +156,7 @@ TEST_F(FileFaults, SaveOntoAFullDiskKeepsTheOldFile) {
     EXPECT_TRUE(state.isModified());
     expectCliTells("No space left on device");
 }
+#endif
 
 TEST_F(FileFaults, SaveOverAFileReplacedMeanwhileKeepsTheOtherProgramsFile) {
     const QByteArray theirs = fileBytes({"<Timer>", "2:00", "1:30", "1:00", "0:30", "<End>"});
@@ -215,12 +223,16 @@ TEST_F(FileFaults, FileCutShortAnywhereIsRefusedWithItsLineAndChangesNothing) {
 TEST(InputFiles, PipesDevicesFoldersAndHugeFilesAreRefusedInAFewWords) {
     QTemporaryDir dir;
     const QString fifo = dir.filePath(QStringLiteral("fifo")), huge = dir.filePath("huge");
+#ifdef Q_OS_LINUX
     ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+#endif
     QFile hugeFile(huge);
     ASSERT_TRUE(hugeFile.open(QIODevice::WriteOnly) && hugeFile.resize(qint64(1) << 31));
     const std::pair<QString, const char*> inputs[] = {
+#ifdef Q_OS_LINUX
         {fifo, "it is a device or a pipe, not a regular file"},
         {QStringLiteral("/dev/zero"), "it is a device or a pipe, not a regular file"},
+#endif
         {dir.path(), "it is a folder, not a file"},
         {huge, "it is 2147483648 bytes long, and a"},
     };

@@ -49,6 +49,7 @@ bool lineGone(DWORD code) {
     case ERROR_GEN_FAILURE:
     case ERROR_INVALID_HANDLE:
     case ERROR_ACCESS_DENIED:
+    case ERROR_NOT_READY: // wine, when the far end of a pseudo-terminal closed
         return true;
     default:
         return false;
@@ -68,13 +69,12 @@ DWORD msPerByte(const SerialSettings& s) {
     return s.baudRate > 0 ? DWORD(bits * 1000 / s.baudRate + 1) : 1;
 }
 
-// Reads return as soon as any byte is there, else after `readWaitMs` with nothing; a wait of 0
-// returns at once. (The total constant must stay below MAXDWORD for the first form.)
+// A read returns when it has all it asked for, or after `readWaitMs` with what it has; with a wait
+// of 0 it returns at once with what is there. Writes give up after their bytes' time and a margin.
 bool setTimeouts(HANDLE handle, DWORD readWaitMs, DWORD writeMsPerByte) {
     COMMTIMEOUTS t{};
-    t.ReadIntervalTimeout = MAXDWORD;
-    t.ReadTotalTimeoutMultiplier = readWaitMs > 0 ? MAXDWORD : 0;
-    t.ReadTotalTimeoutConstant = std::min<DWORD>(readWaitMs, MAXDWORD - 1);
+    t.ReadIntervalTimeout = readWaitMs > 0 ? 0 : MAXDWORD;
+    t.ReadTotalTimeoutConstant = readWaitMs;
     t.WriteTotalTimeoutMultiplier = writeMsPerByte;
     t.WriteTotalTimeoutConstant = kWriteSlackMs;
     return SetCommTimeouts(handle, &t) != 0;
@@ -254,30 +254,54 @@ Status WinSerialLine::waitForWritten(int timeoutMs) {
     }
 }
 
+qint64 WinSerialLine::queued() {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(asHandle(handle_), &errors, &status))
+        return -1;
+    return status.cbInQue;
+}
+
 qint64 WinSerialLine::bytesAvailable() {
     if (!isOpen())
         return 0;
-    DWORD errors = 0;
-    COMSTAT status{};
-    if (!ClearCommError(asHandle(handle_), &errors, &status)) {
+    const qint64 waiting = queued();
+    if (waiting < 0) {
         const Error failed = lineFailure(QStringLiteral("receiving"), GetLastError());
         Q_UNUSED(failed); // the next read reports it
         return 0;
     }
-    return status.cbInQue;
+    return waiting;
 }
 
+// Waits for the first byte with a one-byte read, then takes only what the driver holds, so the
+// call never waits once something arrived. (The documented form "MAXDWORD, MAXDWORD, wait" that
+// returns at the first byte is not honoured by wine, which waits out the whole time.) A port whose
+// far end went away quietly is found by asking for its state.
 Result<QByteArray> WinSerialLine::read(qint64 maxBytes, int timeoutMs) {
     if (!isOpen())
         return notOpen();
-    if (!useTimeouts(quint32(std::max(timeoutMs, 0))))
+    const qint64 want = std::clamp<qint64>(maxBytes, 0, kMaxChunk);
+    QByteArray data(want, Qt::Uninitialized);
+    qint64 got = 0;
+    qint64 waiting = queued();
+    if (waiting == 0 && timeoutMs > 0 && want > 0) {
+        DWORD first = 0;
+        if (!useTimeouts(quint32(timeoutMs)) ||
+            !ReadFile(asHandle(handle_), data.data(), 1, &first, nullptr))
+            return lineFailure(QStringLiteral("receiving"), GetLastError());
+        got = first;
+        waiting = queued();
+    }
+    if (waiting < 0)
         return lineFailure(QStringLiteral("receiving"), GetLastError());
-    QByteArray data(std::clamp<qint64>(maxBytes, 0, kMaxChunk), Qt::Uninitialized);
-    if (data.isEmpty())
-        return data;
-    DWORD got = 0;
-    if (!ReadFile(asHandle(handle_), data.data(), DWORD(data.size()), &got, nullptr))
-        return lineFailure(QStringLiteral("receiving"), GetLastError());
+    const DWORD take = DWORD(std::min(waiting, want - got));
+    if (take > 0) {
+        DWORD more = 0; // all there already: this read does not wait
+        if (!ReadFile(asHandle(handle_), data.data() + got, take, &more, nullptr))
+            return lineFailure(QStringLiteral("receiving"), GetLastError());
+        got += more;
+    }
     data.truncate(got);
     return data;
 }

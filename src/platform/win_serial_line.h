@@ -26,6 +26,8 @@ private:
     Status applySettings(const SerialSettings& settings);
     // Gives the port these time-outs unless it has them already (each change is a system call).
     bool useTimeouts(quint32 readWaitMs);
+    // Bytes the driver holds for reading; -1 when the port failed (GetLastError says why).
+    qint64 queued();
     // A read or write that failed with system error `code`: the line is closed and says why.
     Error lineFailure(const QString& doing, quint32 code);
     Error notOpen() const;

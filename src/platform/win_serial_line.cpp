@@ -113,8 +113,9 @@ Status WinSerialLine::open(const SerialSettings& settings) {
     if (!GetCommState(handle, &probe)) { // a file or device that is no serial port
         const DWORD code = GetLastError();
         close();
-        return makeError(QStringLiteral("The serial port %1 could not be opened: %2.")
-                             .arg(device_, systemText(code)));
+        return makeError(
+            QStringLiteral("The serial port %1 could not be opened: it is not a serial port (%2).")
+                .arg(device_, systemText(code)));
     }
     // Buffer sizes are a request; drivers with fixed buffers refuse it and work all the same.
     SetupComm(handle, kBufferBytes, kBufferBytes);

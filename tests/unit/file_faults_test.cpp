@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #ifdef Q_OS_LINUX
@@ -163,9 +164,11 @@ TEST_F(FileFaults, SaveOverAFileReplacedMeanwhileKeepsTheOtherProgramsFile) {
     // Another program writes its own file and renames it over ours while our save is under way.
     const auto saved = saveQcd(state, target, [&] {
         test::writeFile(folder + QStringLiteral("/theirs.tmp"), theirs);
-        ASSERT_EQ(::rename(QFile::encodeName(folder + QStringLiteral("/theirs.tmp")).constData(),
-                           QFile::encodeName(target).constData()),
-                  0);
+        std::error_code failed;
+        std::filesystem::rename(
+            QFile::encodeName(folder + QStringLiteral("/theirs.tmp")).toStdString(),
+            QFile::encodeName(target).toStdString(), failed);
+        ASSERT_FALSE(failed) << failed.message();
     });
     ASSERT_FALSE(saved.ok());
     EXPECT_TRUE(saved.error().message.contains(QLatin1String("another program")))

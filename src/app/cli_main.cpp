@@ -27,7 +27,11 @@ extern "C" void onTerminatingSignal(int number) {
     std::raise(number);
 }
 
+#ifdef SIGHUP
 constexpr int kTerminatingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+#else // Windows: Ctrl+Break comes as SIGBREAK
+constexpr int kTerminatingSignals[] = {SIGINT, SIGTERM, SIGBREAK};
+#endif
 
 } // namespace
 

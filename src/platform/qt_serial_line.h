@@ -1,9 +1,7 @@
 #pragma once
 
-#include "serial/port_assignment.h"
-#include "serial/serial_line.h"
+#include "platform/serial_ports.h"
 
-#include <QList>
 #include <memory>
 
 class QSerialPort;
@@ -44,35 +42,5 @@ private:
     bool lowLatency_ = false;
     QString failure_; // why the line was closed under the caller, until the next open
 };
-
-// A serial device present on this machine.
-using FoundPort = SerialDevice;
-
-// The serial devices present, in the order of sortSerialPorts().
-QList<FoundPort> findSerialPorts();
-// USB adapters first, then built-in ports, each in natural name order (ttyS2 before ttyS10).
-void sortSerialPorts(QList<FoundPort>& ports);
-
-// Port numbers 1 to 3: the device named by ONDREL_PORTn when set; otherwise the device the
-// installer assigned to the port (kept in `settingsFile`); otherwise COMn on Windows and the n-th
-// device that findSerialPorts() lists elsewhere.
-class QtSerialLineFactory final : public SerialLineFactory {
-public:
-    QtSerialLineFactory();
-    explicit QtSerialLineFactory(QString settingsFile) : settingsFile_(std::move(settingsFile)) {}
-
-    Result<QString> deviceForPort(int port) const override;
-    std::unique_ptr<SerialLine> create(const QString& device) const override;
-
-    // Which device port `port` reaches and why, in one line, for status tips and the command
-    // line's port list: "Port 1: /dev/ttyUSB0 (USB serial, first device found)".
-    QString describe(int port) const override;
-
-private:
-    QString settingsFile_;
-};
-
-// The environment variable that names port `port`'s device, ONDREL_PORTn, or empty.
-QString portFromEnvironment(int port);
 
 } // namespace ondrel

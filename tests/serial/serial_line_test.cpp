@@ -20,13 +20,16 @@ TEST(SerialSettingsText, ParsesAndWritesTheToolsSettings) {
         EXPECT_FALSE(SerialSettings::parse(QString::fromLatin1(bad)).ok()) << bad;
 }
 
-TEST(QtSerialLine, OpeningAMissingPortSaysWhy) {
-    QtSerialLine missing(QStringLiteral("/dev/ondrel-no-such-port"));
-    Status opened = missing.open(kLoader);
+// Through the factory, so each system's own line (QSerialPort or Windows calls) is checked.
+TEST(QtSerialLineFactory, OpeningAMissingPortSaysWhy) {
+    const QString device = QStringLiteral("/dev/ondrel-no-such-port");
+    const std::unique_ptr<SerialLine> missing = QtSerialLineFactory().create(device);
+    Status opened = missing->open(kLoader);
     ASSERT_FALSE(opened.ok());
-    EXPECT_TRUE(opened.error().message.contains(QStringLiteral("does not exist")))
-        << opened.error().message.toStdString();
-    EXPECT_FALSE(missing.isOpen());
+    EXPECT_EQ(opened.error().message,
+              QStringLiteral("The serial port %1 does not exist.").arg(device));
+    EXPECT_FALSE(missing->isOpen());
+    EXPECT_EQ(missing->deviceName(), device);
 }
 
 TEST(QtSerialLine, EveryByteValuePassesBothWaysAndReadWaitsAtMostItsTimeOut) {

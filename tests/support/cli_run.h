@@ -18,9 +18,14 @@ inline CliRun cli(const QStringList& args) {
     QProcess p;
     p.start(binDir() + "/ondrel-cli", args);
     EXPECT_TRUE(p.waitForFinished(30000));
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromLocal8Bit(p.readAllStandardOutput()),
-            QString::fromLocal8Bit(p.readAllStandardError())};
+    CliRun run{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+               QString::fromLocal8Bit(p.readAllStandardOutput()),
+               QString::fromLocal8Bit(p.readAllStandardError())};
+#ifdef Q_OS_WIN // a console program's text lines end in CR LF there
+    run.out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    run.err.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
+    return run;
 }
 
 } // namespace ondrel::test

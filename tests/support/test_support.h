@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QString>
 #include <gtest/gtest.h>
 
@@ -16,6 +17,26 @@ inline QString binDir() {
 inline QString sourceDir() {
     return QStringLiteral(ONDREL_SOURCE_DIR);
 }
+// A built program by name ("ondrel"), as the system names its executables.
+inline QString programPath(const QString& name) {
+#ifdef Q_OS_WIN
+    return binDir() + QLatin1Char('/') + name + QStringLiteral(".exe");
+#else
+    return binDir() + QLatin1Char('/') + name;
+#endif
+}
+
+// Tests that read a PDF back need pdftotext; tests that program the virtual panel need
+// pseudo-terminals. Where the system lacks them (Windows) they are skipped, saying why.
+#define ONDREL_SKIP_WITHOUT_PDFTOTEXT()                                                            \
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())                     \
+    GTEST_SKIP() << "reads the PDF back with pdftotext, which this system lacks"
+#ifdef Q_OS_WIN
+#define ONDREL_SKIP_WITHOUT_PTYS()                                                                 \
+    GTEST_SKIP() << "programs the virtual panel over a pseudo-terminal, which this system lacks"
+#else
+#define ONDREL_SKIP_WITHOUT_PTYS() static_cast<void>(0)
+#endif
 
 // Replaces `path` with `bytes`; returns `path`. A file that cannot be written fails the test.
 inline QString writeFile(const QString& path, const QByteArray& bytes) {

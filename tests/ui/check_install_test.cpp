@@ -19,14 +19,17 @@ Check checkInstall(const QString& program) {
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     p.start(program, {QStringLiteral("--check-install")});
     EXPECT_TRUE(p.waitForFinished(30000));
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromLocal8Bit(p.readAllStandardOutput())};
+    Check check{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromLocal8Bit(p.readAllStandardOutput())};
+    check.out.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); // Windows' line ends
+    return check;
 }
 
 // A folder holding a copy of the program and whatever `files` name (relative path, content).
 QString programIn(const QTemporaryDir& dir, const QList<std::pair<QString, QByteArray>>& files) {
-    const QString program = dir.filePath(QStringLiteral("ondrel"));
-    EXPECT_TRUE(QFile::copy(ondrel::test::binDir() + QStringLiteral("/ondrel"), program));
+    const QString built = ondrel::test::programPath(QStringLiteral("ondrel"));
+    const QString program = dir.filePath(QFileInfo(built).fileName());
+    EXPECT_TRUE(QFile::copy(built, program));
     for (const auto& [name, content] : files) {
         QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path());
         ondrel::test::writeFile(dir.filePath(name), content);
@@ -37,7 +40,7 @@ QString programIn(const QTemporaryDir& dir, const QList<std::pair<QString, QByte
 } // namespace
 
 TEST(CheckInstall, TheBuiltProgramFindsItsDataAndCopiesWithoutItFailNamingEachFile) {
-    const Check built = checkInstall(ondrel::test::binDir() + QStringLiteral("/ondrel"));
+    const Check built = checkInstall(ondrel::test::programPath(QStringLiteral("ondrel")));
     EXPECT_EQ(built.exitCode, 0) << built.out.toStdString();
     for (const char* line :
          {"ok      catalogue: ", "default.dat, 4097 bytes\n", "ok      firmware folder: "})

@@ -162,9 +162,9 @@ TEST_F(FilesUi, FailuresAreShownWithFileAndLine) {
     state.markModified();
     main.chooseConfigurationFile = [&](bool) { return dir.filePath("no/such/folder/setup"); };
     EXPECT_FALSE(main.SaveConfiguration());
-    EXPECT_TRUE(boxes.next().text.startsWith("Could not save \"" +
-                                             dir.filePath("no/such/folder/setup.qcd") +
-                                             "\".\n\nCannot write the file"));
+    EXPECT_TRUE(boxes.next().text.startsWith(
+        "Could not save \"" + QDir::toNativeSeparators(dir.filePath("no/such/folder/setup.qcd")) +
+        "\".\n\nCannot write the file"));
     EXPECT_TRUE(state.isModified());
 
     // Cancel in the dialog: nothing happens, no message.

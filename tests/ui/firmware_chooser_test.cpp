@@ -42,6 +42,7 @@ void uploadChoosing(ui::FrmMain& main, test::MessageBoxes& boxes, const QString&
 } // namespace
 
 TEST(FirmwareChooser, ABadFileIsRefusedWithItsLineAGoodOneIsCopiedAndUsed) {
+    ONDREL_SKIP_WITHOUT_PTYS();
     QTemporaryDir program, files; // no firmware beside the program
     test::VirtualPanel panel;
     ASSERT_TRUE(panel.ok());

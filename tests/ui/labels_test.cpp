@@ -1,3 +1,4 @@
+#include "support/test_support.h"
 #include "support/ui_helpers.h"
 #include "ui/frm_main.h"
 #include "ui/tools/dlg_new_label.h"
@@ -120,6 +121,7 @@ TEST(Labels, EditingALabelThroughTheDialogAndReopeningStartsAfresh) {
 }
 
 TEST(Labels, PrintedTemplateHasTheLabelsAtTheirPlacesAndSizes) {
+    ONDREL_SKIP_WITHOUT_PDFTOTEXT();
     QTemporaryDir dir;
     FrmLabels w;
     w.show();
@@ -192,6 +194,7 @@ TEST(Labels, APrintFailureIsReportedAndPrintStaysUsable) {
 }
 
 TEST(Labels, PrintWithoutAPrinterOffersAPdfFile) {
+    ONDREL_SKIP_WITHOUT_PDFTOTEXT();
     if (!QPrinterInfo::availablePrinters().isEmpty())
         GTEST_SKIP() << "a printer is installed";
     QTemporaryDir dir;

@@ -4,6 +4,7 @@
 #include "support/catalogue_fixture.h"
 #include "support/test_support.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -239,7 +240,8 @@ TEST(Catalogue, MissingOrBrokenFileIsNamedInOneMessage) {
         Catalogue broken(dir.filePath(name));
         ASSERT_FALSE(broken.status().ok());
         const QString message = broken.status().error().message;
-        EXPECT_TRUE(message.contains(dir.filePath(name)) && message.contains(why))
+        EXPECT_TRUE(message.contains(QDir::toNativeSeparators(dir.filePath(name))) &&
+                    message.contains(why))
             << message.toStdString();
         EXPECT_FALSE(broken.manufacturers().ok());
         ProjectState state;

@@ -52,6 +52,7 @@ TEST(Crc32, MatchesTheStandardCheckValues) {
 }
 
 TEST(RoomSheet, WorkedExamplePdfNamesEveryButtonModelTimerAndCrc) {
+    ONDREL_SKIP_WITHOUT_PDFTOTEXT();
     QTemporaryDir dir;
     ProjectState state;
     setUpWorkedExample(state);
@@ -86,6 +87,7 @@ TEST(RoomSheet, WorkedExamplePdfNamesEveryButtonModelTimerAndCrc) {
 }
 
 TEST(RoomSheet, LongCustomStringsContinueOnTheNextPageWithoutCuttingARow) {
+    ONDREL_SKIP_WITHOUT_PDFTOTEXT();
     QTemporaryDir dir;
     ProjectState state;
     setUpWorkedExample(state);

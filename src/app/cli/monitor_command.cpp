@@ -4,7 +4,7 @@
 #include "catalogue/catalogue.h"
 #include "cli/cli_command.h"
 #include "cli/cli_project.h"
-#include "platform/qt_serial_line.h"
+#include "platform/serial_ports.h"
 #include "project/project_state.h"
 #include "tools/monitor_bursts.h"
 #include "tools/panel_check.h"
@@ -137,8 +137,8 @@ int runMonitor(const QStringList& args) {
             return ExitFailure;
         }
     }
-    QtSerialLine line(device.value());
-    if (Status opened = line.open(settings); !opened) {
+    const std::unique_ptr<SerialLine> line = makeSystemLine(device.value());
+    if (Status opened = line->open(settings); !opened) {
         err(opened.error().message + QLatin1Char('\n'));
         return ExitFailure;
     }
@@ -178,7 +178,7 @@ int runMonitor(const QStringList& args) {
     };
     while (!interrupted && !failed && !(check && check->complete()) &&
            (!o.seconds || clock.elapsed() < qint64(*o.seconds * 1000))) {
-        const Result<QByteArray> bytes = line.read(4096, 20);
+        const Result<QByteArray> bytes = line->read(4096, 20);
         if (!bytes) {
             err(bytes.error().message + QLatin1Char('\n'));
             failed = true;
@@ -193,7 +193,7 @@ int runMonitor(const QStringList& args) {
     if (auto burst = splitter.finish())
         handle(*burst);
     std::signal(SIGINT, SIG_DFL);
-    line.close();
+    line->close();
     if (check) {
         const QString report = check->report();
         out(report);

@@ -3,7 +3,7 @@
 #include "app_paths.h"
 #include "cli/cli_command.h"
 #include "cli/cli_project.h"
-#include "platform/qt_serial_line.h"
+#include "platform/serial_ports.h"
 #include "programming/config_image.h"
 #include "programming/programming.h"
 #include "programming/programming_history.h"
@@ -141,7 +141,7 @@ int runOnPort(const Arguments& args, const HistoryRecord& base, Procedure proced
     ProgrammingOptions options = args.options;
     attachProgress(options);
     const InterruptScope interruptible;
-    QtSerialLine line(device.value());
+    const std::unique_ptr<SerialLine> line = makeSystemLine(device.value());
     out(QStringLiteral("Using %1.\n").arg(device.value()));
     int programmed = 0, failed = 0, status = ExitOk;
     for (int panel = 1;; ++panel) {
@@ -154,7 +154,7 @@ int runOnPort(const Arguments& args, const HistoryRecord& base, Procedure proced
         record.port = args.port == device.value() ? QString() : args.port;
         QElapsedTimer elapsed;
         elapsed.start();
-        const ProgrammingResult result = procedure(line, options);
+        const ProgrammingResult result = procedure(*line, options);
         const bool untouched =
             result.outcome == ProgrammingResult::Outcome::Cancelled && result.packetsSent == 0;
         if (args.repeat && panel > 1 && untouched)
@@ -173,7 +173,7 @@ int runOnPort(const Arguments& args, const HistoryRecord& base, Procedure proced
         out(QStringLiteral("%1 panel(s) programmed, %2 failed.\n").arg(programmed).arg(failed));
         status = programmed > 0 && failed == 0 ? ExitOk : ExitFailure;
     }
-    line.close();
+    line->close();
     if (interruptFlag())
         err(QStringLiteral("Interrupted; the port %1 was closed.\n").arg(device.value()));
     return status;

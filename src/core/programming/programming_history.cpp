@@ -11,6 +11,9 @@
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#include <windows.h>
 #endif
 
 namespace ondrel {
@@ -177,6 +180,8 @@ Status appendHistory(const HistoryRecord& record, const QString& path) {
         return failed(file.errorString());
 #ifdef Q_OS_UNIX
     ::fsync(file.handle());
+#elif defined(Q_OS_WIN)
+    ::FlushFileBuffers(reinterpret_cast<HANDLE>(::_get_osfhandle(file.handle())));
 #endif
     return Ok{};
 }

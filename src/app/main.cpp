@@ -7,6 +7,24 @@
 #include <QApplication>
 #include <QTextStream>
 
+#ifdef Q_OS_WIN
+#include <cstdio>
+#include <windows.h>
+
+namespace {
+
+// ondrel.exe is a windowed program, so a command prompt gives it no console: --check-install
+// writes its report into the prompt's console unless the output was redirected.
+void reportToParentConsole() {
+    if (GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) != FILE_TYPE_UNKNOWN)
+        return; // redirected to a file or a pipe
+    if (AttachConsole(ATTACH_PARENT_PROCESS))
+        std::freopen("CONOUT$", "w", stdout);
+}
+
+} // namespace
+#endif
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ondrel"));
@@ -18,6 +36,9 @@ int main(int argc, char** argv) {
         // The main window is built, never shown: it loads the same plugins and data a real start
         // does.
         ondrel::ui::FrmMain hidden(state);
+#ifdef Q_OS_WIN
+        reportToParentConsole();
+#endif
         QTextStream out(stdout);
         return ondrel::checkInstall(out) ? 0 : 1;
     }

@@ -5,9 +5,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 #include <gtest/gtest.h>
+
+#ifndef Q_OS_WIN
+#include <csignal>
+#endif
 
 namespace ondrel::test {
 // Folder of the built programs and their data files (build/bin).
@@ -70,4 +75,16 @@ inline void writeProgramFolder(const QString& dir, int words, quint32 wordAddres
     writeFile(firmwareFilePath(dir), generateFirmwareHex(words, wordAddress).toLatin1());
     writeFile(dir + QStringLiteral("/default.dat"), factory);
 }
+#ifndef Q_OS_WIN
+// Sends `sig` to the test's own child only. Once the child has ended its process id reads 0, and
+// kill(0) would signal the whole process group: the test runner and whatever started it.
+inline bool signalChild(const QProcess& child, int sig) {
+    const qint64 pid = child.processId();
+    if (pid <= 0) {
+        ADD_FAILURE() << "the child process has already ended; no signal " << sig << " sent";
+        return false;
+    }
+    return ::kill(pid_t(pid), sig) == 0;
+}
+#endif
 } // namespace ondrel::test

@@ -1,15 +1,20 @@
-// The window program's command line.
+// The window program's command line, and its Help menu.
 #include "files/qcd_file.h"
 #include "support/cli_run.h"
 #include "support/qcd_fixtures.h"
 #include "support/ui_helpers.h"
+#include "ui/frm_about.h"
 #include "ui/frm_main.h"
 #include "ui/intro.h"
 #include "ui/start_up.h"
 
+#include <QDesktopServices>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QTextBrowser>
+#include <QUrl>
 
 using namespace ondrel;
 using namespace ondrel::test;
@@ -17,6 +22,15 @@ using ondrel::ui::FrmMain;
 using Kind = ondrel::ui::StartRequest::Kind;
 
 namespace {
+
+// What Help > User Guide hands to the system's browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
 
 // Starts the main window as `ondrel FILE` does: the splash with the version, cut short, then the
 // main window.
@@ -120,3 +134,47 @@ TEST(StartUp, AFileNamedOnTheCommandLineOpensAsFileOpenOpensIt) {
     EXPECT_TRUE(lineWindow.documentFile().isEmpty());
     EXPECT_EQ(saved(fromLine, dir.filePath("1.qcd")), saved(fresh, dir.filePath("2.qcd")));
 }
+
+TEST(HelpMenu, LastOnTheBarOpensTheBuiltGuideAndTheAboutWindow) {
+    ProjectState state;
+    FrmMain main(state);
+    main.show();
+    EXPECT_EQ(main.menuBar()->actions().last(), main.mnuHelp->menuAction());
+
+    // The guide as built: one file, its images inside, every link to a heading resolved.
+    const QString guide = binDir() + "/user-guide.html";
+    const QString html = QString::fromUtf8(readFile(guide));
+    EXPECT_EQ(html.count("<img src=\"data:image/png;base64,"), html.count("<img "));
+    for (const auto& link : QRegularExpression("href=\"#([^\"]+)\"").globalMatch(html))
+        EXPECT_TRUE(html.contains("id=\"" + link.captured(1) + "\""))
+            << link.captured(1).toStdString();
+
+    UrlCatcher browser;
+    QDesktopServices::setUrlHandler("file", &browser, "open");
+    ui::openUserGuide(&main, guide);
+    QDesktopServices::unsetUrlHandler("file");
+    EXPECT_EQ(browser.urls, QList<QUrl>{QUrl::fromLocalFile(guide)});
+    // The test program has no guide beside it; the offscreen platform has no browser.
+    MessageBoxes boxes;
+    main.mnuUserGuide->trigger();
+    EXPECT_TRUE(
+        boxes.next().text.startsWith("The user guide is missing: \"" +
+                                     QDir::toNativeSeparators(QApplication::applicationDirPath())));
+    ui::openUserGuide(&main, guide);
+    EXPECT_TRUE(boxes.next().text.startsWith("No program on this computer opened the user guide."));
+
+    main.mnuAbout->trigger();
+    main.mnuAbout->trigger();
+    const auto windows = main.findChildren<ui::FrmAbout*>();
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_TRUE(windows[0]->isVisible());
+    EXPECT_TRUE(windows[0]->lblVersion()->text().contains(
+        QRegularExpression("^Configuration tool, version 1\\.0\\.0\nQt " +
+                           QRegularExpression::escape(qVersion()) + ", SQLite 3\\.\\d+")));
+    const QString licences = windows[0]->txtLicences()->toPlainText();
+    for (const char* text : {"GNU LESSER GENERAL PUBLIC LICENSE", "GNU GENERAL PUBLIC LICENSE",
+                             "END OF TERMS AND CONDITIONS", "public domain"})
+        EXPECT_TRUE(licences.contains(text)) << text;
+}
+
+#include "start_up_test.moc"

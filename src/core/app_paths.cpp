@@ -26,6 +26,10 @@ QString customFolder() {
     return QDir(programFolder()).filePath(QStringLiteral("Custom"));
 }
 
+QString userGuidePath() {
+    return QDir(programFolder()).filePath(QStringLiteral("user-guide.html"));
+}
+
 QString userDataFolder() {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
         .filePath(QStringLiteral("Ondrel"));

@@ -10,6 +10,7 @@ QString catalogPath();     // Proj.qdb
 QString factoryDataPath(); // default.dat
 QString firmwareFolder();  // firmware/
 QString customFolder();    // Custom/, where configuration files go by default
+QString userGuidePath();   // user-guide.html, the guide made at build time
 
 // The installer's own files (user catalogue, programming history, firmware copies, port
 // assignment) live in one per-user folder: $XDG_DATA_HOME/Ondrel on Linux (~/.local/share/Ondrel),

@@ -310,6 +310,12 @@ void FrmMain::buildMenus() {
     mnuIncmDta = item(mnuDiag, QStringLiteral("mnuIncmDta"), tr("Incoming Data"));
     mnuSim = item(mnuDiag, QStringLiteral("mnuSim"), tr("Simulate Control"));
 
+    mnuHelp = menu(bar, QStringLiteral("mnuHelp"), tr("&Help"));
+    bar->addMenu(mnuHelp);
+    mnuUserGuide = item(mnuHelp, QStringLiteral("mnuUserGuide"), tr("User Guide"));
+    mnuUserGuide->setShortcut(QKeySequence::HelpContents);
+    mnuAbout = item(mnuHelp, QStringLiteral("mnuAbout"), tr("About"));
+
     // Short confirmations (a file saved) appear at the foot of the window.
     statusBar()->setSizeGripEnabled(false);
 }

@@ -187,6 +187,9 @@ public:
     QMenu* mnuDiag = nullptr;
     QAction* mnuIncmDta = nullptr;
     QAction* mnuSim = nullptr;
+    QMenu* mnuHelp = nullptr; // last on the bar
+    QAction* mnuUserGuide = nullptr;
+    QAction* mnuAbout = nullptr;
 
 signals:
     // A click on the timer display (Picture1 or any Text1 box).

@@ -1,5 +1,6 @@
 #include "app_paths.h"
 #include "platform/qt_serial_line.h"
+#include "ui/frm_about.h"
 #include "ui/frm_main.h"
 #include "ui/frm_serial_ports.h"
 #include "ui/tools/diagnostic_in.h"
@@ -47,6 +48,12 @@ void FrmMain::connectToolWindows() {
     });
     connect(mnuSim, &QAction::triggered, this, [this] {
         showSingle(simulator_, [this] { return new Simulator(state_, serialLines(), this); });
+    });
+    connect(mnuUserGuide, &QAction::triggered, this,
+            [this] { openUserGuide(this, userGuidePath()); });
+    connect(mnuAbout, &QAction::triggered, this, [this] {
+        QPointer<FrmAbout> window = findChild<FrmAbout*>();
+        showSingle(window, [this] { return new FrmAbout(this); });
     });
 }
 

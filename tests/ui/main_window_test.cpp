@@ -2,16 +2,12 @@
 #include "ui/frm_config_buttons.h"
 #include "ui/frm_control_port_settings.h"
 #include "ui/frm_main.h"
-#include "ui/intro.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace ondrel;
@@ -80,19 +76,4 @@ TEST(FrmMain, ExitClosesEveryOtherWindowToo) {
     // Every other window goes with it.
     EXPECT_FALSE(portSettings->isVisible());
     EXPECT_FALSE(configuration->isVisible());
-}
-
-TEST(Intro, ShowsTheVersionThenTheMainWindow) {
-    QWidget next;
-    auto* intro = new ui::Intro(&next);
-    intro->show();
-    EXPECT_EQ(intro->findChild<QLabel*>("Label4")->text(), "1.0.0");
-    QPointer<ui::Intro> watch(intro);
-    intro->Timer1()->start(1);
-    QElapsedTimer clock;
-    clock.start();
-    while (watch && clock.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    EXPECT_TRUE(next.isVisible());
-    EXPECT_TRUE(watch.isNull()); // closed and deleted
 }

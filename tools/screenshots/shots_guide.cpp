@@ -1,14 +1,16 @@
 // The menus the user guide walks through, each opened as a user opens it.
 #include "shots.h"
+#include "ui/frm_about.h"
 
 #include <QAction>
 #include <QMenu>
 
 namespace {
 
-void showMenu(ondrel::shots::Shots& shots, QMenu* menu, const QString& name) {
+void showMenu(ondrel::shots::Shots& shots, QMenu* menu, const QString& name,
+              double pixelRatio = 0) {
     menu->popup(shots.mainWindow().mapToGlobal(QPoint(20, 20)));
-    shots.save(menu, name);
+    shots.save(menu, name, pixelRatio);
     menu->hide();
 }
 
@@ -24,6 +26,13 @@ void guideShots(ondrel::shots::Shots& shots) {
     showMenu(shots, main.RB[0], QStringLiteral("menu-relays-button"));
     showMenu(shots, main.mnuPrgrm, QStringLiteral("menu-program"));
     showMenu(shots, main.mnuDiag, QStringLiteral("menu-diagnostics"));
+    showMenu(shots, main.mnuHelp, QStringLiteral("menu-help"));
+    showMenu(shots, main.mnuHelp, QStringLiteral("menu-help-200"), 2);
+    main.mnuAbout->trigger();
+    auto* about = main.findChild<ondrel::ui::FrmAbout*>();
+    shots.save(about);
+    shots.save(about, QStringLiteral("frmAbout-200"), 2);
+    about->close();
 }
 
 const bool registered = ondrel::shots::registerArea("guide", &guideShots);

@@ -262,4 +262,21 @@ Result<std::optional<QString>> Catalogue::commandMask(const QString& command) co
     return std::optional<QString>(result.value().front().value(QStringLiteral("mask")).toString());
 }
 
+QString sqliteVersion() {
+    const QString name =
+        QStringLiteral("ondrel-sqlite-version-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
+    QString version;
+    {
+        auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(QStringLiteral("SELECT sqlite_version()")) && query.next())
+                version = query.value(0).toString();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return version;
+}
+
 } // namespace ondrel

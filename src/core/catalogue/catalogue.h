@@ -103,4 +103,7 @@ private:
     mutable std::optional<Error> userError_;
 };
 
+// The version of the SQLite library behind Qt's driver ("3.40.1"); empty without the driver.
+QString sqliteVersion();
+
 } // namespace ondrel

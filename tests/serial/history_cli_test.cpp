@@ -46,7 +46,7 @@ protected:
         QString out;
         while (out.count(text) < times && p.waitForReadyRead(30000))
             out += QString::fromLocal8Bit(p.readAllStandardOutput());
-        ::kill(pid_t(p.processId()), SIGINT);
+        signalChild(p, SIGINT);
         EXPECT_TRUE(p.waitForFinished(30000));
         return out + QString::fromLocal8Bit(p.readAllStandardOutput());
     }

@@ -5,9 +5,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 #include <gtest/gtest.h>
+#ifndef Q_OS_WIN
+#include <csignal>
+#endif
 
 namespace ondrel::test {
 // Folder of the built programs and their data files (build/bin).
@@ -51,6 +55,15 @@ inline QByteArray readFile(const QString& path) {
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
     return f.readAll();
 }
+
+#ifndef Q_OS_WIN
+// Sends `signal` to the test's own child, never to process 0: QProcess::processId() is 0 once the
+// child has ended, and kill(0, ...) would signal the whole process group, the test runner too.
+inline bool signalChild(const QProcess& child, int signal) {
+    const qint64 pid = child.processId();
+    return pid > 0 && ::kill(pid_t(pid), signal) == 0;
+}
+#endif
 
 // How the panel holds `words` generated firmware words: each word high byte first.
 inline QByteArray generatedFirmwareBytes(int words) {

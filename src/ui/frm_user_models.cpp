@@ -99,7 +99,7 @@ frmUserModels::frmUserModels(const Catalogue& catalogue, QWidget* parent)
     manufacturer_ = named(new QLineEdit(this), "txtManufacturer");
     model_ = named(new QLineEdit(this), "txtModel");
     baud_ = named(new QComboBox(this), "cmbBaud");
-    for (int rate : kModelBaudRates)
+    for (int rate : kPanelBaudRates)
         baud_->addItem(QString::number(rate));
     parity_ = named(new QComboBox(this), "cmbParity");
     parity_->addItems({tr("None"), tr("Even"), tr("Odd")});

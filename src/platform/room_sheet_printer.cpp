@@ -17,6 +17,20 @@ namespace ondrel {
 
 namespace {
 
+// Where a line ending at `end` would cut a control name such as <NUL> (of at most five
+// characters, brackets included): the position of its "<", otherwise -1.
+qsizetype cutNameStart(const QString& text, qsizetype end) {
+    for (qsizetype open = end - 1; open >= 0 && open > end - 5; --open) {
+        if (text[open] == QLatin1Char('>'))
+            return -1;
+        if (text[open] == QLatin1Char('<')) {
+            const qsizetype close = text.indexOf(QLatin1Char('>'), end);
+            return close >= 0 && close - open < 5 ? open : -1;
+        }
+    }
+    return -1;
+}
+
 // One block of text laid out for a width, measured before it is drawn.
 class TextBlock {
 public:
@@ -27,8 +41,13 @@ public:
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         layout_.setTextOption(option);
         layout_.beginLayout();
+        const QString& laid = layout_.text();
         for (QTextLine line = layout_.createLine(); line.isValid(); line = layout_.createLine()) {
             line.setLineWidth(width);
+            // Broken anywhere, a line may end inside <STX>: it ends before it instead.
+            const qsizetype end = line.textStart() + line.textLength();
+            if (const qsizetype open = cutNameStart(laid, end); open > line.textStart())
+                line.setNumColumns(int(open - line.textStart()), width);
             line.setPosition(QPointF(0, height_));
             height_ += line.height();
         }

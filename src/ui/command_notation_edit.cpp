@@ -10,6 +10,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTextCharFormat>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -63,7 +64,27 @@ CommandNotationEdit::CommandNotationEdit(QWidget* parent)
     fault_->setTextFormat(Qt::PlainText);
     fault_->setWordWrap(true);
     fault_->setStyleSheet(QStringLiteral("color: #b00000"));
+    warning_ = new QLabel(this);
+    warning_->setObjectName(QStringLiteral("lblWarning"));
+    warning_->setTextFormat(Qt::PlainText);
+    warning_->setWordWrap(true);
+    warning_->setStyleSheet(QStringLiteral("color: #8a5a00"));
     count_->setObjectName(QStringLiteral("lblCount"));
+
+    // Hex pasted while the box reads text: say so, and offer to read it as hex.
+    hexHint_ = new QWidget(this);
+    hexHint_->setObjectName(QStringLiteral("hexHint"));
+    hexHintText_ = new QLabel(hexHint_);
+    hexHintText_->setObjectName(QStringLiteral("lblHexHint"));
+    hexHintText_->setWordWrap(true);
+    auto* readAsHex = new QPushButton(tr("Read as &Hex"), hexHint_);
+    readAsHex->setObjectName(QStringLiteral("cmdReadAsHex"));
+    readAsHex->setAutoDefault(false);
+    connect(readAsHex, &QPushButton::clicked, this, [this] { readAs(Notation::Hex); });
+    auto* hintRow = new QHBoxLayout(hexHint_);
+    hintRow->setContentsMargins(0, 0, 0, 0);
+    hintRow->addWidget(hexHintText_, 1);
+    hintRow->addWidget(readAsHex, 0, Qt::AlignTop);
 
     auto* notationLabel = new QLabel(tr("&Notation:"), this);
     notationLabel->setBuddy(notationBox_);
@@ -87,11 +108,13 @@ CommandNotationEdit::CommandNotationEdit(QWidget* parent)
     layout->addWidget(command_);
     layout->addWidget(example_);
     layout->addWidget(fault_);
+    layout->addWidget(warning_);
+    layout->addWidget(hexHint_);
     layout->addLayout(preview);
 
     connect(command_, &QLineEdit::textChanged, this, &CommandNotationEdit::refresh);
     connect(notationBox_, &QComboBox::currentIndexChanged, this,
-            [this](int index) { setNotation(kNotations[std::clamp(index, 0, 2)]); });
+            [this](int index) { readAs(kNotations[std::clamp(index, 0, 2)]); });
     refresh();
 }
 
@@ -104,16 +127,23 @@ void CommandNotationEdit::setNotation(Notation notation) {
         return;
     const bool rewrite = parsed_.ok() && !command_->text().trimmed().isEmpty();
     const QByteArray bytes = parsed_.bytes;
-    shown_ = notation;
-    {
-        const QSignalBlocker block(notationBox_);
-        notationBox_->setCurrentIndex(
-            int(std::find(std::begin(kNotations), std::end(kNotations), notation) -
-                std::begin(kNotations)));
-    }
+    showNotation(notation);
     if (rewrite)
         command_->setText(formatCommandNotation(bytes, notation));
     refresh();
+}
+
+void CommandNotationEdit::readAs(Notation notation) {
+    showNotation(notation);
+    refresh();
+}
+
+void CommandNotationEdit::showNotation(Notation notation) {
+    shown_ = notation;
+    const QSignalBlocker block(notationBox_);
+    notationBox_->setCurrentIndex(
+        int(std::find(std::begin(kNotations), std::end(kNotations), notation) -
+            std::begin(kNotations)));
 }
 
 void CommandNotationEdit::setBytes(const QByteArray& bytes) {
@@ -139,6 +169,18 @@ void CommandNotationEdit::refresh() {
                                  : QString());
     fault_->setText(parsed_.ok() ? QString() : parsed_.fault->message());
     fault_->setVisible(!parsed_.ok());
+    QStringList warnings;
+    for (const NotationFault& w : parsed_.warnings)
+        warnings << w.message();
+    warning_->setText(warnings.join(QLatin1Char('\n')));
+    warning_->setVisible(parsed_.ok() && !warnings.isEmpty());
+    const bool hex = shown_ == Notation::Text && looksLikeHex(command_->text());
+    if (hex)
+        hexHintText_->setText( // two bytes at least: plural
+            tr("This reads as hexadecimal: %1 bytes. As text it is %2 characters.")
+                .arg(parseCommandNotation(command_->text(), Notation::Hex).bytes.size())
+                .arg(command_->text().size()));
+    hexHint_->setVisible(hex);
     markFault();
     emit changed();
 }
@@ -147,16 +189,22 @@ void CommandNotationEdit::refresh() {
 // without touching the text, the cursor or the undo history.
 void CommandNotationEdit::markFault() {
     QList<QInputMethodEvent::Attribute> attributes;
-    if (!parsed_.ok()) {
+    const auto mark = [&](const NotationFault& where, QColor background, QColor text,
+                          QColor underline) {
         QTextCharFormat format;
-        format.setBackground(QColor(255, 200, 200));
-        format.setForeground(QColor(150, 0, 0));
+        format.setBackground(background);
+        format.setForeground(text);
         format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-        format.setUnderlineColor(Qt::red);
-        attributes << QInputMethodEvent::Attribute(
-            QInputMethodEvent::TextFormat, parsed_.fault->column - 1 - command_->cursorPosition(),
-            parsed_.fault->length, format);
-    }
+        format.setUnderlineColor(underline);
+        attributes << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat,
+                                                   where.column - 1 - command_->cursorPosition(),
+                                                   where.length, format);
+    };
+    if (!parsed_.ok())
+        mark(*parsed_.fault, QColor(255, 200, 200), QColor(150, 0, 0), Qt::red);
+    else
+        for (const NotationFault& w : parsed_.warnings)
+            mark(w, QColor(255, 236, 179), QColor(120, 70, 0), QColor(230, 140, 0));
     QInputMethodEvent event(QString(), attributes);
     QCoreApplication::sendEvent(command_, &event);
 }

@@ -93,6 +93,7 @@ FrmConfigButtons::FrmConfigButtons(ProjectState& state, QWidget* parent)
 
     auto* finalize = new QPushButton(tr("Finalize Configuration"), this);
     finalize->setObjectName(QStringLiteral("BtnFinalize"));
+    finalize->setDefault(true);
     connect(finalize, &QPushButton::clicked, this, [this] {
         emit finalized();
         close();
@@ -112,6 +113,22 @@ FrmConfigButtons::FrmConfigButtons(ProjectState& state, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left);
     layout->addLayout(right, 1);
+
+    // Tab follows what the installer fills in: the commands and relays of each function, then
+    // the button type and its options, then "Finalize Configuration".
+    QList<QWidget*> order;
+    for (size_t f = 0; f < 2; ++f) {
+        order << txtPort1_[f] << btnCnfgOne_[f] << btnEditOne_[f] << txtPort2_[f] << btnCnfgTwo_[f]
+              << btnEditTwo_[f];
+        for (size_t g : {f * 2, f * 2 + 1})
+            for (QAbstractButton* option : optRelay_[g]->buttons())
+                order << option;
+    }
+    for (QAbstractButton* option : buttonType_->buttons())
+        order << option;
+    order << chkClrwSrce_ << repeating_ << incrementing_ << sngUse_ << dualUse_ << finalize;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setSingleShot(true);

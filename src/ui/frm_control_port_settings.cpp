@@ -1,5 +1,6 @@
 #include "frm_control_port_settings.h"
 
+#include "messages.h"
 #include "project/project_state.h"
 
 #include <QComboBox>
@@ -84,12 +85,32 @@ void FrmControlPortSettings::openForPort(int index) {
         ascii_->setChecked(true);
 }
 
+namespace {
+
+// A typed value in the spelling of the list item it matches ("even" is "EVEN").
+QString listSpelling(const QComboBox* list) {
+    const QString typed = list->currentText().trimmed();
+    const int item = list->findText(typed, Qt::MatchFixedString);
+    return item >= 0 ? list->itemText(item) : typed;
+}
+
+} // namespace
+
 void FrmControlPortSettings::enter() {
     CommSets port = state_.port(portNumber_);
-    port.BaudRate = baudRate_->currentText();
-    port.TransmitFormat = bits_->currentText();
-    port.Parity = parity_->currentText();
-    port.StopBit = stopBit_->currentText();
+    port.BaudRate = listSpelling(baudRate_);
+    port.TransmitFormat = listSpelling(bits_);
+    port.Parity = listSpelling(parity_);
+    port.StopBit = listSpelling(stopBit_);
+    // A value outside the lists would reach the panel as "not set up": refused, the dialog stays
+    // for the correction. An empty field stays a port never set up.
+    if (const QStringList unknown = unknownPortSettings(port); !unknown.isEmpty()) {
+        showMessage(this, QMessageBox::Warning, windowTitle(),
+                    tr("The panel does not know %1.\n\nChoose a value from the list, or leave "
+                       "the field empty for a port that is not used.")
+                        .arg(unknown.join(tr(", nor "))));
+        return;
+    }
     if (ascii_->isChecked())
         port.prsentAs = 1;
     else if (hex_->isChecked())

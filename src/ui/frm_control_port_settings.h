@@ -11,8 +11,9 @@ class ProjectState;
 
 namespace ondrel::ui {
 
-// Serial settings and presentation form of one control port. Modeless; "Enter" stores the texts
-// as typed and closes, the close box stores nothing.
+// Serial settings and presentation form of one control port. Modeless; "Enter" stores the
+// values, each in its list's spelling, and closes; a value the panel does not know is refused
+// with a message and the dialog stays. The close box stores nothing.
 class FrmControlPortSettings : public QDialog {
     Q_OBJECT
 public:

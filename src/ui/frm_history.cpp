@@ -1,5 +1,7 @@
 #include "ui/frm_history.h"
 
+#include "ui/window_placement.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -33,6 +35,7 @@ enum Column {
 FrmHistory::FrmHistory(QWidget* parent, const QString& path)
     : QWidget(parent, Qt::Window), path_(path) {
     setObjectName(QStringLiteral("frmHistory"));
+    closeOnEscape(this);
     setWindowTitle(tr("Programming History"));
 
     auto* filterLabel = new QLabel(tr("File:"), this);
@@ -102,7 +105,7 @@ void FrmHistory::fill() {
         const QStringList cells{
             r->time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
             r->procedure,
-            QFileInfo(r->file).fileName(),
+            historyFileName(*r),
             r->result,
             QString::number(r->imageSize),
             r->crc,

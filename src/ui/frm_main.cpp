@@ -6,6 +6,7 @@
 #include "elided_label.h"
 #include "frm_config_buttons.h"
 #include "frm_control_port_settings.h"
+#include "frm_user_models.h"
 #include "panel_programming.h"
 #include "room_records.h"
 #include "twips.h"
@@ -250,7 +251,7 @@ void FrmMain::buildMenus() {
     mnuKdx = item(mnuControlPorts, QStringLiteral("mnuKdx"), tr("Enable KDX Device"));
     mnuKdx->setCheckable(true);
     mnuSerialPorts =
-        item(mnuControlPorts, QStringLiteral("mnuSerialPorts"), tr("PC Serial Ports..."));
+        item(mnuControlPorts, QStringLiteral("mnuSerialPorts"), tr("PC Serial &Ports..."));
 
     mnuProjector = menu(bar, QStringLiteral("mnuProjector"), tr("&Projector"));
     bar->addMenu(mnuProjector);
@@ -566,7 +567,8 @@ FrmConfigButtons* FrmMain::openButtonConfiguration(int index) {
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {
-    if (closeGuard && !closeGuard()) {
+    // An own model not yet saved is asked about like the configuration; Cancel keeps both open.
+    if ((closeGuard && !closeGuard()) || (userModels_ && !userModels_->close())) {
         event->ignore();
         return;
     }

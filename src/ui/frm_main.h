@@ -130,7 +130,8 @@ public:
     bool OpenConfiguration();
     bool SaveConfiguration();
     bool SaveAs();
-    // Opens `path` without asking for a name (the recent-files list).
+    // Opens `path` without asking for a name (the recent-files list, a file named on the command
+    // line) and makes it the current file.
     bool openFile(const QString& path);
     // The configuration file shown in the caption; empty for a new configuration.
     QString documentFile() const { return documentFile_; }
@@ -220,6 +221,8 @@ private:
     void setUpFiles();
     QString askForConfigurationFile(bool forSaving);
     bool confirmClose();
+    // Makes `path` the current file: caption, Recent Files, and the name the history and the room
+    // sheet give the configuration. Every open and save ends here.
     void setDocumentFile(const QString& path);
     void showDocumentName();
     void fillRecentFiles();

@@ -59,7 +59,7 @@ void FrmMain::setUpFiles() {
     mnuOpenFile->setShortcut(QKeySequence::Open);
     mnuSave->setShortcut(QKeySequence::Save);
     mnuSaveas->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+S")));
-    mnuRecent = new QMenu(tr("Recent Files"), mnuFike);
+    mnuRecent = new QMenu(tr("Recent &Files"), mnuFike);
     mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
     mnuFike->insertMenu(mnuExit, mnuRecent);
     mnuFike->insertSeparator(mnuExit);
@@ -105,17 +105,22 @@ bool FrmMain::SaveConfiguration() {
 }
 
 bool FrmMain::SaveAs() {
-    state_.currentFileName.clear();
     const QString before = documentFile_;
+    const QString beforeName = state_.currentFileName;
+    state_.currentFileName.clear();
     documentFile_.clear();
     if (SaveConfiguration())
         return true;
+    // Cancelled or failed: the configuration still belongs to the file it came from.
     documentFile_ = before;
+    state_.currentFileName = beforeName;
     return false;
 }
 
 void FrmMain::setDocumentFile(const QString& path) {
     documentFile_ = path;
+    // The history and the room sheet name the configuration by it.
+    state_.currentFileName = path;
     QSettings settings(userSettingsPath(), QSettings::IniFormat);
     QStringList recent = settings.value(kRecentKey).toStringList();
     recent.removeAll(path);
@@ -194,14 +199,8 @@ bool FrmMain::confirmClose() {
 bool FrmMain::askToSaveChanges(const QString& question) {
     if (!state_.isModified())
         return true;
-    // A question the caller needs answered before it can go on: the one box that blocks.
-    QMessageBox box(QMessageBox::Warning, tr("Corvane Ondrel"),
-                    tr("The configuration has changes that were not saved."),
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
-    box.setObjectName(QStringLiteral("savePrompt"));
-    box.setInformativeText(question);
-    box.setDefaultButton(QMessageBox::Save);
-    switch (box.exec()) {
+    switch (askToSave(this, tr("Corvane Ondrel"),
+                      tr("The configuration has changes that were not saved."), question)) {
     case QMessageBox::Save:
         return SaveConfiguration();
     case QMessageBox::Discard:

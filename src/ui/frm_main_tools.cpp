@@ -35,7 +35,7 @@ void FrmMain::connectToolWindows() {
     connect(mnuIncmDta, &QAction::triggered, this, [this] {
         showSingle(monitor_, [this] { return new Diagnostic_in(serialLines(), this, &state_); });
     });
-    QAction* mnuCheckPanel = mnuDiag->addAction(tr("Check Panel..."));
+    QAction* mnuCheckPanel = mnuDiag->addAction(tr("&Check Panel..."));
     mnuCheckPanel->setObjectName(QStringLiteral("mnuCheckPanel"));
     connect(mnuCheckPanel, &QAction::triggered, this, [this] {
         QPointer<FrmCheckPanel> window = findChild<FrmCheckPanel*>();

@@ -5,7 +5,9 @@
 #include <QComboBox>
 #include <QFont>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace ondrel::ui {
@@ -36,8 +38,8 @@ frmProjectorSelect::frmProjectorSelect(ProjectState& state, const Catalogue& cat
     label3_->setBuddy(combo2_);
     command1_ = new QPushButton(tr("Select"), this);
     command1_->setObjectName(QStringLiteral("Command1"));
-    // Enter in a list picks from that list; it must not also press "Select".
-    command1_->setAutoDefault(false);
+    command1_->setDefault(true);
+    combo1_->lineEdit()->installEventFilter(this);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(label1_, 0, 0);
@@ -65,6 +67,19 @@ frmProjectorSelect::frmProjectorSelect(ProjectState& state, const Catalogue& cat
             listedMaker_ = QString();
         }
     });
+}
+
+bool frmProjectorSelect::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == combo1_->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+            combo1_->findText(combo1_->currentText().trimmed()) >= 0) {
+            combo1_->setEditText(combo1_->currentText().trimmed()); // lists its models
+            combo2_->setFocus();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void frmProjectorSelect::Combo1_Click() {

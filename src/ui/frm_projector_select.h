@@ -31,6 +31,11 @@ signals:
     // A model was stored for `device`; the main window shows its command lists.
     void modelSelected(int device, const ondrel::CommandListFill& lists);
 
+protected:
+    // Enter on a listed manufacturer goes on to its models instead of selecting the first one
+    // unseen; Enter anywhere else presses "Select".
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     ProjectState& state_;
     const Catalogue& catalogue_;

@@ -5,18 +5,16 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ondrel::ui {
-
-namespace {
-const char* const kUse[PortAssignment::kPorts] = {"upload", "monitor", "simulator"};
-} // namespace
 
 FrmSerialPorts::FrmSerialPorts(DeviceList devices, QString settingsFile, QWidget* parent)
     : QDialog(parent), devices_(std::move(devices)), settingsFile_(std::move(settingsFile)),
@@ -27,8 +25,10 @@ FrmSerialPorts::FrmSerialPorts(DeviceList devices, QString settingsFile, QWidget
 
     auto* layout = new QVBoxLayout(this);
     auto* intro = new QLabel(
-        tr("Serial ports of this computer. Choose the device each port of the tool reaches; a "
-           "USB adapter is followed by its serial number when it comes back under another name."),
+        tr("Serial ports of this computer. Choose the device each port of the tool reaches, or "
+           "type one (a pseudo-terminal, a /dev/serial/by-id/... name). A USB adapter is followed "
+           "by its serial number when it comes back under another name. The upload port, the "
+           "monitor and the simulator each choose one of these ports."),
         this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
@@ -41,20 +41,29 @@ FrmSerialPorts::FrmSerialPorts(DeviceList devices, QString settingsFile, QWidget
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->horizontalHeader()->setStretchLastSection(true);
-    table_->setMinimumSize(480, 120);
+    table_->setMinimumSize(480, 80);
     layout->addWidget(table_);
 
-    auto* form = new QFormLayout;
+    auto* form = new QGridLayout;
+    form->setColumnStretch(1, 1);
     for (int port = 1; port <= PortAssignment::kPorts; ++port) {
         auto* combo = new QComboBox(this);
         combo->setObjectName(QStringLiteral("cmbPort_%1").arg(port));
+        // Any device the serial layer can try to open may be typed in.
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->lineEdit()->setPlaceholderText(tr("a device, such as /dev/ttyUSB0"));
+        combo->setMinimumContentsLength(24);
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        auto* label = new QLabel(tr("Port &%1:").arg(port), this);
+        label->setBuddy(combo);
         auto* note = new QLabel(this);
         note->setObjectName(QStringLiteral("lblPortNote_%1").arg(port));
         note->setWordWrap(true);
-        auto* row = new QVBoxLayout;
-        row->addWidget(combo);
-        row->addWidget(note);
-        form->addRow(tr("Port %1 (%2):").arg(port).arg(tr(kUse[port - 1])), row);
+        const int row = 2 * (port - 1);
+        form->addWidget(label, row, 0);
+        form->addWidget(combo, row, 1);
+        form->addWidget(note, row + 1, 1);
         choices_[size_t(port - 1)] = combo;
         notes_[size_t(port - 1)] = note;
     }
@@ -75,15 +84,36 @@ FrmSerialPorts::FrmSerialPorts(DeviceList devices, QString settingsFile, QWidget
     refresh();
 }
 
+void FrmSerialPorts::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    for (QLabel* note : notes_)
+        note->setMinimumHeight(note->text().isEmpty() ? 0 : note->heightForWidth(note->width()));
+}
+
+void FrmSerialPorts::takeChoice(int port) {
+    const QComboBox* combo = cmbPort(port);
+    const QString text = combo->currentText().trimmed();
+    const int index = text.isEmpty() ? 0 : combo->findText(text);
+    if (index == 0) {
+        assignment_.clear(port);
+    } else if (index > 0 && index - 1 < present_.size()) {
+        assignment_.assign(port, present_.at(index - 1));
+    } else if (index < 0) {
+        // Typed: a device listed under that name keeps its serial number.
+        const auto listed = std::find_if(present_.begin(), present_.end(),
+                                         [&](const SerialDevice& d) { return d.device == text; });
+        SerialDevice typed;
+        typed.device = text;
+        assignment_.assign(port, listed != present_.end() ? *listed : typed);
+    }
+    // otherwise: the device chosen before, not here now; its choice stays as it was
+}
+
 void FrmSerialPorts::refresh() {
     // What is shown now wins over what was stored, so a refresh keeps unsaved choices.
-    for (int port = 1; port <= PortAssignment::kPorts; ++port) {
-        const int index = cmbPort(port)->currentIndex();
-        if (index > 0 && index - 1 < present_.size())
-            assignment_.assign(port, present_.at(index - 1));
-        else if (index == 0)
-            assignment_.clear(port);
-    }
+    if (cmbPort(1)->count() > 0) // not the first listing
+        for (int port = 1; port <= PortAssignment::kPorts; ++port)
+            takeChoice(port);
     present_ = devices_();
     table_->setRowCount(int(present_.size()));
     for (int r = 0; r < present_.size(); ++r) {
@@ -116,11 +146,15 @@ void FrmSerialPorts::refresh() {
                 selected = i + 1;
         }
         if (chosen.isSet() && selected == 0) {
-            // The chosen device is not here now: keep the choice, say so.
-            combo->addItem(tr("%1 (not plugged in)").arg(chosen.device));
+            // Not among the devices found: an adapter plugged out (say so), or a device typed in
+            // (a pseudo-terminal, a network address), shown as it was typed.
+            combo->addItem(chosen.serialNumber.isEmpty()
+                               ? chosen.device
+                               : tr("%1 (not plugged in)").arg(chosen.device));
             selected = combo->count() - 1;
         }
         combo->setCurrentIndex(selected);
+        combo->lineEdit()->setCursorPosition(0); // a long name shows its start
         const QString fromEnvironment = portFromEnvironment(port);
         combo->setEnabled(fromEnvironment.isEmpty());
         notes_[size_t(port - 1)]->setText(
@@ -134,14 +168,8 @@ void FrmSerialPorts::refresh() {
 }
 
 bool FrmSerialPorts::store() {
-    for (int port = 1; port <= PortAssignment::kPorts; ++port) {
-        const int index = cmbPort(port)->currentIndex();
-        if (index == 0)
-            assignment_.clear(port);
-        else if (index - 1 < present_.size())
-            assignment_.assign(port, present_.at(index - 1));
-        // otherwise: the chosen adapter is away; its choice stays as it was
-    }
+    for (int port = 1; port <= PortAssignment::kPorts; ++port)
+        takeChoice(port);
     const Status saved = assignment_.save(settingsFile_);
     if (!saved) {
         showError(this, saved.error().message);

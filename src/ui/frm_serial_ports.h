@@ -13,8 +13,8 @@ class QTableWidget;
 namespace ondrel::ui {
 
 // "PC Serial Ports": the machine's serial devices with what the system knows of them, and which
-// device each of the ports 1 to 3 (upload, monitor, simulator) reaches. "OK" keeps the choice
-// for this user. Modeless.
+// device each of the ports 1 to 3 reaches, chosen from the list or typed (any device the serial
+// layer can try to open). "OK" keeps the choice for this user. Modeless.
 class FrmSerialPorts : public QDialog {
     Q_OBJECT
 public:
@@ -31,7 +31,15 @@ public:
     // Keeps the choices shown; false (with a message) when they could not be written.
     bool store();
 
+protected:
+    // A word-wrapped note needs more lines as the window narrows (200 % on a small screen): its
+    // height follows its width, and the device table gives way instead.
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    // Takes what the list of port `port` shows (an item, or a device typed in) as its choice.
+    void takeChoice(int port);
+
     DeviceList devices_;
     QString settingsFile_;
     QList<SerialDevice> present_;

@@ -5,14 +5,17 @@
 
 class QComboBox;
 class QLineEdit;
+class QScrollArea;
 
 namespace ondrel::ui {
 
 class FrmConfigButtons;
 
 // One entry field per byte of a custom command string, with start and end character helpers.
-// OK stores the string into the target the configuration window selects at that moment; every
-// way of closing refreshes that window's command boxes.
+// OK stores the string into the target the configuration window selects at that moment, once
+// every field reads as a byte; otherwise the unreadable fields are marked, one message names them
+// and the dialog stays. Every way of closing refreshes that window's command boxes. Taller than
+// the screen, the fields scroll above OK and Cancel.
 class FrmStringEnter : public QDialog {
     Q_OBJECT
 public:
@@ -22,15 +25,20 @@ public:
     QLineEdit* Str_Byte(int index) const { return fields_.at(size_t(index)); }
     QComboBox* StrtChr() const { return startChar_; }
     QComboBox* EndChr() const { return endChar_; }
+    // Sized for a screen whose work area leaves `roomHeight` pixels inside the frame: the design
+    // height where it fits, otherwise the room, with the fields scrolling.
+    void fitInto(int roomHeight);
 
 private:
     void ok();
+    static void markField(QLineEdit* field, bool bad);
 
     FrmConfigButtons& config_;
     std::vector<QLineEdit*> fields_;
     int byteCountLast_;
     QComboBox* startChar_;
     QComboBox* endChar_;
+    QScrollArea* scroll_;
 };
 
 } // namespace ondrel::ui

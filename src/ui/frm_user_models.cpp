@@ -99,7 +99,7 @@ frmUserModels::frmUserModels(const Catalogue& catalogue, QWidget* parent)
     manufacturer_ = named(new QLineEdit(this), "txtManufacturer");
     model_ = named(new QLineEdit(this), "txtModel");
     baud_ = named(new QComboBox(this), "cmbBaud");
-    for (int rate : kModelBaudRates)
+    for (int rate : kPanelBaudRates)
         baud_->addItem(QString::number(rate));
     parity_ = named(new QComboBox(this), "cmbParity");
     parity_->addItems({tr("None"), tr("Even"), tr("Odd")});
@@ -204,9 +204,10 @@ frmUserModels::frmUserModels(const Catalogue& catalogue, QWidget* parent)
             edit_->setNotation(binary ? Notation::Hex : Notation::Text);
     });
 
-    // Enter types a command or a name; it must not press a button.
+    // Enter saves, wherever the focus is; it never presses the button that has the focus.
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(false);
+    saveButton->setDefault(true);
     refreshList();
     showDefinition();
     // As large as the form wants, within a small screen's room.
@@ -255,6 +256,33 @@ void frmUserModels::showDefinition() {
     loading_ = false;
     table_->setCurrentCell(0, 1);
     selectedCommand();
+    readForm();
+    saved_ = current_;
+}
+
+bool frmUserModels::hasUnsavedChanges() {
+    readForm();
+    ModelDefinition shown = current_;
+    shown.notation = saved_.notation; // how commands are written is not part of the model
+    return shown != saved_;
+}
+
+void frmUserModels::reject() {
+    if (!closeConfirmed_ && hasUnsavedChanges()) {
+        switch (askToSave(this, kTitle, tr("The model has changes that were not saved."),
+                          tr("Save them before closing?"))) {
+        case QMessageBox::Save:
+            if (save())
+                break;
+            return; // not saved: its message says why, the window stays
+        case QMessageBox::Discard:
+            break;
+        default:
+            return;
+        }
+    }
+    closeConfirmed_ = true; // the close that follows asks no more
+    QDialog::reject();
 }
 
 void frmUserModels::showCommandRow(int row) {
@@ -352,6 +380,7 @@ bool frmUserModels::save() {
         const QSignalBlocker block(list_);
         list_->setCurrentItem(found.front());
     }
+    saved_ = current_;
     emit modelChanged(current_.manufacturer, current_.model);
     return true;
 }

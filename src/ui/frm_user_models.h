@@ -44,9 +44,17 @@ public:
     QTableWidget* grdCommands() const { return table_; }
     CommandNotationEdit* commandEditor() const { return edit_; }
 
+    // The form holds changes that were not saved.
+    bool hasUnsavedChanges();
+
 signals:
     // An own model was stored or removed: windows showing it look it up again.
     void modelChanged(const QString& manufacturer, const QString& model);
+
+public slots:
+    // Esc, "Close" and the close box all end here: unsaved changes are asked about first, as the
+    // main window does.
+    void reject() override;
 
 private:
     void refreshList();
@@ -59,6 +67,7 @@ private:
     const Catalogue& catalogue_;
     QStringList names_;
     ModelDefinition current_;
+    ModelDefinition saved_; // as loaded or saved last: what "unsaved" is measured against
     QListWidget* list_;
     QComboBox* copyMaker_;
     QComboBox* copyModel_;
@@ -73,6 +82,7 @@ private:
     QRadioButton* offString_;
     CommandNotationEdit* edit_;
     bool loading_ = false;
+    bool closeConfirmed_ = false;
 };
 
 } // namespace ondrel::ui

@@ -15,4 +15,9 @@ inline QMessageBox* showError(QWidget* parent, const QString& text) {
     return showMessage(parent, QMessageBox::Warning, QStringLiteral("Error"), text);
 }
 
+// Asks whether to save unsaved changes first: Save (the default), Discard or Cancel. The one kind
+// of box that blocks: the caller cannot go on (close, open another file) without the answer.
+QMessageBox::StandardButton askToSave(QWidget* parent, const QString& title, const QString& text,
+                                      const QString& question);
+
 } // namespace ondrel::ui

@@ -48,6 +48,9 @@ PanelProgramming::PanelProgramming(FrmMain& main, const SerialLineFactory& lines
     resetPrompt_ = new ResetPrompt(&main);
     progressWindow_ = new ProgressWindow(&main);
     connect(resetPrompt_, &ResetPrompt::skipped, &worker_, &ProgrammingWorker::cancel);
+    connect(progressWindow_, &ProgressWindow::cancelRequested, &worker_,
+            &ProgrammingWorker::cancel);
+    connect(upload_, &UploadWindow::cancelRequested, &worker_, &ProgrammingWorker::cancel);
 
     connect(&worker_, &ProgrammingWorker::stageChanged, this, &PanelProgramming::onStage);
     connect(&worker_, &ProgrammingWorker::progressChanged, progressWindow_,
@@ -63,7 +66,7 @@ PanelProgramming::PanelProgramming(FrmMain& main, const SerialLineFactory& lines
     connect(main.mnuFrmWare, &QAction::triggered, this, &PanelProgramming::UpdateFirmware);
     connect(main.mnuViewDta, &QAction::triggered, this, &PanelProgramming::showPreviousUpload);
     main.mnuPrgrm->addSeparator();
-    mnuManyRooms_ = main.mnuPrgrm->addAction(tr("Program Many Rooms"));
+    mnuManyRooms_ = main.mnuPrgrm->addAction(tr("Program &Many Rooms"));
     mnuManyRooms_->setObjectName(QStringLiteral("mnuManyRooms"));
     mnuManyRooms_->setCheckable(true);
     mnuManyRooms_->setStatusTip(tr("After \"Upload Complete.\" wait for the next panel's reset "
@@ -183,6 +186,7 @@ void PanelProgramming::chooseFirmwareFile(std::function<void()> again) {
 }
 
 void PanelProgramming::showPreviousUpload() {
+    upload_->setAttribute(Qt::WA_ShowWithoutActivating, false);
     upload_->show();
     upload_->raise();
     upload_->activateWindow();
@@ -228,6 +232,7 @@ void PanelProgramming::start(Kind kind, Run run) {
 void PanelProgramming::setCommandsEnabled(bool enabled) {
     for (QPushButton* button : {main_.uploadButton(), main_.restoreButton()})
         button->setEnabled(enabled);
+    upload_->setRunning(!enabled);
     for (QAction* action : {main_.mnuUpload, main_.mnuRestore, main_.mnuFrmWare,
                             main_.uploadport[1], main_.uploadport[2], main_.uploadport[3]})
         action->setEnabled(enabled);
@@ -249,7 +254,12 @@ void PanelProgramming::onStage(ProgrammingStage stage) {
             QString report = pendingReport_;
             upload_->Text1()->setPlainText(
                 report.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+            // Beside the progress, not over it: the progress window keeps the keyboard, so Esc
+            // still cancels.
+            upload_->setAttribute(Qt::WA_ShowWithoutActivating);
             upload_->show();
+            progressWindow_->raise();
+            progressWindow_->activateWindow();
         }
         break;
     case ProgrammingStage::Finished:

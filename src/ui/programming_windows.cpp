@@ -28,7 +28,12 @@ UploadWindow::UploadWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     command1_->setObjectName(QStringLiteral("Command1"));
     connect(command1_, &QPushButton::clicked, this, &QWidget::hide);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::hide);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (running_)
+            emit cancelRequested();
+        else
+            hide();
+    });
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -81,17 +86,31 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     setWindowTitle(tr("Programming...."));
     progressBar1_ = new QProgressBar(this);
     progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
+    cancel_ = new QPushButton(tr("Cancel"), this);
+    cancel_->setObjectName(QStringLiteral("cmdCancel"));
+    cancel_->setAutoDefault(false); // Enter must not stop a transfer by accident
+    connect(cancel_, &QPushButton::clicked, this, &ProgressWindow::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(progressBar1_);
+    layout->addWidget(cancel_, 0, Qt::AlignRight);
     setMinimumWidth(360);
+}
+
+void ProgressWindow::reject() {
+    cancel_->setEnabled(false); // once: the procedure stops at the next block
+    emit cancelRequested();
 }
 
 void ProgressWindow::showProgress(const QString& caption, int value, int maximum) {
     setWindowTitle(caption);
     progressBar1_->setRange(0, maximum);
     progressBar1_->setValue(value);
-    if (!isVisible())
+    if (!isVisible()) {
+        cancel_->setEnabled(true);
         show();
+        raise();
+        activateWindow();
+    }
 }
 
 } // namespace ondrel::ui

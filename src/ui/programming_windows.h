@@ -11,7 +11,8 @@ class QPushButton;
 namespace ondrel::ui {
 
 // "Upload Data": the report of the last upload. "Exit" only hides it, so the report stays for
-// "View Previous Upload Data".
+// "View Previous Upload Data". While a procedure runs, Esc here cancels it, as it does on the
+// other programming windows.
 class UploadWindow : public QWidget {
     Q_OBJECT
 public:
@@ -19,10 +20,15 @@ public:
 
     QPlainTextEdit* Text1() const { return text1_; }
     QPushButton* Command1() const { return command1_; }
+    void setRunning(bool running) { running_ = running; }
+
+signals:
+    void cancelRequested();
 
 private:
     QPlainTextEdit* text1_ = nullptr;
     QPushButton* command1_ = nullptr;
+    bool running_ = false;
 };
 
 // "Press Reset": modal while the tool waits for the panel's loader. Esc (or the close box) gives
@@ -49,21 +55,27 @@ private:
     QLabel* label1_ = nullptr;
 };
 
-// "Programming....": progress while firmware lines or configuration blocks are sent. It has no
-// way out of its own; the procedure's time-outs end a stuck transfer.
+// "Programming....": progress while firmware lines or configuration blocks are sent. "Cancel" (or
+// Esc) stops the procedure between two blocks; the procedure says the panel is left part-written.
 class ProgressWindow : public QDialog {
     Q_OBJECT
 public:
     explicit ProgressWindow(QWidget* parent = nullptr);
 
     QProgressBar* ProgressBar1() const { return progressBar1_; }
+    QPushButton* cancelButton() const { return cancel_; }
     void showProgress(const QString& caption, int value, int maximum);
 
+signals:
+    void cancelRequested();
+
 public slots:
-    void reject() override {}
+    // Esc and the close box: the window stays until the procedure has ended.
+    void reject() override;
 
 private:
     QProgressBar* progressBar1_ = nullptr;
+    QPushButton* cancel_ = nullptr;
 };
 
 } // namespace ondrel::ui

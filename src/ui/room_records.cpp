@@ -39,7 +39,7 @@ const QString kPrintError = QStringLiteral("The room sheet could not be printed:
 
 RoomRecords::RoomRecords(FrmMain& main) : QObject(&main), main_(main) {
     setObjectName(QStringLiteral("roomRecords"));
-    mnuRoomSheet_ = new QAction(tr("Print Room Sheet"), &main);
+    mnuRoomSheet_ = new QAction(tr("&Print Room Sheet"), &main);
     mnuRoomSheet_->setObjectName(QStringLiteral("mnuRoomSheet"));
     mnuRoomSheet_->setStatusTip(tr("Prints what this configuration does, for the customer and "
                                    "the next technician."));
@@ -47,7 +47,7 @@ RoomRecords::RoomRecords(FrmMain& main) : QObject(&main), main_(main) {
     main.mnuFike->insertSeparator(main.mnuExit);
     connect(mnuRoomSheet_, &QAction::triggered, this, &RoomRecords::printRoomSheet);
 
-    mnuHistory_ = main.mnuPrgrm->addAction(tr("Programming History"));
+    mnuHistory_ = main.mnuPrgrm->addAction(tr("Programming &History"));
     mnuHistory_->setObjectName(QStringLiteral("mnuHistory"));
     connect(mnuHistory_, &QAction::triggered, this, &RoomRecords::showHistory);
     connect(&main.programming(), &PanelProgramming::historyAdded, this, [this] {

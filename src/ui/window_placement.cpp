@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -111,6 +112,11 @@ void widenForTitle(QWidget* window) {
         window->setFixedWidth(needed);
     else
         window->resize(needed, window->height());
+}
+
+void closeOnEscape(QWidget* window) {
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(escape, &QShortcut::activated, window, &QWidget::close);
 }
 
 void keepWindowsInsideWorkArea(QApplication& app) {

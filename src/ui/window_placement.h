@@ -27,6 +27,9 @@ void fitIntoWorkArea(QWidget* window);
 // Makes a window at least as wide as its title needs, so that the title bar does not cut it.
 void widenForTitle(QWidget* window);
 
+// Esc closes `window` (a tool window, which, unlike a dialog, does not do so by itself).
+void closeOnEscape(QWidget* window);
+
 // From now on every top-level window of the application is fitted into its screen's work area
 // each time it is shown, dialogs and tool windows made wide enough for their titles first.
 void keepWindowsInsideWorkArea(QApplication& app);

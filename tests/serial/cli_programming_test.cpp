@@ -42,7 +42,7 @@ TEST_F(CliProgramming, TerminatingSignalsCloseThePortAndRemoveItsLock) {
         while (!said.contains("Press Reset") && run.waitForReadyRead(10000))
             said += run.readAllStandardOutput();
         EXPECT_EQ(locks(), 1) << sig;
-        signalChild(run, sig);
+        EXPECT_TRUE(signalChild(run, sig)) << sig;
         ASSERT_TRUE(run.waitForFinished(10000)) << sig;
         EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << sig;
         EXPECT_TRUE(run.readAllStandardError().contains("Interrupted; the port")) << sig;

@@ -147,7 +147,7 @@ TEST(PanelProgram, EndsCleanlyOnEachStopSignal) {
                     {QStringLiteral("--link"), link, QStringLiteral("--dump"), dump});
         ASSERT_TRUE(panel.waitForReadyRead(5000));
         ASSERT_TRUE(QFileInfo::exists(link));
-        test::signalChild(panel, signal);
+        EXPECT_TRUE(test::signalChild(panel, signal)) << signal;
         ASSERT_TRUE(panel.waitForFinished(5000)) << signal;
         EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit) << signal;
         EXPECT_EQ(panel.exitCode(), 0) << signal;

@@ -9,7 +9,6 @@
 #include <QStandardPaths>
 #include <QString>
 #include <gtest/gtest.h>
-
 #ifndef Q_OS_WIN
 #include <csignal>
 #endif

@@ -6,10 +6,12 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -35,6 +37,22 @@ inline void pick(QComboBox* combo, const QString& text) {
     EXPECT_GE(index, 0) << qPrintable(text);
     combo->setCurrentIndex(index);
     emit combo->activated(index);
+}
+
+// Types `text` into `box` as a user does, over what it held, with the focus left there.
+inline void typeInto(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
+}
+
+// The open window of this object name among the windows of `owner` (a main window).
+inline QWidget* openWindow(QWidget* owner, const QString& name) {
+    for (QWidget* w : owner->findChildren<QWidget*>(name))
+        if (w->isWindow() && w->isVisible())
+            return w;
+    return nullptr;
 }
 
 // Presses and releases the left mouse button at the middle of `widget`.

@@ -9,11 +9,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace ondrel;
@@ -228,26 +231,68 @@ TEST(ButtonConfiguration, StartAndEndCharactersCancelAndEsc) {
     QPointer<FrmStringEnter> watch = f.configure("BtnCnfgTwo_0", "1");
     ASSERT_FALSE(watch.isNull());
     f.state.editButton(0).setCommandString1(1, ByteList{8});
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(watch, &escape);
+    QTest::keyClick(watch, Qt::Key_Escape);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(watch.isNull());
     EXPECT_EQ(f.box("TxtPort1_0"), " 8");
 }
 
-TEST(ButtonConfiguration, EntriesBecomeBytesAndAnUnreadableOneLeavesAnEmptySlot) {
+// Typed field by field with Tab, as an installer does: unreadable fields keep the dialog open,
+// marked, with nothing stored, until they are corrected.
+TEST(ButtonConfiguration, UnreadableEntriesKeepTheDialogOpenAndStoreNothing) {
     Fixture f;
     f.open(1);
     MessageBoxes boxes;
-    f.enterBytes(f.configure("BtnCnfgOne_0", "3"), {"02", "123", "03"});
+    QPointer<FrmStringEnter> entry = f.configure("BtnCnfgOne_0", "4");
+    ASSERT_FALSE(entry.isNull());
+    const auto typeFields = [&](const QStringList& texts) {
+        QApplication::setActiveWindow(entry); // typing starts where the focus is
+        for (const QString& text : texts) {
+            auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            ASSERT_NE(field, nullptr);
+            test::typeInto(field, text);
+            QTest::keyClick(field, Qt::Key_Tab);
+        }
+        QTest::keyClick(entry, Qt::Key_Return); // OK is the default button
+    };
+    EXPECT_EQ(entry->focusWidget(), entry->Str_Byte(0));
+    typeFields({"02", "123", "", "03"});
     const MessageBoxes::Box box = boxes.next();
-    EXPECT_EQ(box.title, "Error");
-    EXPECT_TRUE(box.text.startsWith("Value Not RecognizedField 2 of 3 holds \"123\""))
-        << box.text.toStdString();
-    const ByteList& list = f.state.button(1).commandString1();
-    EXPECT_EQ(list.upperBound(), 3);
-    EXPECT_TRUE(list.slot(1).isUnset());
-    EXPECT_EQ(f.box("TxtPort1_0"), " 2 3");
+    EXPECT_EQ(
+        box.title + ": " + box.text.left(70),
+        "Error: Value Not RecognizedField 2 of 4 holds \"123\".\nField 3 of 4 holds \"\".\n\n");
+    EXPECT_EQ(box.icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes.next(100).title, QString()) << "one box for all the fields";
+    ASSERT_TRUE(entry && entry->isVisible());
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(entry->Str_Byte(i)->toolTip().isEmpty(), i == 0 || i == 3) << i;
+    EXPECT_EQ(entry->focusWidget(), entry->Str_Byte(1));
+    EXPECT_FALSE(f.state.isModified());
+
+    typeFields({"P", "0D"});
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(entry.isNull());
+    EXPECT_EQ(f.state.button(1).commandString1(), ByteList({2, 80, 13, 3}));
+    EXPECT_EQ(f.box("TxtPort1_0"), " 2 80 13 3");
+}
+
+// 255 fields on an 800 x 600 screen: the dialog stays on it with OK in view, the fields scroll,
+// and Tab brings each into view.
+TEST(ButtonConfiguration, AByteEntryTallerThanTheScreenScrolls) {
+    Fixture f;
+    f.open(0);
+    FrmStringEnter* entry = f.configure("BtnCnfgOne_0", "255");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_LE(entry->frameGeometry().height(), entry->screen()->availableGeometry().height());
+    const QWidget* ok = entry->findChild<QWidget*>("OKButton");
+    EXPECT_TRUE(entry->rect().contains(QRect(ok->mapTo(entry, QPoint()), ok->size())));
+    QApplication::setActiveWindow(entry);
+    entry->Str_Byte(253)->setFocus();
+    QTest::keyClick(entry->Str_Byte(253), Qt::Key_Tab);
+    QLineEdit* last = entry->Str_Byte(254);
+    ASSERT_EQ(QApplication::focusWidget(), last);
+    const QWidget* view = entry->findChild<QScrollArea*>("fieldScroll")->viewport();
+    EXPECT_TRUE(view->rect().contains(QRect(last->mapTo(view, QPoint()), last->size())));
 }
 
 TEST(ButtonConfiguration, CustomStringsShowInTheMainWindow) {

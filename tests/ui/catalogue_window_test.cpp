@@ -128,7 +128,7 @@ TEST_F(CatalogueWindows, MissingCatalogueIsReportedOnceAndNothingBreaks) {
     EXPECT_TRUE(window->isVisible());
 }
 
-TEST_F(CatalogueWindows, EnterInTheMakerListShowsModelsWithoutSelecting) {
+TEST_F(CatalogueWindows, EnterInTheMakerListShowsModelsEnterInTheModelListSelects) {
     frmProjectorSelect* window = openSelection(0);
     ASSERT_NE(window, nullptr);
     window->Combo1()->lineEdit()->setFocus();
@@ -139,6 +139,11 @@ TEST_F(CatalogueWindows, EnterInTheMakerListShowsModelsWithoutSelecting) {
     EXPECT_EQ(main.projectorSelect(), window);
     EXPECT_EQ(window->Combo2()->currentText(), "A100");
     EXPECT_TRUE(state.deviceModel[0].isEmpty());
+    // Enter in the model list presses "Select", the default button.
+    QKeyEvent select(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(window->Combo2()->lineEdit(), &select);
+    QApplication::processEvents();
+    EXPECT_EQ(state.deviceModel[0], "A100");
 }
 
 // An opened configuration file runs the lookups in the core; the lists follow the project.

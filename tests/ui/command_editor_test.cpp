@@ -18,6 +18,16 @@
 using namespace ondrel;
 using namespace ondrel::ui;
 
+namespace {
+// Pastes `text` over what `box` held, as Ctrl+V does.
+void paste(QLineEdit* box, const QString& text) {
+    box->clear();
+    box->setFocus();
+    QApplication::clipboard()->setText(text);
+    QTest::keySequence(box, QKeySequence::Paste);
+}
+} // namespace
+
 // The installer pastes a Hitachi power-on frame into port one's secondary string of a dual button.
 TEST(CommandEditor, PastedHexCommandLandsInTheRecordTheListAndTheImage) {
     ProjectState state;
@@ -31,16 +41,8 @@ TEST(CommandEditor, PastedHexCommandLandsInTheRecordTheListAndTheImage) {
     EXPECT_EQ(editor->editor()->notationBox()->currentText(), "Hex");
     QLineEdit* box = editor->findChild<QLineEdit*>("TxtCommand");
 
-    // A placeholder is refused and marked; OK stays off.
-    box->setText("BE EF 03 06 00 XX D2 01 00 00 60 01 00");
-    EXPECT_FALSE(editor->okButton()->isEnabled());
-    EXPECT_TRUE(editor->findChild<QLabel*>("lblFault")->text().startsWith("column 16: \"XX\""));
-
     const char frame[] = "BE EF 03 06 00 BA D2 01 00 00 60 01 00";
-    box->clear();
-    box->setFocus();
-    QApplication::clipboard()->setText(frame);
-    QTest::keySequence(box, QKeySequence::Paste);
+    paste(box, frame);
     ASSERT_EQ(box->text(), frame);
     EXPECT_EQ(editor->findChild<QLineEdit*>("TxtDecimal")->text(),
               " 190 239 3 6 0 186 210 1 0 0 96 1 0");
@@ -60,4 +62,46 @@ TEST(CommandEditor, PastedHexCommandLandsInTheRecordTheListAndTheImage) {
     for (char c : bytes)
         words.append('\0').append(c);
     EXPECT_TRUE(image.value().bytes.contains(words));
+}
+
+// What a manual's text brings into the editor, typed or pasted as an installer would.
+TEST(CommandEditor, LookalikeNamesHexInTextAndFramesOverTwoLines) {
+    ProjectState state;
+    FrmMain main(state);
+    state.editPort(0).prsentAs = 1; // an ASCII protocol: the editor starts in text
+    FrmConfigButtons* config = main.openButtonConfiguration(0);
+    config->findChild<QPushButton*>("BtnEditOne_0")->click();
+    CommandNotationEdit* edit = config->commandEditor()->editor();
+    QLineEdit* box = edit->commandBox();
+    const auto label = [&](const char* name) { return edit->findChild<QLabel*>(name); };
+    ASSERT_EQ(edit->notationBox()->currentText(), "Text");
+
+    // A name that is none stays literal, marked, with the nearest name said.
+    QTest::keyClicks(box, "PWR ON<CRR>");
+    EXPECT_TRUE(config->commandEditor()->okButton()->isEnabled());
+    EXPECT_EQ(edit->parsed().bytes, QByteArray("PWR ON<CRR>"));
+    EXPECT_EQ(label("lblWarning")->isHidden() ? QString() : label("lblWarning")->text(),
+              "column 7: \"<CRR>\" is no control name, so it is sent "
+              "as 5 characters; did you mean <CR>?");
+
+    // Hex pasted while the box reads text: the hint offers hex, and the switch reads it again.
+    const QString frame = "BE EF 03 06 00 BA D2 01 00 00 60 01 00";
+    paste(box, frame);
+    EXPECT_EQ(edit->parsed().bytes.size(), 38); // as text, for now
+    EXPECT_FALSE(edit->findChild<QWidget*>("hexHint")->isHidden());
+    EXPECT_TRUE(label("lblHexHint")->text().startsWith("This reads as hexadecimal: 13 bytes."));
+    edit->findChild<QPushButton*>("cmdReadAsHex")->click();
+    EXPECT_EQ(edit->notationBox()->currentText(), "Hex");
+    EXPECT_EQ(box->text(), frame); // read again, not converted
+    EXPECT_EQ(edit->parsed().bytes, QByteArray::fromHex("BEEF030600BAD2010000600100"));
+    EXPECT_TRUE(edit->findChild<QWidget*>("hexHint")->isHidden());
+
+    // Copied over two lines with a tab: separators in hex (and decimal), a fault in text that
+    // shows the break without breaking the message.
+    paste(box, "BE EF 03 06 00 BA\r\nD2 01 00\t00 60 01 00");
+    EXPECT_EQ(edit->parsed().bytes.size(), 13);
+    edit->notationBox()->setCurrentText("Text");
+    EXPECT_FALSE(config->commandEditor()->okButton()->isEnabled());
+    EXPECT_EQ(label("lblFault")->text(),
+              "column 18: \"\\r\" is a line break; in text write it as \\r or \\n (<CR>, <LF>)");
 }

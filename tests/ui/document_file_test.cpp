@@ -4,7 +4,9 @@
 #include "support/test_support.h"
 #include "ui/frm_main.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -47,6 +49,18 @@ TEST(DocumentFile, CaptionNamesTheFileAndMarksChangesCtrlSSavesToIt) {
 
     ctrlS(Qt::ShiftModifier); // Save As always asks
     EXPECT_EQ(asked, 2);
+    const QString room2 = dir.filePath("Room 2.qcd");
     EXPECT_EQ(main.windowTitle(), version + " - Room 2.qcd[*]");
-    EXPECT_EQ(main.recentFiles().mid(0, 2), QStringList({dir.filePath("Room 2.qcd"), room1}));
+    EXPECT_EQ(main.recentFiles().mid(0, 2), QStringList({room2, room1}));
+    EXPECT_EQ(state.currentFileName, room2); // what the history and the room sheet name
+    main.chooseConfigurationFile = [](bool) { return QString(); };
+    ctrlS(Qt::ShiftModifier); // cancelled: still Room 2
+    EXPECT_EQ(state.currentFileName, room2);
+
+    // Another window reopens Room 1 from File > Recent Files; it becomes that window's file.
+    ProjectState other;
+    ui::FrmMain second(other);
+    emit second.mnuRecent->aboutToShow();
+    second.findChild<QAction*>("mnuRecent_1")->trigger();
+    EXPECT_EQ(other.currentFileName + second.windowTitle(), room1 + version + " - Room 1.qcd[*]");
 }

@@ -140,7 +140,7 @@ TEST_F(FilesUi, SaveAndOpenThroughTheFileDialog) {
                   "\" was opened, but:\n\nLine 2: the catalogue has no model \"Model 1\" of "
                   "\"Maker A\"; device #1 keeps its command lists and settings.");
     EXPECT_EQ(other.timerMinutes, 90.0);
-    EXPECT_TRUE(other.currentFileName.isEmpty()); // only saving sets it
+    EXPECT_EQ(other.currentFileName, dir.filePath("setup.qcd"));
     EXPECT_FALSE(other.isModified());
 }
 

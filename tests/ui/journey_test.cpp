@@ -38,14 +38,6 @@ using ondrel::ui::FrmMain;
 
 namespace {
 
-// The open window of this object name among the windows of `owner` (a main window).
-QWidget* window(QWidget* owner, const QString& name) {
-    for (QWidget* w : owner->findChildren<QWidget*>(name))
-        if (w->isWindow() && w->isVisible())
-            return w;
-    return nullptr;
-}
-
 std::string str(const QString& text) {
     return text.toStdString();
 }
@@ -64,11 +56,8 @@ void press(QWidget* root, const QString& name) {
 }
 
 void type(QWidget* root, const QString& name, const QString& text) {
-    if (auto* box = control<QLineEdit>(root, name)) {
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, text);
-    }
+    if (auto* box = control<QLineEdit>(root, name))
+        typeInto(box, text);
 }
 
 // Chooses `text` in a list with the arrow keys, as someone does who tabbed into it.
@@ -101,12 +90,13 @@ void fileDialogAnswer(const QString& path) {
 // "Select Model" > "Control Port N", then a maker, a model and "Select".
 void selectModel(FrmMain& main, int port, const QString& maker, const QString& model) {
     triggerMenu(main, QStringLiteral("mnuControl_%1").arg(port));
-    QWidget* select = window(&main, QStringLiteral("frmProjectorSelect"));
+    QWidget* select = openWindow(&main, QStringLiteral("frmProjectorSelect"));
     ASSERT_NE(select, nullptr);
     choose(control<QComboBox>(select, QStringLiteral("Combo1")), maker);
     choose(control<QComboBox>(select, QStringLiteral("Combo2")), model);
     press(select, QStringLiteral("Command1"));
-    ASSERT_TRUE(waitUntil([&] { return !window(&main, QStringLiteral("frmProjectorSelect")); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return !openWindow(&main, QStringLiteral("frmProjectorSelect")); }));
 }
 
 // The bytes of a command box in the form the window shows them: " 02H 50H" for binary
@@ -146,8 +136,8 @@ ShownButton showButton(FrmMain& main, int index, bool portOneHex, bool portTwoHe
     ShownButton shown;
     press(&main, QStringLiteral("cmdReConfig_%1").arg(index));
     // The first time, the configuration opens once the custom-setup warning is answered.
-    waitUntil([&] { return window(&main, QStringLiteral("FrmConfigButtons")); });
-    QWidget* dialog = window(&main, QStringLiteral("FrmConfigButtons"));
+    waitUntil([&] { return openWindow(&main, QStringLiteral("FrmConfigButtons")); });
+    QWidget* dialog = openWindow(&main, QStringLiteral("FrmConfigButtons"));
     EXPECT_NE(dialog, nullptr);
     if (!dialog)
         return shown;
@@ -237,18 +227,18 @@ TEST(Journey, FirstConfigurationFromModelChoiceToProgrammedPanel) {
     // Button Five gets a custom port-one string, typed byte by byte, and becomes a Toggle.
     press(&main, QStringLiteral("cmdReConfig_4"));
     ASSERT_TRUE(waitUntil([&] {
-        return boxes.seen().size() == 1 && window(&main, QStringLiteral("FrmConfigButtons"));
+        return boxes.seen().size() == 1 && openWindow(&main, QStringLiteral("FrmConfigButtons"));
     })); // the one-time warning
-    QWidget* config = window(&main, QStringLiteral("FrmConfigButtons"));
+    QWidget* config = openWindow(&main, QStringLiteral("FrmConfigButtons"));
     ASSERT_NE(config, nullptr);
     EXPECT_EQ(str(config->windowTitle()), str("Button Five Configuration"));
     press(config, QStringLiteral("ButtonType_4"));
     press(config, QStringLiteral("BtnCnfgOne_0"));
-    QWidget* count = window(&main, QStringLiteral("DlgBtnSetUp"));
+    QWidget* count = openWindow(&main, QStringLiteral("DlgBtnSetUp"));
     ASSERT_NE(count, nullptr);
     type(count, QStringLiteral("ByteNumber"), QStringLiteral("5"));
     press(count, QStringLiteral("OKButton"));
-    QWidget* entry = window(&main, QStringLiteral("FrmStringEnter"));
+    QWidget* entry = openWindow(&main, QStringLiteral("FrmStringEnter"));
     ASSERT_NE(entry, nullptr);
     // STX and ETX from the lists, the rest typed: "50" is hexadecimal, a single character its code.
     choose(control<QComboBox>(entry, QStringLiteral("StrtChr")), QStringLiteral("STX"));
@@ -257,7 +247,7 @@ TEST(Journey, FirstConfigurationFromModelChoiceToProgrammedPanel) {
     type(entry, QStringLiteral("Str_Byte_2"), QStringLiteral("O"));
     type(entry, QStringLiteral("Str_Byte_3"), QStringLiteral("N"));
     press(entry, QStringLiteral("OKButton"));
-    ASSERT_TRUE(waitUntil([&] { return !window(&main, QStringLiteral("FrmStringEnter")); }));
+    ASSERT_TRUE(waitUntil([&] { return !openWindow(&main, QStringLiteral("FrmStringEnter")); }));
     EXPECT_EQ(str(control<QLineEdit>(config, QStringLiteral("TxtPort1_0"))->text()),
               " 02H 50H 4FH 4EH 03H");
     press(config, QStringLiteral("BtnFinalize"));
@@ -268,7 +258,7 @@ TEST(Journey, FirstConfigurationFromModelChoiceToProgrammedPanel) {
 
     // Shut-off timer: 1 hour 30 minutes.
     triggerMenu(main, QStringLiteral("mnuSetupTimer"));
-    QWidget* timer = window(&main, QStringLiteral("timerDialog"));
+    QWidget* timer = openWindow(&main, QStringLiteral("timerDialog"));
     ASSERT_NE(timer, nullptr);
     type(timer, QStringLiteral("Text1"), QStringLiteral("1"));
     type(timer, QStringLiteral("Text2"), QStringLiteral("30"));
@@ -333,7 +323,7 @@ TEST(Journey, FirstConfigurationFromModelChoiceToProgrammedPanel) {
     ASSERT_TRUE(waitUntil([&] { return seenTexts().contains(done); }, 20000))
         << qPrintable(seenTexts().join('\n'));
     triggerMenu(reopened, QStringLiteral("mnuViewDta"));
-    QWidget* uploadData = window(&reopened, QStringLiteral("upload"));
+    QWidget* uploadData = openWindow(&reopened, QStringLiteral("upload"));
     ASSERT_NE(uploadData, nullptr);
     const QString report =
         control<QPlainTextEdit>(uploadData, QStringLiteral("Text1"))->toPlainText();
@@ -347,7 +337,7 @@ TEST(Journey, FirstConfigurationFromModelChoiceToProgrammedPanel) {
     EXPECT_TRUE(report.contains(QStringLiteral("Timer: 0 90"))) << qPrintable(report);
     for (int p = 0; p < 2; ++p) {
         triggerMenu(reopened, QStringLiteral("mnuPort_%1").arg(p));
-        QWidget* settings = window(&reopened, QStringLiteral("frmControlPortSettings"));
+        QWidget* settings = openWindow(&reopened, QStringLiteral("frmControlPortSettings"));
         ASSERT_NE(settings, nullptr);
         const QString parity =
             control<QComboBox>(settings, QStringLiteral("cmbParity"))->currentText();

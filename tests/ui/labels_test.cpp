@@ -1,10 +1,8 @@
 #include "support/test_support.h"
 #include "support/ui_helpers.h"
-#include "ui/frm_main.h"
 #include "ui/tools/dlg_new_label.h"
 #include "ui/tools/frm_labels.h"
 
-#include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
@@ -208,14 +206,4 @@ TEST(Labels, PrintWithoutAPrinterOffersAPdfFile) {
     QMetaObject::invokeMethod(files, "accept");
     EXPECT_TRUE(QFileInfo(pdf).size() > 0);
     EXPECT_EQ(pdfWords(pdf).count("Screen"), 1u);
-}
-
-TEST(Labels, LayoutMenuShowsOneTemplate) {
-    ProjectState state;
-    FrmMain main(state);
-    main.mnuLabelLayout->trigger();
-    main.mnuLabelLayout->trigger();
-    const auto windows = main.findChildren<FrmLabels*>();
-    ASSERT_EQ(windows.size(), 1);
-    EXPECT_TRUE(windows.first()->isVisible());
 }

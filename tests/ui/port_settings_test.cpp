@@ -1,13 +1,16 @@
 #include "project/project_state.h"
+#include "support/ui_helpers.h"
 #include "ui/frm_control_port_settings.h"
 #include "ui/frm_main.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace ondrel;
@@ -50,8 +53,6 @@ TEST(PortSettings, PortTwoStoresTheTextsAsShownAndLeavesPortOneAlone) {
     const CommSets& two = state.port(1);
     EXPECT_TRUE(two.BaudRate.holdsText());
     EXPECT_EQ(two, (CommSets{"19200", "", "8", "ODD", 2}));
-    EXPECT_EQ(two.StopBit, Value("")); // stored as shown, the empty text included
-    EXPECT_FALSE(two.StopBit.isUnset());
     EXPECT_TRUE(state.isModified());
 }
 
@@ -89,14 +90,36 @@ TEST(PortSettings, TheCloseBoxStoresNothingAndNeitherFormatLeavesPresentationAsI
     pressEnter(dialog);
     EXPECT_TRUE(state.port(1).prsentAs.isUnset());
     EXPECT_EQ(state.port(1).BaudRate, Value(""));
+}
 
-    // A typed rate outside the list is stored as typed.
-    state.editPort(1).prsentAs = 2;
-    dialog = openFromMenu(main, 1);
-    dialog->ChooseHex()->setAutoExclusive(false);
-    dialog->ChooseHex()->setChecked(false);
-    dialog->cmbBaudRate()->setEditText("4800x");
+// Typed values: one the panel does not know is refused and the dialog stays; a list item typed in
+// another case is stored in the list's spelling.
+TEST(PortSettings, TypedValuesOutsideTheListsAreRefusedAndTheDialogStays) {
+    ProjectState state;
+    state.editPort(1) = CommSets{9600, 1, 8, "NONE", 2};
+    FrmMain main(state);
+    test::MessageBoxes boxes;
+    FrmControlPortSettings* dialog = openFromMenu(main, 1);
+    for (const auto& [baud, parity, refused] :
+         {std::tuple{"96OO", "NONE",
+                     "The panel does not know baud rate \"96OO\" (it knows 7600, "
+                     "9600, 19200, 28800, 38400 or 115200)."},
+          {"14400", "NONE", "The panel does not know baud rate \"14400\""},
+          {"9600", "MARK", "The panel does not know parity \"MARK\" (it knows NONE, EVEN or"}}) {
+        test::typeInto(dialog->cmbBaudRate()->lineEdit(), baud);
+        test::typeInto(dialog->cmbParity()->lineEdit(), parity);
+        QTest::keyClick(dialog->cmbParity()->lineEdit(), Qt::Key_Return); // presses "Enter"
+        const test::MessageBoxes::Box box = boxes.next();
+        EXPECT_TRUE(
+            (box.title + ": " + box.text).startsWith(QString("Setup Control Port Two: ") + refused))
+            << box.text.toStdString();
+        EXPECT_TRUE(dialog->isVisible() && state.port(1) == (CommSets{9600, 1, 8, "NONE", 2}))
+            << baud;
+    }
+    test::typeInto(dialog->cmbBaudRate()->lineEdit(), "19200");
+    test::typeInto(dialog->cmbParity()->lineEdit(), "even");
+    test::typeInto(dialog->cmbSbit()->lineEdit(), ""); // empty: a field never set up
     pressEnter(dialog);
-    EXPECT_EQ(state.port(1).prsentAs, Value(2));
-    EXPECT_EQ(state.port(1).BaudRate, Value("4800x"));
+    EXPECT_EQ(state.port(1), (CommSets{"19200", "", "8", "EVEN", 2}));
+    EXPECT_EQ(state.port(1).Parity.toText(), "EVEN"); // in the list's spelling
 }

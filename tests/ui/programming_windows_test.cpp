@@ -3,6 +3,7 @@
 #include "panel_core.h"
 #include "platform/qt_serial_line.h"
 #include "programming/config_image.h"
+#include "programming/programming_history.h"
 #include "project/project_state.h"
 #include "support/port_env.h"
 #include "support/qcd_fixtures.h"
@@ -18,7 +19,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,6 +27,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -146,8 +147,7 @@ TEST_F(Programming, EscAtThePromptSendsNothingAndLeavesTheReportEmpty) {
     ASSERT_TRUE(test::waitUntil([&] { return prompt->isVisible(); }, 2000));
     QElapsedTimer timer;
     timer.start();
-    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(prompt, &esc);
+    QTest::keyClick(prompt, Qt::Key_Escape);
     EXPECT_FALSE(prompt->isVisible());
     EXPECT_EQ(prompt->shouldexit, 1);
     ASSERT_TRUE(test::waitUntil([&] { return ended; }, 2000));
@@ -156,6 +156,46 @@ TEST_F(Programming, EscAtThePromptSendsNothingAndLeavesTheReportEmpty) {
     EXPECT_EQ(boxes_.next(300).text, QString()) << "a skipped upload says nothing";
     EXPECT_TRUE(reportBox().isEmpty());
     EXPECT_EQ(memory().writtenCount(), 0);
+}
+
+// Once the panel answered, the report window comes up beside the progress; Cancel on the
+// progress, or Esc on either window, stops between two blocks, says the panel is part-written and
+// records the run as cancelled.
+TEST_F(Programming, CancelOrEscWhileTheImageIsWrittenStopsAndIsRecordedAsCancelled) {
+    for (const char* way : {"Cancel", "Esc on Upload Data", "Esc on the progress"}) {
+        SCOPED_TRACE(way);
+        QFile::remove(historyFilePath());
+        startPanel({QStringLiteral("--write-ms"), QStringLiteral("200")}); // 8 blocks, 1.6 s
+        programming().options.blockTimeoutMs = 400;
+        ui::ProgressWindow* progress = programming().progressWindow();
+        main_->uploadButton()->click();
+        ASSERT_TRUE(test::waitUntil(
+            [&] {
+                return progress->windowTitle() == "Programming...." &&
+                       progress->ProgressBar1()->value() > 0;
+            },
+            10000));
+        EXPECT_TRUE(programming().upload()->isVisible());
+        QWidget* window = progress;
+        if (QString(way).contains("Upload"))
+            window = programming().upload();
+        QApplication::setActiveWindow(window); // where the installer presses it
+        way[0] == 'C' ? QTest::mouseClick(progress->cancelButton(), Qt::LeftButton)
+                      : QTest::keyClick(window, Qt::Key_Escape);
+        const test::MessageBoxes::Box told = boxes_.next(5000);
+        EXPECT_TRUE(
+            (told.title + ": " + told.text).startsWith("Error: Programming was cancelled") &&
+            told.text.contains("incomplete"))
+            << told.text.toStdString();
+        const QList<HistoryRecord> records = readHistory().value().records;
+        ASSERT_EQ(records.size(), 1);
+        EXPECT_EQ(records[0].result + ": " + records[0].failure.left(31),
+                  "cancelled: Programming was cancelled after");
+        const QByteArray image = BuildConfigImage(state_).value().bytes;
+        EXPECT_NE(memory().read(0x1600, int(image.size())), image) << "part-written";
+        main_.reset();
+        ports_.reset();
+    }
 }
 
 TEST_F(Programming, ClosingTheMainWindowAtThePromptGivesUpAndFreesThePort) {
@@ -261,6 +301,16 @@ TEST_F(Programming, UploadPortItemsNameTheirDeviceAndNothingStartsWithoutAPortOr
     EXPECT_TRUE(refused.text.startsWith("Button 3")) << refused.text.toStdString();
     EXPECT_FALSE(programming().resetPrompt()->isVisible());
     state_.editButton(2).Button_type = type;
+    // So is a baud rate the panel does not know on a port Button One sends on (from a file).
+    state_.editPort(0).BaudRate = "96OO";
+    main_->mnuUpload->trigger();
+    const test::MessageBoxes::Box baud = boxes_.next(3000);
+    EXPECT_EQ(baud.title, "Error");
+    EXPECT_TRUE(baud.text.startsWith("Control port 1 has a setting the panel does not know: baud "
+                                     "rate \"96OO\""))
+        << baud.text.toStdString();
+    EXPECT_FALSE(programming().resetPrompt()->isVisible());
+    state_.editPort(0).BaudRate = 9600;
 
     ports_->set(1, QStringLiteral("/dev/ondrel-no-such-port"));
     main_->uploadButton()->click();

@@ -1,5 +1,6 @@
 // Many rooms in a row from the windows, the history they leave, its window and the room sheet
 // from the File menu, against the virtual panel as upload port 1.
+#include "files/qcd_file.h"
 #include "files/room_sheet.h"
 #include "programming/programming_history.h"
 #include "support/port_env.h"
@@ -13,38 +14,13 @@
 #include "ui/room_records.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace ondrel;
-
-namespace {
-
-// Answers the next message box with OK and gives its text; empty when none came.
-QString answerBox(int timeoutMs = 15000) {
-    QMessageBox* box = nullptr;
-    test::waitUntil(
-        [&] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if ((box = qobject_cast<QMessageBox*>(w)) && box->isVisible())
-                    return true;
-            return false;
-        },
-        timeoutMs);
-    if (!box || !box->isVisible())
-        return {};
-    const QString text = box->text();
-    box->button(QMessageBox::Ok)->click();
-    return text;
-}
-
-} // namespace
 
 TEST(RoomRecordsUi, ManyRoomsGiveOneRecordPerPanelShownNewestFirst) {
     ONDREL_SKIP_WITHOUT_PTYS();
@@ -55,11 +31,18 @@ TEST(RoomRecordsUi, ManyRoomsGiveOneRecordPerPanelShownNewestFirst) {
     test::VirtualPanel panel({QStringLiteral("--reset-delay"), QStringLiteral("1000")});
     ASSERT_TRUE(panel.ok());
     test::PortMapping ports(panel.path());
+    // The configuration comes from File > Open: the records and the sheet name its file.
     ProjectState state;
     test::setUpWorkedExample(state);
-    state.currentFileName = dir.filePath(QStringLiteral("Room 9.qcd"));
-    ui::FrmMain main(state);
+    const QString file = dir.filePath(QStringLiteral("Room 9.qcd"));
+    ASSERT_TRUE(saveQcd(state, file).ok());
+    ProjectState opened;
+    ui::FrmMain main(opened);
     main.show();
+    main.chooseConfigurationFile = [&](bool) { return file; };
+    test::MessageBoxes boxes;
+    main.mnuOpenFile->trigger();
+    EXPECT_TRUE(boxes.next().text.contains("was opened, but")); // 'Maker A' is not catalogued
     ui::PanelProgramming& programming = main.programming();
     programming.programDir = dir.path();
     programming.options.blockTimeoutMs = 150;
@@ -68,22 +51,23 @@ TEST(RoomRecordsUi, ManyRoomsGiveOneRecordPerPanelShownNewestFirst) {
     programming.mnuManyRooms()->setChecked(true);
 
     main.uploadButton()->click();
-    ASSERT_EQ(answerBox(), QStringLiteral("Upload Complete."));
+    ASSERT_EQ(boxes.next(15000).text, QStringLiteral("Upload Complete."));
     auto* hint = programming.resetPrompt()->findChild<QLabel*>(QStringLiteral("hint"));
     EXPECT_TRUE(test::waitUntil([&] { return programming.resetPrompt()->isVisible(); }, 2000));
     EXPECT_TRUE(hint->text().startsWith(QStringLiteral("Panel 2:"))) << hint->text().toStdString();
-    ASSERT_EQ(answerBox(), QStringLiteral("Upload Complete."));
+    ASSERT_EQ(boxes.next(15000).text, QStringLiteral("Upload Complete."));
     ASSERT_TRUE(test::waitUntil([&] { return programming.resetPrompt()->isVisible(); }, 2000));
     programming.resetPrompt()->reject(); // Esc at the third panel's prompt ends the row
     ASSERT_TRUE(test::waitUntil([&] { return !programming.isRunning(); }, 5000));
-    EXPECT_EQ(answerBox(500), QString()) << "ending the row shows nothing";
+    EXPECT_EQ(boxes.next(500).text, QString()) << "ending the row shows nothing";
 
     const HistoryContents history = readHistory().value();
     ASSERT_EQ(history.records.size(), 2);
-    const QString crc = buildRoomSheet(state, state.currentFileName, QDate::currentDate()).crc;
+    const RoomSheet sheet = buildRoomSheet(opened, opened.currentFileName, QDate::currentDate());
+    EXPECT_EQ(sheet.title, "Room 9");
     for (const HistoryRecord& r : history.records)
         EXPECT_EQ(QStringList({r.result, r.crc, r.port, r.file}),
-                  QStringList({"succeeded", crc, "1", state.currentFileName}));
+                  QStringList({"succeeded", sheet.crc, "1", file}));
 
     auto* records = main.findChild<ui::RoomRecords*>();
     ASSERT_NE(records, nullptr);
@@ -93,8 +77,11 @@ TEST(RoomRecordsUi, ManyRoomsGiveOneRecordPerPanelShownNewestFirst) {
     EXPECT_EQ(window->grdHistory()->rowCount(), 2);
     EXPECT_EQ(window->grdHistory()->item(0, 0)->text(),
               history.records[1].time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-    window->txtFilter()->setText(QStringLiteral("room 10"));
-    EXPECT_EQ(window->grdHistory()->rowCount(), 0);
+    EXPECT_EQ(window->grdHistory()->item(0, 2)->text(), "Room 9.qcd");
+    for (const auto& [filter, rows] : {std::pair{"room 9", 2}, {"room 10", 0}}) {
+        window->txtFilter()->setText(QString::fromLatin1(filter));
+        EXPECT_EQ(window->grdHistory()->rowCount(), rows) << filter;
+    }
 
     const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
     EXPECT_TRUE(records->printRoomSheetToPdf(pdf));

@@ -1,6 +1,7 @@
 #include "catalogue/command_assignment.h"
 #include "catalogue/user_catalogue.h"
 #include "support/test_support.h"
+#include "support/ui_helpers.h"
 #include "ui/command_notation_edit.h"
 #include "ui/frm_main.h"
 #include "ui/frm_projector_select.h"
@@ -12,7 +13,11 @@
 #include <QFont>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace ondrel;
@@ -50,5 +55,44 @@ TEST(UserModelsWindow, EditingTheModelInUseUpdatesItsLists) {
     window->findChild<QPushButton*>("cmdRemove")->click();
     EXPECT_EQ(window->lstModels()->count(), 0);
     EXPECT_LT(state.deviceProtocol[0].toInteger(), kUserNumberBase);
+    QFile::remove(userCataloguePath());
+}
+
+// Unsaved typing is never thrown away without asking: Esc, "Close", the close box and closing the
+// main window all ask, as the main window does for a configuration.
+TEST(UserModelsWindow, UnsavedChangesAreAskedAboutBeforeTheWindowCloses) {
+    ProjectState state;
+    ui::FrmMain main(state);
+    main.useCatalogue(test::binDir() + "/Proj.qdb");
+    main.closeGuard = [] { return true; }; // the configuration has nothing to save
+    test::MessageBoxes boxes;
+    QPointer<ui::frmUserModels> window;
+    const auto changeAModel = [&] {
+        main.mnuUserModels->trigger();
+        window = main.userModels();
+        window->load("Epson", "EB-85");
+        test::typeInto(window->findChild<QLineEdit*>("txtModel"), "EB-85 hall 2");
+    };
+    changeAModel();
+    const std::pair<std::function<void()>, QMessageBox::StandardButton> ways[] = {
+        {[&] { QTest::keyClick(window, Qt::Key_Escape); }, QMessageBox::Cancel},
+        {[&] { window->close(); }, QMessageBox::Cancel},
+        {[&] { EXPECT_FALSE(main.close()); }, QMessageBox::Cancel},
+        {[&] { window->findChild<QPushButton*>("cmdClose")->click(); }, QMessageBox::Discard},
+        {[&] { changeAModel(), QTest::keyClick(window, Qt::Key_Escape); }, QMessageBox::Save}};
+    for (const auto& [close, answer] : ways) {
+        boxes.answerWith(answer);
+        close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const test::MessageBoxes::Box box = boxes.next();
+        EXPECT_EQ(box.title + ": " + box.text, "Your Projector Models: The model has changes that "
+                                               "were not saved.Save them before closing?");
+        EXPECT_EQ(window.isNull(), answer != QMessageBox::Cancel) << answer;
+        EXPECT_EQ(UserCatalogue(userCataloguePath()).models().value().size(),
+                  answer == QMessageBox::Save ? 1 : 0);
+    }
+    main.mnuUserModels->trigger(); // nothing changed since: closes without asking
+    main.userModels()->close();
+    EXPECT_EQ(boxes.seen().size(), 5);
     QFile::remove(userCataloguePath());
 }

@@ -53,6 +53,22 @@ TEST_F(CliFiles, CheckSummarisesAGoodFileAndNamesTheLineOfABadOne) {
     EXPECT_EQ(tooLong.exitCode, 1);
     EXPECT_TRUE(tooLong.err.contains("long.qcd: opens, but cannot be uploaded: Button 1"))
         << tooLong.err.toStdString();
+
+    // A baud rate typed with letter O opens, but neither check nor the image report let it pass
+    // while Button One sends on that port.
+    lines = workedExampleLines();
+    lines[160] = "96OO";
+    const QString typo = write("typo.qcd", fileBytes(lines));
+    const QString reason = "Control port 1 has a setting the panel does not know: baud rate "
+                           "\"96OO\" (it knows 7600, 9600, 19200, 28800, 38400 or 115200). "
+                           "Button 1 sends on that port";
+    for (const QStringList& args : {QStringList{"check", typo}, {"image", typo, "--report"}}) {
+        const CliRun refused = cli(args);
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_TRUE(refused.err.contains(typo + ": ") && refused.err.contains(reason))
+            << refused.err.toStdString();
+        EXPECT_TRUE(refused.out.isEmpty()) << refused.out.toStdString(); // no "Baud Rate: 0 0"
+    }
 }
 
 TEST_F(CliFiles, ResaveGivesTheSameBytesAndAddsTheExtension) {
@@ -79,7 +95,7 @@ TEST_F(CliFiles, ShippedCatalogueModelIsLookedUpAndResavedUnchanged) {
     lines[1] = "Epson";
     lines[2] = "EMP-61";
     lines[157] = "Epson EMP-61";
-    lines[160] = "1200"; // not the catalogue's baud rate
+    lines[160] = "19200"; // not the catalogue's baud rate
     const QString in = write("epson.qcd", fileBytes(lines));
     const CliRun check = cli({"check", in});
     EXPECT_EQ(check.exitCode, 0);
@@ -123,4 +139,17 @@ TEST_F(CliFiles, ImagePrintsOrWritesTheConfigurationImage) {
     EXPECT_EQ(bytes.size(), 114 + 40); // the codes' bytes: ConfigImage.KdxCodesFollow...
     EXPECT_TRUE(kdx.out.contains("\nBaud Rate: 0 2 \nTimer: 0 90\n\nButton Number 1\n"));
     EXPECT_EQ(cli({"image", dir.filePath("none.qcd")}).exitCode, 1);
+}
+
+TEST(Cli, BytesWarnsOfLookalikeNamesAndTakesFramesOverTwoLines) {
+    const CliRun lookalike = cli({"bytes", "PWR ON<CRR>"});
+    EXPECT_EQ(lookalike.exitCode, 0);
+    EXPECT_EQ(lookalike.out + lookalike.err,
+              "80 87 82 32 79 78 60 67 82 82 62\nwarning: column 7: \"<CRR>\" is no control name, "
+              "so it is sent as 5 characters; did you mean <CR>?\n");
+    EXPECT_EQ(cli({"bytes", "--hex", "BE EF 03\n06\t00"}).out, "190 239 3 6 0\n");
+    const CliRun broken = cli({"bytes", "PWR\nON"});
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_EQ(broken.err,
+              "column 4: \"\\n\" is a line break; in text write it as \\r or \\n (<CR>, <LF>)\n");
 }

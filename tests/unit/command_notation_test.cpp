@@ -43,6 +43,8 @@ const Case kCases[] = {
     {T, "ab\\x0G", "", 3},
     {T, "A\xce\xa9", "", 2},           // omega has no single byte
     {T, "ok \xf0\x9f\x98\x80", "", 4}, // nor has an emoji
+    {T, "PWR\r\nON", "", 4},           // a line break typed into text
+    {T, "a\tb", "", 2},
     {H, "BE EF 03 19 00", "190 239 3 25 0", 0},
     {H, "BEEF031900", "190 239 3 25 0", 0},
     {H, "02.00.00.51", "2 0 0 81", 0},
@@ -53,6 +55,7 @@ const Case kCases[] = {
     {H, "\\x02\\x50", "2 80", 0},
     {H, "02 \"PWR ON\" 0D", "2 80 87 82 32 79 78 13", 0},
     {H, "be:ef-03\t0X0a", "190 239 3 10", 0},
+    {H, "BE EF 03\r\n06 00", "190 239 3 6 0", 0}, // a frame copied over two lines
     {H, "BE EF 0", "", 7},
     {H, "BE XX 03", "", 4},
     {H, "VV WW", "", 1},
@@ -64,6 +67,7 @@ const Case kCases[] = {
     {H, "0x0Dh", "", 1},
     {D, "80 87 82 32 79 78 13", "80 87 82 32 79 78 13", 0},
     {D, "2,80,3", "2 80 3", 0},
+    {D, "2\n80\t3", "2 80 3", 0},
     {D, " 2 80 3", "2 80 3", 0}, // the tool's decimal form
     {D, "0 255 007", "0 255 7", 0},
     {D, "  ", "", 0},
@@ -111,8 +115,11 @@ TEST(CommandNotation, EveryByteRoundTripsAndTheToolsFormsReadBack) {
         for (const QByteArray& list : lists)
             EXPECT_EQ(parseCommandNotation(formatCommandNotation(list, mode), mode).bytes, list);
     }
-    // Decimal, ASCII and hexadecimal forms of a record, read in the matching notation.
-    for (const QByteArray& list : {all.left(128), all.mid(128), bytesOf("12 13 13 32 13 32")}) {
+    // Decimal, ASCII and hexadecimal forms of a record, read in the matching notation. The ASCII
+    // form shows a tab and a line feed as themselves, which text refuses as typed by mistake.
+    QByteArray noTabOrLf = all.left(128);
+    noTabOrLf.remove(9, 2);
+    for (const QByteArray& list : {noTabOrLf, all.mid(128), bytesOf("12 13 13 32 13 32")}) {
         const ByteList record = ByteList::fromBytes(list);
         EXPECT_EQ(parseCommandNotation(record.textForm(Presentation::Decimal), D).bytes, list);
         EXPECT_EQ(parseCommandNotation(record.textForm(Presentation::Ascii), T).bytes, list);
@@ -121,4 +128,28 @@ TEST(CommandNotation, EveryByteRoundTripsAndTheToolsFormsReadBack) {
     const ParsedCommand tooLong = parseCommandNotation(QString(256, 'A'), T);
     ASSERT_FALSE(tooLong.ok());
     EXPECT_EQ(tooLong.fault->column, 256);
+}
+
+TEST(CommandNotation, LookalikeNamesWarnAndHexTypedAsTextIsRecognised) {
+    const ParsedCommand parsed = parseCommandNotation("<=><CRX><b><stxx>", T);
+    ASSERT_TRUE(parsed.ok());
+    ASSERT_EQ(parsed.warnings.size(), 2);
+    EXPECT_EQ(parsed.warnings[0].message(),
+              "column 4: \"<CRX>\" is no control name, so it is sent as 5 characters; did you "
+              "mean <CR>?");
+    EXPECT_TRUE(parsed.warnings[1].message().endsWith("did you mean <STX>?"));
+    EXPECT_TRUE(parseCommandNotation("PWR ON<CR>", T).warnings.isEmpty());
+    EXPECT_EQ(parseCommandNotation("a\nb", T).fault->message(),
+              "column 2: \"\\n\" is a line break; in text write it as \\r or \\n (<CR>, <LF>)");
+
+    for (const auto& [text, hex] : {std::pair{"BE EF 03", true},
+                                    {"0x02,0x50", true},
+                                    {"7Eh 30h", true},
+                                    {"PWR ON<CR>", false},
+                                    {"\\x02PON\\x03", false}, // text escapes: the same bytes
+                                    {"ABBA", false},
+                                    {"%1POWR 1", false},
+                                    {"02 \"PON\" 03", false},
+                                    {"12", false}})
+        EXPECT_EQ(looksLikeHex(QString::fromLatin1(text)), hex) << text;
 }

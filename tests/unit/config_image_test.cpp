@@ -226,3 +226,36 @@ TEST(ConfigImage, ImageLargerThanThePanelTableIsRefused) {
         state.editButton(i) = ButtonConfig();
     EXPECT_EQ(built(state).bytes.size(), 3096 + 762 + 60);
 }
+
+// A setting outside the settings dialog's lists would reach the panel as "not set up": refused
+// on a port a button sends on, a warning on one nobody uses, fine when empty.
+TEST(ConfigImage, PortSettingsThePanelDoesNotKnow) {
+    // Port one's settings, whether Button 3 sends on it, and the refusal ("" builds; "!" and the
+    // start of the warning when it builds with one).
+    for (const auto& [port, used, said] :
+         {std::tuple{CommSets{"14400", "1", "8", "NONE", 1}, true,
+                     "baud rate \"14400\" (it knows 7600, 9600, 19200, 28800, 38400 or 115200). "
+                     "Button 3"},
+          {CommSets{"9600", "2", "7", "even", 1}, true,
+           "has settings the panel does not know: parity \"even\" (it knows NONE, EVEN or "
+           "ODD); data bits \"7\" (it sends 8); stop bits \"2\" (it sends 1). Button 3"},
+          {CommSets{"96OO", {}, {}, {}, {}}, false, "!Control port 1 has a setting"},
+          {CommSets{"", "", "", "", {}}, true, ""},
+          {CommSets{" 19200 ", 1, 8, "ODD", 2}, true, ""}}) {
+        ProjectState state;
+        state.editPort(0) = port;
+        if (used)
+            state.editButton(2).setCommandString1_2(1, ByteList{13});
+        const auto image = BuildConfigImage(state);
+        const QString shown = image ? "!" + image.value().warnings.join("") : image.error().message;
+        EXPECT_TRUE(*said ? shown.contains(said) : shown == "!") << shown.toStdString();
+    }
+    // Port two, where only Button Ten sends; the KDX device sends on port one.
+    ProjectState state;
+    state.editPort(1).BaudRate = "1200";
+    state.kdxDevicePresent = true;
+    EXPECT_TRUE(built(state).warnings.value(0).startsWith("Control port 2 has a setting"));
+    state.editButton(9).setCommandString2(1, ByteList{1});
+    EXPECT_TRUE(refusal(state).contains("Button 10 sends on that port: correct it under Control "
+                                        "Ports > Settings > Port 2 before uploading."));
+}

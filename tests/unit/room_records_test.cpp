@@ -57,6 +57,8 @@ TEST(RoomSheet, WorkedExamplePdfNamesEveryButtonModelTimerAndCrc) {
     ProjectState state;
     setUpWorkedExample(state);
     state.editButton(1).setCommandString1(2, ByteList{13, 10}); // custom, no list text
+    // Control characters wrap between their names, never inside one.
+    state.editButton(2).setCommandString1(120, ByteList::fromBytes(QByteArray(120, '\0')));
     const QString qcd = dir.filePath(QStringLiteral("Room 101.qcd"));
     ASSERT_TRUE(saveQcd(state, qcd).ok());
     const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
@@ -80,6 +82,7 @@ TEST(RoomSheet, WorkedExamplePdfNamesEveryButtonModelTimerAndCrc) {
            << "None" << QStringLiteral("%1 bytes, CRC-32 %2").arg(image.size()).arg(crc);
     for (const QString& w : wanted)
         EXPECT_TRUE(text.contains(w)) << w.toStdString() << "\n" << text.toStdString();
+    EXPECT_EQ(text.count("<NUL>"), 120);
     for (int button = 1; button <= 10; ++button)
         EXPECT_TRUE(
             text.contains(QRegularExpression(QStringLiteral("(^|\\n)\\s*%1\\s").arg(button))))

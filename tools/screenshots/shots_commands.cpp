@@ -19,6 +19,12 @@ void commandShots(ondrel::shots::Shots& shots) {
     text->editor()->commandBox()->setText(QStringLiteral("PWR ON<CR>"));
     shots.save(text, QStringLiteral("FrmCommandEditor-text"));
 
+    // A manual's hex frame pasted while the editor reads text: the hint offers to read it as hex.
+    text->editor()->commandBox()->setText(QStringLiteral("BE EF 03 06 00 BA D2 01 00 00 60 01 00"));
+    shots.save(text, QStringLiteral("FrmCommandEditor-hexInText"));
+    text->editor()->commandBox()->setText(QStringLiteral("PWR ON<CRR>"));
+    shots.save(text, QStringLiteral("FrmCommandEditor-lookalike"));
+
     ui::FrmCommandEditor* hex = config->openCommandEditor(0, CommandPort::Two);
     hex->editor()->commandBox()->setText(QStringLiteral("BE EF 03 06 00 XX D2 01 00 00 60 01 00"));
     hex->editor()->commandBox()->setCursorPosition(0);

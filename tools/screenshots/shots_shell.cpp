@@ -70,6 +70,17 @@ void buttonConfigurationShots(ondrel::shots::Shots& shots) {
     entry->Str_Byte(1)->setText(QStringLiteral("P"));
     entry->Str_Byte(2)->setText(QStringLiteral("4F"));
     shots.save(entry);
+
+    // 64 fields on a 1366 x 768 screen, and on the same screen at 200 % (683 x 384), where the
+    // fields scroll above OK and Cancel.
+    entry = dialog->openStringEntry(64);
+    for (int i = 0; i < 64; ++i)
+        entry->Str_Byte(i)->setText(QString::number(0x30 + i % 10, 16).toUpper());
+    for (const auto& [height, percent] : {std::pair{768, 100}, {384, 200}}) {
+        entry->fitInto(height - 34 - 40); // less the title bar and a task bar
+        shots.save(entry, QStringLiteral("FrmStringEnter-64-1366x768-%1").arg(percent),
+                   percent / 100.0);
+    }
 }
 
 const bool registered = ondrel::shots::registerArea("shell", &shellShots);

@@ -30,6 +30,8 @@ int runBytes(const QStringList& args) {
         err(parsed.fault->message() + QLatin1Char('\n'));
         return ExitFailure;
     }
+    for (const NotationFault& warning : parsed.warnings)
+        err(QStringLiteral("warning: ") + warning.message() + QLatin1Char('\n'));
     const ByteList list = ByteList::fromBytes(parsed.bytes);
     // The decimal and hexadecimal forms start with a blank before each byte; the line does not.
     out(list.textForm(Presentation::Decimal).mid(1) + QLatin1Char('\n'));
@@ -53,6 +55,9 @@ ONDREL_CLI_COMMAND(
          "             <STX>, <ETX>, <ESC> ... for control characters: 'PWR ON<CR>'\n"
          "  --hex      'BE EF 03', 'BEEF03', '0x02,0x50', '$0D$0A', '7Eh 30h', '02 \"PON\" 03'\n"
          "  --decimal  '80 87 82 32 79 78 13'\n"
+         "Line breaks and tabs separate bytes in hex and decimal; in text they are an error.\n"
+         "A word in angle brackets that is no control name (<CRR>) is sent as its characters,\n"
+         "with a warning on standard error naming the nearest name.\n"
          "Exit status 1 with \"column N: message\" on standard error when STRING is wrong."),
      runBytes});
 

@@ -25,4 +25,17 @@ bool openProjectFile(const QString& path, ProjectState& state, int* warnings) {
     return true;
 }
 
+Result<ConfigImage> buildProjectImage(const QString& path, const ProjectState& state,
+                                      int* warnings) {
+    Result<ConfigImage> image = BuildConfigImage(state);
+    if (!image)
+        return image;
+    for (const QString& warning : image.value().warnings)
+        err(fileErrorText(path, Error{QStringLiteral("warning: ") + warning, 0}) +
+            QLatin1Char('\n'));
+    if (warnings)
+        *warnings += static_cast<int>(image.value().warnings.size());
+    return image;
+}
+
 } // namespace ondrel::cli

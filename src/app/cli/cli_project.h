@@ -1,5 +1,8 @@
 #pragma once
 
+#include "programming/config_image.h"
+#include "result.h"
+
 #include <QString>
 
 namespace ondrel {
@@ -13,5 +16,11 @@ namespace ondrel::cli {
 // (catalogue lookups that fail and skipped lines are warnings only, as in the main window); their
 // number goes to `warnings` when given.
 bool openProjectFile(const QString& path, ProjectState& state, int* warnings = nullptr);
+
+// The configuration image of the file `path` opened into `state`, as an upload builds it. Its
+// warnings go to standard error as "FILE: warning: message" and are added to `warnings` when
+// given; a refusal is for the caller to word.
+Result<ConfigImage> buildProjectImage(const QString& path, const ProjectState& state,
+                                      int* warnings = nullptr);
 
 } // namespace ondrel::cli

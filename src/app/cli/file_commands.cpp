@@ -55,7 +55,7 @@ int runCheck(const QStringList& args) {
         return ExitFailure;
     // A file can open and still hold what the panel cannot take (a command too long for its
     // length field, more than the table holds): an upload of it would be refused.
-    const Result<ConfigImage> image = BuildConfigImage(state);
+    const Result<ConfigImage> image = buildProjectImage(args[0], state, &warnings);
     if (!image) {
         err(QStringLiteral("%1: opens, but cannot be uploaded: %2\n")
                 .arg(args[0], image.error().message));

@@ -14,8 +14,7 @@ QString readable(const HistoryRecord& r) {
         QStringLiteral("%1  %2  %3  %4  %5 bytes, CRC-32 %6  %7  %8 s  %9 packets, "
                        "%10 resent")
             .arg(r.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                 r.procedure.leftJustified(8), r.result.leftJustified(9),
-                 QFileInfo(r.file).fileName())
+                 r.procedure.leftJustified(8), r.result.leftJustified(9), historyFileName(r))
             .arg(r.imageSize)
             .arg(r.crc.isEmpty() ? QStringLiteral("-") : r.crc)
             .arg(r.port.isEmpty() ? r.device : QStringLiteral("port %1 (%2)").arg(r.port, r.device))

@@ -34,7 +34,7 @@ int runImage(const QStringList& args) {
         return ExitFailure;
     if (parser.isSet(kdx))
         setKdxDevicePresent(state, true);
-    const auto image = BuildConfigImage(state);
+    const auto image = buildProjectImage(input, state);
     if (!image) {
         err(QStringLiteral("%1: %2\n").arg(input, image.error().message));
         return ExitFailure;

@@ -190,7 +190,7 @@ int runUpload(const QStringList& argv) {
         setKdxDevicePresent(state, true);
     // Built and checked before the port is touched: a configuration that does not fit sends
     // nothing.
-    const Result<ConfigImage> image = BuildConfigImage(state);
+    const Result<ConfigImage> image = buildProjectImage(args.file, state);
     if (!image) {
         err(QStringLiteral("%1: %2\n").arg(args.file, image.error().message));
         return ExitFailure;

@@ -25,7 +25,7 @@ QString parityName(const QString& parity) {
 
 QString baudList() {
     QStringList rates;
-    for (int rate : kModelBaudRates)
+    for (int rate : kPanelBaudRates)
         rates << QString::number(rate);
     return rates.join(QStringLiteral(", "));
 }
@@ -74,8 +74,8 @@ QList<Error> checkModelSettings(const ModelDefinition& d) {
                                      std::pair{QStringLiteral("model"), d.model}})
         if (const auto fault = nameFault(what, name))
             faults << makeError(*fault);
-    if (std::find(std::begin(kModelBaudRates), std::end(kModelBaudRates), d.baud) ==
-        std::end(kModelBaudRates))
+    if (std::find(std::begin(kPanelBaudRates), std::end(kPanelBaudRates), d.baud) ==
+        std::end(kPanelBaudRates))
         faults << makeError(QStringLiteral("baud %1 is not one of %2").arg(d.baud).arg(baudList()));
     if (d.dataBits != 8)
         faults << makeError(
@@ -203,8 +203,8 @@ Result<ModelDefinition> parseModelFile(const QString& text, const QStringList& c
     }
     if (required("baud")) {
         d.baud = number("baud", d.baud);
-        if (std::find(std::begin(kModelBaudRates), std::end(kModelBaudRates), d.baud) ==
-            std::end(kModelBaudRates))
+        if (std::find(std::begin(kPanelBaudRates), std::end(kPanelBaudRates), d.baud) ==
+            std::end(kPanelBaudRates))
             checked("baud", QStringLiteral("baud %1 is not one of %2").arg(d.baud).arg(baudList()));
     }
     d.dataBits = number("data_bits", 8);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "project/comm_sets.h"
 #include "project/command_notation.h"
 #include "result.h"
 
@@ -33,9 +34,6 @@ struct ModelDefinition {
     QList<ModelCommand> commands;       // in the order of the catalogue's command names
     friend bool operator==(const ModelDefinition&, const ModelDefinition&) = default;
 };
-
-// Serial settings the panel's control ports can take.
-inline constexpr int kModelBaudRates[] = {7600, 9600, 19200, 28800, 38400, 115200};
 
 // The faults of a model definition or file: every one with its line (0 when it has none).
 struct ModelFileFaults {

@@ -79,7 +79,7 @@ public:
     }
     void reportLine(const QString& text) { report_ += text + crlf; }
     qsizetype size() const { return bytes_.size(); }
-    ConfigImage result() && { return {std::move(bytes_), std::move(report_)}; }
+    ConfigImage result() && { return {std::move(bytes_), std::move(report_), {}}; }
 
 private:
     QByteArray bytes_;
@@ -135,7 +135,49 @@ struct ImagePlan {
     std::array<int, kButtonCount> types{};
     int sourceClearMask = 0; // buttons that a Source button turns off
     int timer = 0;
+    QStringList warnings;
 };
+
+// The first button that sends anything on control port `port`, or -1.
+int firstButtonSendingOn(const ProjectState& state, int port) {
+    if (port == 0 && state.kdxDevicePresent)
+        return 0; // the KDX codes go out on port one with every button
+    for (int i = 0; i < kButtonCount; ++i) {
+        const UploadStrings u = state.button(i).setUpldStrngs();
+        const ByteList& primary = port == 0 ? u.UploadString1 : u.UploadString2;
+        const ByteList& secondary = port == 0 ? u.UploadString1_2 : u.UploadString2_2;
+        if (primary.upperBound() > 0 || secondary.upperBound() > 0)
+            return i;
+    }
+    return -1;
+}
+
+// A port setting the panel does not know is sent as "not set up": harmless on a port nobody
+// uses, a projector addressed at the wrong speed on one a button sends on.
+Status checkPortSettings(const ProjectState& state, QStringList& warnings) {
+    for (int port = 0; port < 2; ++port) {
+        const QStringList unknown = unknownPortSettings(state.port(port));
+        if (unknown.isEmpty())
+            continue;
+        const QString what =
+            QStringLiteral("Control port %1 has %2 the panel does not know: %3")
+                .arg(port + 1)
+                .arg(unknown.size() == 1 ? QStringLiteral("a setting") : QStringLiteral("settings"),
+                     unknown.join(QStringLiteral("; ")));
+        const int button = firstButtonSendingOn(state, port);
+        if (button < 0) {
+            warnings << what + QStringLiteral(". No button sends on that port, so the panel "
+                                              "takes it as not set up.");
+            continue;
+        }
+        return makeError(what + QStringLiteral(". Button %1 sends on that port: correct it under "
+                                               "Control Ports > Settings > Port %2 before "
+                                               "uploading.")
+                                    .arg(button + 1)
+                                    .arg(port + 1));
+    }
+    return Ok{};
+}
 
 Result<ImagePlan> checkProject(const ProjectState& state) {
     ImagePlan plan;
@@ -156,6 +198,8 @@ Result<ImagePlan> checkProject(const ProjectState& state) {
                                         "(0 to 65535 minutes)")
                              .arg(*state.timerMinutes));
     plan.timer = static_cast<int>(timer);
+    if (const Status ports = checkPortSettings(state, plan.warnings); !ports)
+        return ports.error();
     return plan;
 }
 
@@ -277,7 +321,9 @@ Result<ConfigImage> BuildConfigImage(const ProjectState& state) {
             !written)
             return written.error();
     }
-    return std::move(image).result();
+    ConfigImage result = std::move(image).result();
+    result.warnings = plan.value().warnings;
+    return result;
 }
 
 } // namespace ondrel

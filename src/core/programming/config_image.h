@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace ondrel {
 
@@ -14,13 +15,18 @@ namespace ondrel {
 struct ConfigImage {
     QByteArray bytes;
     QString report;
+    // What is sent but does not matter: a control port setting the panel does not know on a
+    // port no button sends on.
+    QStringList warnings;
 };
 
 // Builds the configuration image from the button records, the two control ports, the shut-off
 // timer and the KDX device. Refused before anything is sent, with a message naming the button
 // and control port: a button type outside 0 to 4, a command byte that is not a number from 0 to
 // 255, a command longer than its 7-bit length field, an image over 4097 bytes; also a timer that
-// does not fit its 16-bit word and a KDX code that is not a byte.
+// does not fit its 16-bit word, a KDX code that is not a byte, and a control port setting the
+// panel does not know (unknownPortSettings) on a port a button sends on: the panel would take it
+// as "not set up" and talk to the projector at the wrong speed.
 //
 // With the KDX device, its two code words follow the first port-one command and count towards
 // that command's length, whichever list was placed first (the secondary one on a dual button), so

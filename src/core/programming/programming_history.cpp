@@ -131,6 +131,12 @@ void finishRecord(HistoryRecord& record, const ProgrammingResult& result, qint64
     record.resends = result.resends;
 }
 
+QString historyFileName(const HistoryRecord& record) {
+    if (record.file.isEmpty() && record.procedure == QLatin1String("upload"))
+        return QStringLiteral("(not saved)");
+    return QFileInfo(record.file).fileName();
+}
+
 QByteArray historyLine(const HistoryRecord& r) {
     const QStringList fields{r.time.toString(Qt::ISODate),
                              csvField(r.procedure),

@@ -47,6 +47,9 @@ HistoryRecord startFirmwareRecord(const QString& firmwarePath);
 // Fills in how the procedure ended.
 void finishRecord(HistoryRecord& record, const ProgrammingResult& result, qint64 durationMs);
 
+// The file's name as a list shows it; "(not saved)" for an upload of a configuration never saved.
+QString historyFileName(const HistoryRecord& record);
+
 // One CSV line for the record, with its line feed. Line breaks inside a text become blanks, so
 // a record is always one line.
 QByteArray historyLine(const HistoryRecord& record);

@@ -1,8 +1,10 @@
 #include "project/command_notation.h"
 
+#include "edit_distance.h"
 #include "project/command_entry.h"
 #include "project/text_codec.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 
@@ -31,6 +33,31 @@ struct Mnemonic {
     int code;
     int length; // characters from "<" to ">"
 };
+
+// A word of two to four letters in angle brackets at `pos` that is no control name ("<CRR>"):
+// its length in characters and the nearest control name, by edit distance.
+std::optional<std::pair<int, QString>> lookalikeAt(const QString& text, qsizetype pos) {
+    if (text[pos] != QLatin1Char('<'))
+        return std::nullopt;
+    const qsizetype close = text.indexOf(QLatin1Char('>'), pos + 1);
+    if (close < 0 || close - pos - 1 < 2 || close - pos - 1 > 4)
+        return std::nullopt;
+    const QString word = text.mid(pos + 1, close - pos - 1).toUpper();
+    for (QChar c : word)
+        if (c < QLatin1Char('A') || c > QLatin1Char('Z'))
+            return std::nullopt;
+    QString nearest;
+    int best = 0;
+    for (int code = 0; code <= 32; ++code) {
+        const QByteArray name = code < 32 ? QByteArray(kControlNames[code]) : QByteArray("DEL");
+        const int d = editDistance(word.toLatin1(), name);
+        if (nearest.isEmpty() || d < best) {
+            nearest = QLatin1Char('<') + QLatin1String(name) + QLatin1Char('>');
+            best = d;
+        }
+    }
+    return std::pair{int(close - pos + 1), nearest};
+}
 
 // A control name in angle brackets at `pos` ("<CR>", "<stx>"), if there is one.
 std::optional<Mnemonic> mnemonicAt(const QString& text, qsizetype pos) {
@@ -100,7 +127,7 @@ public:
             decimal();
             break;
         }
-        return {bytes_, fault_};
+        return {bytes_, fault_, warnings_};
     }
 
 private:
@@ -141,6 +168,17 @@ private:
         qsizetype literalBlank = -1; // where the last byte came from a typed blank
         for (qsizetype i = 0; i < n;) {
             const QChar c = text_[i];
+            // Pasted over two lines, or a tab from a table: almost never meant as bytes.
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+                fail(i, 1,
+                     QStringLiteral("is a line break; in text write it as \\r or \\n "
+                                    "(<CR>, <LF>)"));
+                return;
+            }
+            if (c == QLatin1Char('\t')) {
+                fail(i, 1, QStringLiteral("is a tab; in text write it as \\t (<HT>)"));
+                return;
+            }
             if (c == QLatin1Char('\\') && i + 1 < n) {
                 const char16_t e = text_[i + 1].unicode();
                 const int simple = e == 'r'    ? 13
@@ -185,6 +223,14 @@ private:
                 i = after;
                 continue;
             }
+            if (const auto lookalike = lookalikeAt(text_, i)) {
+                warnings_ << NotationFault{
+                    int(i) + 1, lookalike->first, text_.mid(i, lookalike->first),
+                    QStringLiteral("is no control name, so it is sent as %1 characters; did you "
+                                   "mean %2?")
+                        .arg(lookalike->first)
+                        .arg(lookalike->second)};
+            }
             if (!addCharacter(i))
                 return;
             literalBlank = c == QLatin1Char(' ') ? i : -1;
@@ -192,9 +238,15 @@ private:
         }
     }
 
+    // Blanks, tabs and line breaks (a frame copied over two lines of a manual), and commas.
+    static bool isBlankOrComma(QChar c) {
+        return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
+               c == QLatin1Char('\r') || c == QLatin1Char(',');
+    }
+
     static bool isHexSeparator(QChar c) {
-        return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char(',') ||
-               c == QLatin1Char('.') || c == QLatin1Char(':') || c == QLatin1Char('-');
+        return isBlankOrComma(c) || c == QLatin1Char('.') || c == QLatin1Char(':') ||
+               c == QLatin1Char('-');
     }
 
     // Where a hex token may end: a separator, a quote, the end, or the prefix of the next byte.
@@ -279,14 +331,12 @@ private:
     void decimal() {
         const qsizetype n = text_.size();
         for (qsizetype i = 0; i < n;) {
-            const QChar c = text_[i];
-            if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char(',')) {
+            if (isBlankOrComma(text_[i])) {
                 ++i;
                 continue;
             }
             qsizetype end = i;
-            while (end < n && text_[end] != QLatin1Char(' ') && text_[end] != QLatin1Char('\t') &&
-                   text_[end] != QLatin1Char(','))
+            while (end < n && !isBlankOrComma(text_[end]))
                 ++end;
             const QString word = text_.mid(i, end - i);
             bool digits = true;
@@ -314,6 +364,7 @@ private:
     const QString& text_;
     QByteArray bytes_;
     std::optional<NotationFault> fault_;
+    QList<NotationFault> warnings_;
 };
 
 // Whether the text form of `bytes` from `pos` on would read as a control name.
@@ -353,7 +404,24 @@ QString formatText(const QByteArray& bytes) {
 } // namespace
 
 QString NotationFault::message() const {
-    return QStringLiteral("column %1: \"%2\" %3").arg(column).arg(token, reason);
+    QString shown = token;
+    shown.replace(QLatin1Char('\r'), QStringLiteral("\\r"))
+        .replace(QLatin1Char('\n'), QStringLiteral("\\n"))
+        .replace(QLatin1Char('\t'), QStringLiteral("\\t"));
+    return QStringLiteral("column %1: \"%2\" %3").arg(column).arg(shown, reason);
+}
+
+bool looksLikeHex(const QString& text) {
+    if (text.contains(QLatin1Char('"')) ||
+        std::none_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); }))
+        return false;
+    const ParsedCommand hex = parseCommandNotation(text, Notation::Hex);
+    if (!hex.ok() || hex.bytes.size() < 2)
+        return false;
+    // Written as bytes: separated, or each with a prefix or suffix.
+    static const QRegularExpression written(QStringLiteral("[\\s,.:-]|0x|\\$|\\\\x|[0-9a-f]h\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return text.contains(written) && parseCommandNotation(text, Notation::Text).bytes != hex.bytes;
 }
 
 ParsedCommand parseCommandNotation(const QString& text, Notation notation) {

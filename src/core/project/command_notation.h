@@ -3,6 +3,7 @@
 #include "project/value.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -11,8 +12,10 @@ namespace ondrel {
 // How a whole command string is written, as projector manuals and installers write them.
 //  Text:    characters as themselves (Windows-1252), escapes \r \n \t \0 \\ \xHH and control
 //           names <CR> <STX> ... <US> <DEL>; "%", "$" and "0x" are plain characters.
+//           A line break or a tab typed into text is a fault: write \n, \t or <LF>, <HT>.
 //  Hex:     BE EF 03, BEEF03, 0x02,0x50, $0D$0A, 7Eh 30h, \x02, 0AH FFH; "quoted text".
 //  Decimal: whole numbers 0 to 255 separated by blanks or commas, as catalogue cells hold them.
+//  In hex and decimal, line breaks and tabs separate bytes (a frame copied over two lines).
 enum class Notation { Text, Hex, Decimal };
 
 // Why a command text was refused: where (1-based column and length in characters) and why.
@@ -21,18 +24,26 @@ struct NotationFault {
     int length = 0;
     QString token;
     QString reason;
-    // "column 7: "XX" stands for a value ...": what the installer reads.
+    // "column 7: "XX" stands for a value ...": what the installer reads, on one line (a line
+    // break or tab in the token shows as \n or \t).
     QString message() const;
 };
 
-// The bytes of a command text, or the first fault in it (then the bytes are meaningless).
+// The bytes of a command text, or the first fault in it (then the bytes are meaningless). Warnings
+// mark what is kept but may not be meant: in text, a word in angle brackets that is no control
+// name ("<CRR>" is sent as five characters; the reason names the nearest name, "<CR>").
 struct ParsedCommand {
     QByteArray bytes;
     std::optional<NotationFault> fault;
+    QList<NotationFault> warnings;
     bool ok() const { return !fault.has_value(); }
 };
 
 ParsedCommand parseCommandNotation(const QString& text, Notation notation);
+
+// Whether text typed in the Text notation reads as a manual's hex (at least two bytes, written with
+// separators or prefixes: "BE EF 03", "0x02,0x50"): pasted into the wrong notation, most likely.
+bool looksLikeHex(const QString& text);
 
 // Writes `bytes` so that parseCommandNotation with the same notation gives them back.
 QString formatCommandNotation(const QByteArray& bytes, Notation notation);

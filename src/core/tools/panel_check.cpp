@@ -1,6 +1,7 @@
 #include "tools/panel_check.h"
 
 #include "catalogue/catalogue.h"
+#include "edit_distance.h"
 #include "project/split_command_text.h"
 #include "tools/monitor_bursts.h"
 #include "tools/simulator_panel.h"
@@ -12,23 +13,6 @@ namespace ondrel {
 namespace {
 
 constexpr size_t kMaxUnexpected = 200; // a noisy line must not grow the check without end
-
-int editDistance(const QByteArray& a, const QByteArray& b) {
-    std::vector<int> row(size_t(b.size()) + 1);
-    for (size_t j = 0; j < row.size(); ++j)
-        row[j] = int(j);
-    for (qsizetype i = 1; i <= a.size(); ++i) {
-        int diagonal = row[0];
-        row[0] = int(i);
-        for (qsizetype j = 1; j <= b.size(); ++j) {
-            const int above = row[size_t(j)];
-            row[size_t(j)] = std::min(
-                {above + 1, row[size_t(j - 1)] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row.back();
-}
 
 QByteArray commandBytes(const QString& text) {
     return SplitCommandText(text).commandTokens.toBytes().value_or(QByteArray());

@@ -34,6 +34,7 @@ Diagnostic_in::Diagnostic_in(const SerialLineFactory& lines, QWidget* parent,
                              const ProjectState* project)
     : QWidget(parent, Qt::Window), port_(lines), project_(project) {
     setObjectName(QStringLiteral("Diagnostic_in"));
+    closeOnEscape(this);
     setWindowTitle(QStringLiteral("Monitor Incoming Data"));
     setAttribute(Qt::WA_DeleteOnClose);
 

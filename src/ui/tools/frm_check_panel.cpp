@@ -37,6 +37,7 @@ FrmCheckPanel::FrmCheckPanel(const ProjectState& state, const SerialLineFactory&
                              QWidget* parent)
     : QWidget(parent, Qt::Window), state_(state) {
     setObjectName(QStringLiteral("frmCheckPanel"));
+    closeOnEscape(this);
     setWindowTitle(QStringLiteral("Check Panel"));
     setAttribute(Qt::WA_DeleteOnClose);
 

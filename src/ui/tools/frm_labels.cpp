@@ -3,6 +3,7 @@
 #include "ui/messages.h"
 #include "ui/tools/dlg_new_label.h"
 #include "ui/twips.h"
+#include "ui/window_placement.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -50,6 +51,7 @@ void TemplateLabel::mousePressEvent(QMouseEvent* event) {
 
 FrmLabels::FrmLabels(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("frmLabels"));
+    closeOnEscape(this);
     setWindowTitle(QStringLiteral("Button Labels"));
     setAttribute(Qt::WA_DeleteOnClose);
     const QSize full = twipsToPixels(QSizeF(labels::kClientSize));

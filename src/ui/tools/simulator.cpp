@@ -2,6 +2,7 @@
 
 #include "tools/byte_presentation.h"
 #include "ui/messages.h"
+#include "ui/window_placement.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -42,6 +43,7 @@ QLabel* caption(const QString& text, QWidget* buddy) {
 Simulator::Simulator(ProjectState& state, const SerialLineFactory& lines, QWidget* parent)
     : QWidget(parent, Qt::Window), state_(state), port_(lines) {
     setObjectName(QStringLiteral("Simulator"));
+    closeOnEscape(this);
     setWindowTitle(QStringLiteral("Simulation"));
     setAttribute(Qt::WA_DeleteOnClose);
 

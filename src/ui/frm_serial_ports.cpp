@@ -2,6 +2,7 @@
 
 #include "messages.h"
 #include "platform/qt_serial_line.h"
+#include "serial/network_address.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -28,7 +29,9 @@ FrmSerialPorts::FrmSerialPorts(DeviceList devices, QString settingsFile, QWidget
     auto* layout = new QVBoxLayout(this);
     auto* intro = new QLabel(
         tr("Serial ports of this computer. Choose the device each port of the tool reaches; a "
-           "USB adapter is followed by its serial number when it comes back under another name."),
+           "USB adapter is followed by its serial number when it comes back under another name. "
+           "A serial server in the network can be typed in: rfc2217://HOST:PORT, or "
+           "socket://HOST:PORT for one that passes raw bytes."),
         this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
@@ -48,6 +51,8 @@ FrmSerialPorts::FrmSerialPorts(DeviceList devices, QString settingsFile, QWidget
     for (int port = 1; port <= PortAssignment::kPorts; ++port) {
         auto* combo = new QComboBox(this);
         combo->setObjectName(QStringLiteral("cmbPort_%1").arg(port));
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
         auto* note = new QLabel(this);
         note->setObjectName(QStringLiteral("lblPortNote_%1").arg(port));
         note->setWordWrap(true);
@@ -79,7 +84,9 @@ void FrmSerialPorts::refresh() {
     // What is shown now wins over what was stored, so a refresh keeps unsaved choices.
     for (int port = 1; port <= PortAssignment::kPorts; ++port) {
         const int index = cmbPort(port)->currentIndex();
-        if (index > 0 && index - 1 < present_.size())
+        if (!typed(port).isEmpty())
+            assignment_.assign(port, {typed(port), {}, false});
+        else if (index > 0 && index - 1 < present_.size())
             assignment_.assign(port, present_.at(index - 1));
         else if (index == 0)
             assignment_.clear(port);
@@ -117,7 +124,9 @@ void FrmSerialPorts::refresh() {
         }
         if (chosen.isSet() && selected == 0) {
             // The chosen device is not here now: keep the choice, say so.
-            combo->addItem(tr("%1 (not plugged in)").arg(chosen.device));
+            combo->addItem(isNetworkAddress(chosen.device)
+                               ? chosen.device
+                               : tr("%1 (not plugged in)").arg(chosen.device));
             selected = combo->count() - 1;
         }
         combo->setCurrentIndex(selected);
@@ -133,10 +142,27 @@ void FrmSerialPorts::refresh() {
     }
 }
 
+QString FrmSerialPorts::typed(int port) const {
+    const QComboBox* combo = cmbPort(port);
+    const QString text = combo->currentText().trimmed();
+    return text == combo->itemText(combo->currentIndex()).trimmed() ? QString() : text;
+}
+
 bool FrmSerialPorts::store() {
     for (int port = 1; port <= PortAssignment::kPorts; ++port) {
+        const QString text = typed(port);
+        if (isNetworkAddress(text)) {
+            if (const auto address = parseNetworkAddress(text); !address) {
+                showError(this, address.error().message);
+                return false;
+            }
+        }
+    }
+    for (int port = 1; port <= PortAssignment::kPorts; ++port) {
         const int index = cmbPort(port)->currentIndex();
-        if (index == 0)
+        if (!typed(port).isEmpty())
+            assignment_.assign(port, {typed(port), {}, false});
+        else if (index == 0)
             assignment_.clear(port);
         else if (index - 1 < present_.size())
             assignment_.assign(port, present_.at(index - 1));

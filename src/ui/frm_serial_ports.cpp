@@ -29,9 +29,7 @@ FrmSerialPorts::FrmSerialPorts(DeviceList devices, QString settingsFile, QWidget
     auto* layout = new QVBoxLayout(this);
     auto* intro = new QLabel(
         tr("Serial ports of this computer. Choose the device each port of the tool reaches; a "
-           "USB adapter is followed by its serial number when it comes back under another name. "
-           "A serial server in the network can be typed in: rfc2217://HOST:PORT, or "
-           "socket://HOST:PORT for one that passes raw bytes."),
+           "USB adapter is followed by its serial number when it comes back under another name."),
         this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
@@ -53,6 +51,9 @@ FrmSerialPorts::FrmSerialPorts(DeviceList devices, QString settingsFile, QWidget
         combo->setObjectName(QStringLiteral("cmbPort_%1").arg(port));
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setToolTip(tr("Choose a device, or type one: a device path, or a serial server in "
+                             "the network as rfc2217://HOST:PORT (or socket://HOST:PORT for one "
+                             "that passes raw bytes)."));
         auto* note = new QLabel(this);
         note->setObjectName(QStringLiteral("lblPortNote_%1").arg(port));
         note->setWordWrap(true);

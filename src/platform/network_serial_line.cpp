@@ -170,9 +170,11 @@ Status NetworkSerialLine::open(const SerialSettings& settings) {
     telnet_ = std::make_unique<TelnetClient>();
     socket_->write(telnet_->start());
     socket_->flush();
+    opening_ = true;
     Status ready = negotiate();
     if (ready && telnet_->comPort() == TelnetClient::Agreement::Yes)
         ready = applySettings(settings, true);
+    opening_ = false;
     if (!ready) {
         close();
         failure_ = ready.error().message;
@@ -184,20 +186,9 @@ Status NetworkSerialLine::open(const SerialSettings& settings) {
 
 Status NetworkSerialLine::negotiate() {
     QDeadlineTimer deadline(answerTimeoutMs);
-    while (!telnet_->settled() && !deadline.hasExpired()) {
-        if (!receive(int(deadline.remainingTime()))) {
-            const QString said = serverText(data_);
-            return makeError(
-                said.isEmpty()
-                    ? QStringLiteral("The serial server %1 closed the connection as the line was "
-                                     "being opened.")
-                          .arg(address_)
-                    : QStringLiteral("The serial server %1 closed the connection as the line was "
-                                     "being opened, saying \"%2\". Another program may be using "
-                                     "its serial port.")
-                          .arg(address_, said));
-        }
-    }
+    while (!telnet_->settled() && !deadline.hasExpired())
+        if (!receive(int(deadline.remainingTime())))
+            return lineFailure(QStringLiteral("opening"));
     if (!telnet_->heardTelnet())
         return makeError(QStringLiteral("The server at %1 did not answer as an RFC 2217 serial "
                                         "server within %2 ms. If it passes raw bytes, write its "
@@ -220,7 +211,8 @@ Status NetworkSerialLine::applySettings(const SerialSettings& settings, bool mod
     for (const Ask& ask : asks)
         commands += TelnetClient::comPortCommand(ask.command, ask.value);
     replies_.clear();
-    if (socket_->write(commands) != commands.size())
+    if (socket_->state() != QAbstractSocket::ConnectedState ||
+        socket_->write(commands) != commands.size())
         return lineFailure(QStringLiteral("sending its settings"));
     socket_->flush();
 
@@ -331,10 +323,18 @@ bool NetworkSerialLine::receive(int timeoutMs) {
 }
 
 Error NetworkSerialLine::lineFailure(const QString& doing) {
+    // A server that refuses a connection as it opens (ser2net: "Port already in use") says why
+    // in text before it hangs up.
+    const QString said = opening_ ? serverText(data_) : QString();
     close();
     failure_ = QStringLiteral("The serial port %1 failed while %2 (the connection to the serial "
                               "server was closed or lost); it was closed.")
                    .arg(address_, doing);
+    if (!said.isEmpty())
+        failure_ = QStringLiteral("The serial server %1 closed the connection as the line was "
+                                  "being opened, saying \"%2\". Another program may be using its "
+                                  "serial port.")
+                       .arg(address_, said);
     return makeError(failure_);
 }
 

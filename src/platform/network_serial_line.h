@@ -51,7 +51,8 @@ private:
     QList<TelnetClient::Reply> replies_;
     SerialSettings settings_;
     QString notice_;
-    QString failure_; // why the line was closed under the caller, until the next open
+    bool opening_ = false; // negotiating and setting up the port
+    QString failure_;      // why the line was closed under the caller, until the next open
 };
 
 } // namespace ondrel

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QStringList>
 #include <QTcpSocket>
+#include <QtEndian>
 #include <algorithm>
 
 namespace ondrel {
@@ -41,7 +42,7 @@ QByteArray bigEndian(quint32 value) {
 // Whether `reply` answers `ask`. SET-CONTROL answers come in groups of three values (outbound
 // flow control 1 to 3, break 4 to 6, DTR 7 to 9, RTS 10 to 12), so a server that skips the
 // modem lines does not have its flow-control answer taken for theirs.
-bool answers(const TelnetClient::Reply& reply, const Ask& ask) {
+bool answers(const Telnet::Reply& reply, const Ask& ask) {
     if (reply.command != ask.command + Telnet::kServerReply)
         return false;
     if (ask.command != Telnet::kSetControl)
@@ -58,9 +59,7 @@ QString settingText(quint8 command, const QByteArray& value) {
     switch (command) {
     case Telnet::kSetBaudRate:
         if (value.size() == 4)
-            return QStringLiteral("%1 baud").arg(
-                (quint32(quint8(value[0])) << 24) | (quint32(quint8(value[1])) << 16) |
-                (quint32(quint8(value[2])) << 8) | quint32(quint8(value[3])));
+            return QStringLiteral("%1 baud").arg(qFromBigEndian<quint32>(value.constData()));
         break;
     case Telnet::kSetDataSize:
         return QStringLiteral("%1 data bits").arg(v);
@@ -226,7 +225,7 @@ Status NetworkSerialLine::applySettings(const SerialSettings& settings, bool mod
             break;
         if (!receive(int(limit - clock.elapsed())))
             return lineFailure(QStringLiteral("setting up its port"));
-        for (const TelnetClient::Reply& reply : std::exchange(replies_, {})) {
+        for (const Telnet::Reply& reply : std::exchange(replies_, {})) {
             const auto ask = std::find_if(asks.begin(), asks.end(), [&](const Ask& a) {
                 return !a.answered && answers(reply, a);
             });
@@ -314,7 +313,10 @@ bool NetworkSerialLine::receive(int timeoutMs) {
     }
     TelnetClient::Decoded decoded = telnet_->decode(bytes);
     data_ += decoded.data;
+    // Taken while settings are sent; in between only notifications come: keep the last few.
     replies_ += decoded.replies;
+    if (replies_.size() > 32)
+        replies_.remove(0, replies_.size() - 32);
     if (!decoded.answer.isEmpty()) {
         socket_->write(decoded.answer);
         socket_->flush();

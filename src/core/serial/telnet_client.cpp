@@ -54,11 +54,8 @@ QByteArray TelnetClient::bytes(std::initializer_list<quint8> values) {
 }
 
 bool TelnetClient::settled() const {
-    for (const auto* side : {&ours_, &theirs_})
-        for (const auto& [option, agreement] : *side)
-            if (agreement == Agreement::Asked)
-                return false;
-    return true;
+    return ours_.at(kBinary) != Agreement::Asked && ours_.at(kComPort) != Agreement::Asked &&
+           theirs_.at(kBinary) != Agreement::Asked;
 }
 
 // Per RFC 1143, without its queue: an answer only where the agreement changes, so two sides

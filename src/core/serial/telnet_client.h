@@ -47,7 +47,8 @@ public:
 
     // Whether the server lets the client set the serial port.
     Agreement comPort() const { return ours_.at(kComPort); }
-    // Whether the server answered every option the client asked about.
+    // Whether the server answered about what matters to a serial line: binary transmission
+    // both ways and the COM-PORT option.
     bool settled() const;
     // Whether the server has said anything in Telnet at all.
     bool heardTelnet() const { return heardTelnet_; }

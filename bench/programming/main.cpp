@@ -2,15 +2,19 @@
 // against the virtual panel on a pseudo-terminal that models the wire time of the loader's baud
 // rate, once with the answer-paced blocks and once with the older fixed pause per block, checks
 // that the panel's memory holds what was sent, and prints measured time, wire time and ratio.
+// Then the same runs through Debian's serial server ser2net on this machine (telnet with
+// RFC 2217, and raw TCP), against the local line of the same run.
 
 #include "bench_support.h"
 #include "panel_core.h"
+#include "platform/network_serial_line.h"
 #include "platform/qt_serial_line.h"
 #include "programming/config_image.h"
 #include "programming/factory_data.h"
 #include "programming/hex_generator.h"
 #include "programming/intel_hex.h"
 #include "programming/programming.h"
+#include "support/ser2net.h"
 #include "support/virtual_panel.h"
 
 #include <QCommandLineParser>
@@ -24,6 +28,7 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
 #include <poll.h>
 #include <sched.h>
 #include <termios.h>
@@ -39,6 +44,7 @@ constexpr int kBitsPerByte = 10;
 constexpr int kFirmwareWords = 8192;
 constexpr int kOldPauseMs = 100;
 constexpr double kTargetRatio = 1.15;
+constexpr double kNetworkRatio = 1.10; // through a serial server, against the local line
 
 using bench::fail;
 
@@ -70,11 +76,27 @@ qint64 wireBytes(const std::vector<DataBlock>& blocks) {
     return bytes;
 }
 
-Run runOnce(const Case& c, int pauseMs, const QStringList& panelOptions) {
+// The local pseudo-terminal, or ser2net in front of it in one of its modes.
+enum class Route { Local, Rfc2217, Raw };
+
+Run runOnce(const Case& c, int pauseMs, const QStringList& panelOptions,
+            Route route = Route::Local) {
     VirtualPanel panel(panelOptions);
     if (!panel.ok())
         fail(QStringLiteral("the virtual panel did not start"));
-    QtSerialLine line(panel.path());
+    std::unique_ptr<test::Ser2net> server;
+    std::unique_ptr<SerialLine> device;
+    if (route == Route::Local) {
+        device = std::make_unique<QtSerialLine>(panel.path());
+    } else {
+        server = std::make_unique<test::Ser2net>(panel.path(), route == Route::Raw
+                                                                   ? test::Ser2net::Mode::Raw
+                                                                   : test::Ser2net::Mode::Rfc2217);
+        if (!server->ok())
+            fail(QStringLiteral("ser2net did not start: %1").arg(server->log()));
+        device = std::make_unique<NetworkSerialLine>(server->address());
+    }
+    SerialLine& line = *device;
     ProgrammingOptions options;
     options.handshakeTimeoutMs = 5000;
     options.fixedPauseMs = pauseMs;
@@ -313,5 +335,43 @@ int main(int argc, char** argv) {
                         .arg(kTargetRatio, 0, 'f', 2)
                         .arg(met ? QStringLiteral("met") : QStringLiteral("MISSED"))
                  << Qt::endl;
-    return met ? 0 : 1;
+
+    if (!test::Ser2net::installed()) {
+        bench::out() << "ser2net is not installed (scripts/setup installs it): no network runs"
+                     << Qt::endl;
+        return met ? 0 : 1;
+    }
+    // Each run opens the line (connection, Telnet, settings) as a programming run does.
+    bench::out() << Qt::endl
+                 << QStringLiteral("Through ser2net on this machine (chardelay off), each run "
+                                   "against a local run just before it")
+                 << Qt::endl
+                 << QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+                        .arg(QStringLiteral("procedure"), -32)
+                        .arg(QStringLiteral("local s"), 8)
+                        .arg(QStringLiteral("rfc2217 s"), 10)
+                        .arg(QStringLiteral("ratio"), 6)
+                        .arg(QStringLiteral("local s"), 8)
+                        .arg(QStringLiteral("raw tcp s"), 10)
+                        .arg(QStringLiteral("ratio"), 6)
+                 << Qt::endl;
+    bool networkMet = true;
+    for (const Case& c : cases) {
+        QString line = QStringLiteral("%1").arg(c.name, -32);
+        for (const Route route : {Route::Rfc2217, Route::Raw}) {
+            const double local = runOnce(c, 0, panelOptions).seconds;
+            const double far = runOnce(c, 0, panelOptions, route).seconds;
+            networkMet = networkMet && far / local <= kNetworkRatio;
+            line += QStringLiteral(" %1 %2 %3")
+                        .arg(local, 8, 'f', 2)
+                        .arg(far, 10, 'f', 2)
+                        .arg(far / local, 6, 'f', 3);
+        }
+        bench::out() << line << Qt::endl;
+    }
+    bench::out() << QStringLiteral("Goal: at most %1 times the local line's time: %2")
+                        .arg(kNetworkRatio, 0, 'f', 2)
+                        .arg(networkMet ? QStringLiteral("met") : QStringLiteral("MISSED"))
+                 << Qt::endl;
+    return met && networkMet ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "platform/serial_ports.h"
 
 #include "app_paths.h"
+#include "platform/network_serial_line.h"
 
 #include <algorithm>
 
@@ -67,8 +68,14 @@ Result<QString> QtSerialLineFactory::deviceForPort(int port) const {
     return assigned.deviceFor(port, findSerialPorts());
 }
 
-std::unique_ptr<SerialLine> QtSerialLineFactory::create(const QString& device) const {
+std::unique_ptr<SerialLine> makeSerialLine(const QString& device) {
+    if (isNetworkAddress(device))
+        return std::make_unique<NetworkSerialLine>(device.trimmed());
     return makeSystemLine(device);
+}
+
+std::unique_ptr<SerialLine> QtSerialLineFactory::create(const QString& device) const {
+    return makeSerialLine(device);
 }
 
 QString QtSerialLineFactory::describe(int port) const {

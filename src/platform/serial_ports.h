@@ -20,6 +20,9 @@ void sortSerialPorts(QList<FoundPort>& ports);
 // A line, not yet open, to `device` through this system's serial driver: QtSerialLine, or
 // WinSerialLine on Windows.
 std::unique_ptr<SerialLine> makeSystemLine(const QString& device);
+// A line, not yet open, to `device`: a serial server in the network for an address
+// ("rfc2217://HOST:PORT", "socket://HOST:PORT"), otherwise makeSystemLine(device).
+std::unique_ptr<SerialLine> makeSerialLine(const QString& device);
 
 // Port numbers 1 to 3: the device named by ONDREL_PORTn when set; otherwise the device the
 // installer assigned to the port (kept in `settingsFile`); otherwise COMn on Windows and the n-th
@@ -30,7 +33,7 @@ public:
     explicit QtSerialLineFactory(QString settingsFile) : settingsFile_(std::move(settingsFile)) {}
 
     Result<QString> deviceForPort(int port) const override;
-    // makeSystemLine(device).
+    // makeSerialLine(device).
     std::unique_ptr<SerialLine> create(const QString& device) const override;
 
     // Which device port `port` reaches and why, in one line, for status tips and the command

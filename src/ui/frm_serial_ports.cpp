@@ -2,6 +2,7 @@
 
 #include "messages.h"
 #include "platform/qt_serial_line.h"
+#include "serial/network_address.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -55,6 +56,9 @@ FrmSerialPorts::FrmSerialPorts(DeviceList devices, QString settingsFile, QWidget
         combo->lineEdit()->setPlaceholderText(tr("a device, such as /dev/ttyUSB0"));
         combo->setMinimumContentsLength(24);
         combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        combo->setToolTip(tr("Choose a device, or type one: a device path, or a serial server in "
+                             "the network as rfc2217://HOST:PORT (or socket://HOST:PORT for one "
+                             "that passes raw bytes)."));
         auto* label = new QLabel(tr("Port &%1:").arg(port), this);
         label->setBuddy(combo);
         auto* note = new QLabel(this);
@@ -168,6 +172,15 @@ void FrmSerialPorts::refresh() {
 }
 
 bool FrmSerialPorts::store() {
+    for (int port = 1; port <= PortAssignment::kPorts; ++port) {
+        const QString text = cmbPort(port)->currentText().trimmed();
+        if (isNetworkAddress(text)) {
+            if (const auto address = parseNetworkAddress(text); !address) {
+                showError(this, address.error().message);
+                return false;
+            }
+        }
+    }
     for (int port = 1; port <= PortAssignment::kPorts; ++port)
         takeChoice(port);
     const Status saved = assignment_.save(settingsFile_);

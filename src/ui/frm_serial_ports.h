@@ -23,7 +23,8 @@ public:
     FrmSerialPorts(DeviceList devices, QString settingsFile, QWidget* parent = nullptr);
 
     QTableWidget* lstDevices() const { return table_; }
-    // The choice for port `port` (1 to 3): item 0 "Automatic", then one item per device.
+    // The choice for port `port` (1 to 3): item 0 "Automatic", then one item per device; a
+    // device or a network address may be typed instead.
     QComboBox* cmbPort(int port) const { return choices_.at(size_t(port - 1)); }
 
     // Lists the devices again (an adapter plugged in meanwhile) keeping the choices shown.

@@ -207,6 +207,7 @@ void PanelProgramming::start(Kind kind, Run run) {
         return;
     }
     std::shared_ptr<SerialLine> line = lines_.create(device.value());
+    line_ = line;
     lastRun_ = run;
     const bool started = worker_.start(
         [line, run = std::move(run)](const ProgrammingOptions& o) { return run(*line, o); },
@@ -241,6 +242,8 @@ void PanelProgramming::setCommandsEnabled(bool enabled) {
 void PanelProgramming::onStage(ProgrammingStage stage) {
     switch (stage) {
     case ProgrammingStage::WaitingForReset:
+        // The line is open and written no more until the next open: safe to read here.
+        resetPrompt_->setLineNotice(line_ ? line_->notice() : QString());
         resetPrompt_->prompt();
         break;
     case ProgrammingStage::LoadingFirmware:

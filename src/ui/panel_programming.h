@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QMessageBox;
@@ -79,6 +80,7 @@ private:
     FrmMain& main_;
     const SerialLineFactory& lines_;
     ProgrammingWorker worker_;
+    std::shared_ptr<SerialLine> line_; // of the procedure running or run last
     // Windows of the main window, which outlives this object.
     UploadWindow* upload_ = nullptr;
     ResetPrompt* resetPrompt_ = nullptr;

@@ -61,10 +61,21 @@ ResetPrompt::ResetPrompt(QWidget* parent)
     auto* hint = new QLabel(tr("Press the reset button on the panel. Esc gives up."), this);
     hint->setObjectName(QStringLiteral("hint"));
     hint->setAlignment(Qt::AlignCenter);
+    notice_ = new QLabel(this);
+    notice_->setObjectName(QStringLiteral("lblLineNotice"));
+    notice_->setWordWrap(true);
+    notice_->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label1_);
     layout->addWidget(hint);
+    layout->addWidget(notice_);
     setMinimumSize(320, 110);
+}
+
+void ResetPrompt::setLineNotice(const QString& text) {
+    notice_->setText(text);
+    notice_->setVisible(!text.isEmpty());
+    adjustSize();
 }
 
 void ResetPrompt::prompt() {

@@ -44,6 +44,9 @@ public:
 
     // Shows the prompt for a new wait, without blocking the caller.
     void prompt();
+    // What the upload line has to say about its settings (a network serial server's), shown
+    // under the prompt; empty hides it.
+    void setLineNotice(const QString& text);
 
 signals:
     void skipped();
@@ -53,6 +56,7 @@ public slots:
 
 private:
     QLabel* label1_ = nullptr;
+    QLabel* notice_ = nullptr;
 };
 
 // "Programming....": progress while firmware lines or configuration blocks are sent. "Cancel" (or

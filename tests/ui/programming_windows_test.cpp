@@ -1,5 +1,6 @@
 // The programming windows driven like an installer would, against the virtual panel on a
 // pseudo-terminal reached as upload port 1.
+#include "app_paths.h"
 #include "panel_core.h"
 #include "platform/qt_serial_line.h"
 #include "programming/config_image.h"
@@ -7,15 +8,18 @@
 #include "project/project_state.h"
 #include "support/port_env.h"
 #include "support/qcd_fixtures.h"
+#include "support/ser2net.h"
 #include "support/ui_helpers.h"
 #include "support/virtual_panel.h"
 #include "ui/frm_main.h"
+#include "ui/frm_serial_ports.h"
 #include "ui/panel_programming.h"
 #include "ui/programming_windows.h"
 #include "ui/tools/diagnostic_in.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -135,6 +139,31 @@ TEST_F(Programming, UploadShowsPromptProgressAndReportAndLeavesTheImageInThePane
 
     const PanelMemory panel = memory();
     EXPECT_EQ(panel.read(0x1600, int(image.value().bytes.size())), image.value().bytes);
+}
+
+// Port 1 given a serial server's address in PC Serial Ports: the upload runs through ser2net
+// (telnet with RFC 2217), and the prompt says once what the server could not set.
+TEST_F(Programming, UploadThroughASerialServerTypedInAsPortOne) {
+    startPanel({QStringLiteral("--reset-delay"), QStringLiteral("300")});
+    test::Ser2net server(panel_->path(), test::Ser2net::Mode::Rfc2217);
+    ASSERT_TRUE(server.ok());
+    qunsetenv("ONDREL_PORT1"); // the window's choice counts
+    auto* ports = new ui::FrmSerialPorts([] { return QList<SerialDevice>(); }, userSettingsPath(),
+                                         main_.get());
+    ports->cmbPort(1)->setCurrentText(server.address());
+    ports->findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
+    EXPECT_EQ(QtSerialLineFactory().deviceForPort(1).value(), server.address());
+
+    main_->uploadButton()->click();
+    ui::ResetPrompt* prompt = programming().resetPrompt();
+    ASSERT_TRUE(test::waitUntil([&] { return prompt->isVisible(); }, 3000));
+    auto* notice = prompt->findChild<QLabel*>(QStringLiteral("lblLineNotice"));
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains("cannot set DTR and RTS")) << notice->text().toStdString();
+    const test::MessageBoxes::Box done = boxes_.next(10000);
+    EXPECT_EQ(done.title + ": " + done.text, "Programming Complete: Upload Complete.");
+    const Result<ConfigImage> image = BuildConfigImage(state_);
+    EXPECT_EQ(memory().read(0x1600, int(image.value().bytes.size())), image.value().bytes);
 }
 
 TEST_F(Programming, EscAtThePromptSendsNothingAndLeavesTheReportEmpty) {

@@ -25,6 +25,7 @@ void portsShots(ondrel::shots::Shots& shots) {
     };
     ondrel::PortAssignment chosen;
     chosen.assign(1, devices().at(0));
+    chosen.assign(2, {QStringLiteral("rfc2217://rack-7:4001"), {}, false}); // a serial server
     (void)chosen.save(dir.filePath(QStringLiteral("settings.ini")));
     auto* window = new ondrel::ui::FrmSerialPorts(
         devices, dir.filePath(QStringLiteral("settings.ini")), &shots.mainWindow());
@@ -50,11 +51,16 @@ void portsShots(ondrel::shots::Shots& shots) {
     const QByteArray home = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", "/home/installer/.local/share");
     programming.UploadConfiguration();
+    // Saving runs the event loop, which may delete other top-level widgets meanwhile (the closed
+    // window's list popups): look the box up first.
+    QWidget* box = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->objectName() == QStringLiteral("firmwareMissing")) {
-            shots.save(w);
-            w->close();
-        }
+        if (w->isVisible() && w->objectName() == QStringLiteral("firmwareMissing"))
+            box = w;
+    if (box) {
+        shots.save(box);
+        box->close();
+    }
     qputenv("XDG_DATA_HOME", home);
 }
 

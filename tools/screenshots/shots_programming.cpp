@@ -26,6 +26,13 @@ void programmingShots(ondrel::shots::Shots& shots) {
     programming.upload()->hide();
 
     shots.save(programming.resetPrompt());
+    // Programming through a serial server that cannot set the modem lines.
+    programming.resetPrompt()->setLineNotice(QStringLiteral(
+        "The serial server rfc2217://rack-7:4001 cannot set DTR and RTS on its port (it did not "
+        "confirm them). This tool sends and receives without them, so it goes on; a device that "
+        "needs DTR and RTS will not work through this server."));
+    shots.save(programming.resetPrompt(), QStringLiteral("Dialog-network"));
+    programming.resetPrompt()->setLineNotice(QString());
     programming.resetPrompt()->hide();
 
     programming.progressWindow()->showProgress(QString::fromLatin1(ondrel::kProgrammingCaption),

@@ -137,11 +137,13 @@ int runMonitor(const QStringList& args) {
             return ExitFailure;
         }
     }
-    const std::unique_ptr<SerialLine> line = makeSystemLine(device.value());
+    const std::unique_ptr<SerialLine> line = makeSerialLine(device.value());
     if (Status opened = line->open(settings); !opened) {
         err(opened.error().message + QLatin1Char('\n'));
         return ExitFailure;
     }
+    if (!line->notice().isEmpty())
+        err(QStringLiteral("note: %1\n").arg(line->notice()));
     const QString portText = QStringLiteral("port %1 (%2)").arg(o.port, device.value());
     const QString header = QStringLiteral("Monitoring %1 at %2%3 from %4\n")
                                .arg(portText, settings.toString(),
@@ -220,7 +222,8 @@ ONDREL_CLI_COMMAND(
          "time, port, settings, hexadecimal, the bytes as text with control characters as\n"
          "<CR>-style names, and what the burst is. --log FILE writes the same lines to FILE.\n"
          "Runs until Ctrl+C, or for --seconds S. Without --check the port runs at --baud B\n"
-         "(default 9600), no parity, 8 data bits, 1 stop bit.\n\n"
+         "(default 9600), no parity, 8 data bits, 1 stop bit. DEVICE may be a serial server in\n"
+         "the network: rfc2217://HOST:PORT or socket://HOST:PORT.\n\n"
          "--check FILE.qcd checks a programmed panel: connect the PC port to the panel's control\n"
          "port 1 (or the one --control-port names) and press every button; Toggle buttons twice.\n"
          "The settings default to that control port's settings in FILE. Bursts are named after\n"

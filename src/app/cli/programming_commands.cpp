@@ -26,7 +26,8 @@ struct Arguments {
 };
 
 const char kCommonDetails[] =
-    "--port N|DEVICE   the upload port: 1 to 3 (see 'ondrel-cli ports') or a device path\n"
+    "--port N|DEVICE   the upload port: 1 to 3 (see 'ondrel-cli ports'), a device path, or a\n"
+    "                  serial server in the network: rfc2217://HOST:PORT or socket://HOST:PORT\n"
     "--dir FOLDER      the folder holding firmware/ and default.dat (default: beside the\n"
     "                  program); firmware/<version>.hex is looked for there first, then in\n"
     "                  the per-user firmware folder (see 'ondrel --check-install')\n"
@@ -99,10 +100,15 @@ Result<QString> resolvePort(const QString& port) {
     return port;
 }
 
-// Prints stage changes and progress in tenths, so a log shows the run without flooding.
-void attachProgress(ProgrammingOptions& options) {
+// Prints stage changes and progress in tenths, so a log shows the run without flooding. What
+// the opened line has to say (a network server's settings) is printed once.
+void attachProgress(ProgrammingOptions& options, const SerialLine& line) {
     options.cancel = &interruptFlag();
-    options.stage = [](ProgrammingStage stage) {
+    options.stage = [&line, told = QString()](ProgrammingStage stage) mutable {
+        if (stage == ProgrammingStage::WaitingForReset && line.notice() != told) {
+            told = line.notice();
+            err(QStringLiteral("note: %1\n").arg(told));
+        }
         if (stage == ProgrammingStage::WaitingForReset)
             out(QStringLiteral("Press Reset on the panel (Ctrl+C gives up)...\n"));
         else if (stage == ProgrammingStage::LoadingFirmware)
@@ -138,10 +144,10 @@ int runOnPort(const Arguments& args, const HistoryRecord& base, Procedure proced
         err(device.error().message + QLatin1Char('\n'));
         return ExitFailure;
     }
+    const std::unique_ptr<SerialLine> line = makeSerialLine(device.value());
     ProgrammingOptions options = args.options;
-    attachProgress(options);
+    attachProgress(options, *line);
     const InterruptScope interruptible;
-    const std::unique_ptr<SerialLine> line = makeSystemLine(device.value());
     out(QStringLiteral("Using %1.\n").arg(device.value()));
     int programmed = 0, failed = 0, status = ExitOk;
     for (int panel = 1;; ++panel) {

@@ -28,7 +28,7 @@ class SerialLine {
 public:
     virtual ~SerialLine() = default;
 
-    // The device this line reaches ("/dev/ttyUSB0", "COM3").
+    // The device this line reaches ("/dev/ttyUSB0", "COM3", "rfc2217://rack-7:4001").
     virtual QString deviceName() const = 0;
     virtual Status open(const SerialSettings& settings) = 0;
     // Applies new settings; on an open line they take effect at once.
@@ -49,6 +49,11 @@ public:
     // Milliseconds on a clock that only goes forward, for measuring the waits on this line. A
     // line that plays its far end in memory runs its own clock, so tests need not wait.
     virtual qint64 clockMs() const;
+
+    // What the installer should know about the line as it was opened, where it did not stop
+    // it: a network serial server that keeps its own settings or cannot set DTR and RTS. Empty
+    // for a local port.
+    virtual QString notice() const { return {}; }
 };
 
 // Makes lines for devices, and maps the tool's port numbers 1 to 3 to devices.

@@ -173,8 +173,7 @@ void Diagnostic_in::chooseBaud(int index) {
 
 void Diagnostic_in::choosePort(int port) {
     portNumber_ = port;
-    if (Status s = port_.open(port, settings_); !s)
-        showError(this, s.error().message);
+    openForWindow(this, port_, port, settings_);
 }
 
 void Diagnostic_in::poll() {

@@ -151,10 +151,8 @@ void FrmCheckPanel::choosePort(int control, int pcPort) {
     ports_[c]->close();
     if (pcPort > 0) {
         settings_[c] = settingsOf(state_.port(control));
-        if (Status s = ports_[c]->open(pcPort, settings_[c]); !s) {
+        if (!openForWindow(this, *ports_[c], pcPort, settings_[c]))
             cmbPort_[c]->setCurrentIndex(0);
-            showError(this, s.error().message);
-        }
     }
     restart(true);
 }

@@ -248,8 +248,7 @@ void Simulator::showRelays(int button) {
 }
 
 void Simulator::choosePort(int port) {
-    if (Status s = port_.open(port, settings_); !s)
-        showError(this, s.error().message);
+    openForWindow(this, port_, port, settings_);
 }
 
 void Simulator::chooseControlPort(int index) {

@@ -1,5 +1,7 @@
 #include "ui/tools/tool_port.h"
 
+#include "ui/messages.h"
+
 namespace ondrel::ui {
 
 Status ToolPort::open(int port, const SerialSettings& settings) {
@@ -12,6 +14,17 @@ Status ToolPort::open(int port, const SerialSettings& settings) {
     Status opened = line_->open(settings);
     held_ = opened.ok();
     return opened;
+}
+
+bool openForWindow(QWidget* window, ToolPort& tool, int port, const SerialSettings& settings) {
+    if (Status s = tool.open(port, settings); !s) {
+        showError(window, s.error().message);
+        return false;
+    }
+    if (!tool.notice().isEmpty())
+        showMessage(window, QMessageBox::Information, QStringLiteral("Serial Server"),
+                    tool.notice());
+    return true;
 }
 
 void ToolPort::close() {

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class QWidget;
+
 namespace ondrel::ui {
 
 // The PC serial port a tool window holds while it is open, chosen by port number (1 to 3).
@@ -23,11 +25,17 @@ public:
     Result<QByteArray> readWaiting();
     // The open line, or null.
     SerialLine* line() const { return isOpen() ? line_.get() : nullptr; }
+    // What the line opened last has to say about its settings (a network serial server's).
+    QString notice() const { return line_ ? line_->notice() : QString(); }
 
 private:
     const SerialLineFactory& lines_;
     std::unique_ptr<SerialLine> line_;
     bool held_ = false; // opened and not closed by the window since
 };
+
+// Opens port number `port` for `window`: a failure is shown in an "Error" box, and what the
+// opened line has to say in a box of its own. False when no port is open.
+bool openForWindow(QWidget* window, ToolPort& tool, int port, const SerialSettings& settings);
 
 } // namespace ondrel::ui

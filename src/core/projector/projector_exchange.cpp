@@ -12,8 +12,9 @@ namespace ondrel {
 
 namespace {
 
-constexpr int kSilentWaitMs = 300; // long enough for a complaint about the frame, if one comes
-constexpr int kTryWaitMs = 1500;   // per rate: projectors answer queries within milliseconds
+constexpr int kSilentWaitMs = 300;   // long enough for a complaint about the frame, if one comes
+constexpr int kTryWaitMs = 1500;     // per rate: projectors answer queries within milliseconds
+constexpr int kGarbageQuietMs = 300; // garbage, then silence: nothing sensible is coming
 
 QString bytesText(const QByteArray& bytes) {
     return QStringLiteral("%1 |%2|").arg(hexText(bytes), mnemonicText(bytes));
@@ -207,17 +208,22 @@ Exchange runExchange(SerialLine& line, const ProjectorModel& model, const Exchan
     if (Status s = line.waitForWritten(5000 + int(request.bytes.size())); !s)
         return failed(s.error());
     double answerAt = -1;
+    qint64 lastByteAt = 0;
     while (clock.elapsed() < x.timeoutMs) {
         if (stop && *stop) {
             x.stopped = true;
             break;
         }
+        if (model.replies && !decoder.hasAnswer() && decoder.garbled() &&
+            clock.elapsed() - lastByteAt > kGarbageQuietMs)
+            break;
         const Result<QByteArray> chunk =
             line.read(4096, int(std::min<qint64>(50, x.timeoutMs - clock.elapsed())));
         if (!chunk)
             return failed(chunk.error());
         if (!chunk.value().isEmpty()) {
             const double at = double(clock.nsecsElapsed()) / 1e6;
+            lastByteAt = clock.elapsed();
             x.received += chunk.value();
             if (!model.replies)
                 continue; // nothing to read it by: wait the time out, show what came

@@ -2,6 +2,8 @@
 
 #include "tools/monitor_bursts.h"
 
+#include <algorithm>
+
 namespace ondrel {
 
 QString ReplyDecoding::text() const {
@@ -27,6 +29,12 @@ std::optional<ReplyDecoder::Matched> ReplyDecoder::match(const QByteArray& frame
             return Matched{rule.kind, rules_.meaningOf(rule, *fields)};
     }
     return std::nullopt;
+}
+
+bool ReplyDecoder::garbled() const {
+    return unmatched_ ||
+           (rules_.form == ReplyForm::Text &&
+            std::any_of(buffer_.begin(), buffer_.end(), [](char c) { return quint8(c) >= 0x80; }));
 }
 
 void ReplyDecoder::feed(const QByteArray& bytes) {

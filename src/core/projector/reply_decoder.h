@@ -46,6 +46,9 @@ public:
     bool done() const { return final_.has_value(); }
     // Something that counts as an answer is in (perhaps only an acknowledgement of a query).
     bool hasAnswer() const { return final_ || provisional_; }
+    // What came so far can be no answer (noise, frames of no reply, bytes no text reply holds):
+    // once the line goes quiet there is no point in waiting on.
+    bool garbled() const;
     // What came back, once the wait is over (what is still unframed is looked at too).
     ReplyDecoding finish();
 

@@ -290,7 +290,7 @@ QStringList noAnswerChecklist(const ProjectorModel& model, const Exchange& x) {
     if (x.reply.echoSeen)
         items << QStringLiteral("Echo: what came back is the command itself. The cable or adapter "
                                 "sends it back, and the projector did not answer.");
-    if (x.reply.outcome == ReplyOutcome::NotUnderstood)
+    if (x.reply.outcome == ReplyOutcome::NotUnderstood && model.replies)
         items << QStringLiteral("Garbage: what came back is no answer %1 gives. Most often the "
                                 "baud rate differs from the projector's: try the other rates.")
                      .arg(model.name());

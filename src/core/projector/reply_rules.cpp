@@ -171,8 +171,11 @@ Result<FrameLength> parseLength(const QString& text) {
                 length.byFirst.insert(quint8(byte), count);
         }
     }
-    if (!ok || (length.kind != FrameLength::Kind::ByFirstByte && length.base < 1 &&
-                length.kind == FrameLength::Kind::Fixed))
+    constexpr int kLongest = 4096; // far beyond any projector's reply
+    if (!ok || length.base < 0 || length.base > kLongest || length.index > kLongest ||
+        (length.kind == FrameLength::Kind::Fixed && length.base < 1) ||
+        std::any_of(length.byFirst.begin(), length.byFirst.end(),
+                    [](int n) { return n > kLongest; }))
         return makeError(QStringLiteral("length is N, \"N + byte I\", \"N + le16 I\" or \"first "
                                         "BB:N ...\", not \"%1\"")
                              .arg(text));
@@ -220,7 +223,7 @@ int resolvedIndex(int index, qsizetype size) {
 
 quint8 checksumOf(const Checksum& checksum, const QByteArray& frame) {
     quint8 value = 0;
-    for (int i = resolvedIndex(checksum.from, frame.size());
+    for (int i = std::max(0, resolvedIndex(checksum.from, frame.size()));
          i <= resolvedIndex(checksum.to, frame.size()) && i < frame.size(); ++i)
         value = checksum.kind == Checksum::Kind::Sum ? quint8(value + quint8(frame.at(i)))
                                                      : quint8(value | quint8(frame.at(i)));

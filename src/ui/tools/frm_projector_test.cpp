@@ -100,7 +100,7 @@ FrmProjectorTest::FrmProjectorTest(const QString& cataloguePath, const SerialLin
     txtBytes_->setMinimumWidth(120);
     cmdSend_ = makeButton(this, "cmdSend", QStringLiteral("&Send"));
     cmdAsk_ = makeButton(this, "cmdAsk", QStringLiteral("As&k"));
-    cmdSendBytes_ = makeButton(this, "cmdSendBytes", QStringLiteral("Send B&ytes"));
+    cmdSendBytes_ = makeButton(this, "cmdSendBytes", QStringLiteral("Sen&d Bytes"));
     lblBytesFault_ = new QLabel(this);
     lblBytesFault_->setObjectName(QStringLiteral("lblBytesFault"));
     lblBytesFault_->setStyleSheet(QStringLiteral("color: #b00000"));
@@ -160,7 +160,7 @@ FrmProjectorTest::FrmProjectorTest(const QString& cataloguePath, const SerialLin
     prgWaiting_->setObjectName(QStringLiteral("prgWaiting"));
     prgWaiting_->setTextVisible(false);
     prgWaiting_->setMaximumWidth(160);
-    cmdStop_ = makeButton(waitingRow_, "cmdStop", QStringLiteral("S&top Waiting"));
+    cmdStop_ = makeButton(waitingRow_, "cmdStop", QStringLiteral("St&op Waiting"));
     auto* waitingLayout = new QHBoxLayout(waitingRow_);
     waitingLayout->setContentsMargins(0, 0, 0, 0);
     waitingLayout->addWidget(lblWaiting_, 1);
@@ -403,7 +403,7 @@ void FrmProjectorTest::showExchange(const Exchange& x) {
     if (x.exitCode() != 0 && x.reply.outcome != ReplyOutcome::NotExpected)
         row->setForeground(2, QColor(0xb0, 0, 0));
     lstExchanges_->scrollToItem(row);
-    if (x.label == QLatin1String("(unasked)") || !waitingFor_)
+    if (x.label == QLatin1String("(unasked)") || !waitingFor_ || trying_)
         return;
     if (!session_->busy()) {
         waitingFor_.reset();
@@ -448,10 +448,12 @@ void FrmProjectorTest::tryOtherBaudRates() {
     prgWaiting_->setRange(0, 0);
     waitingRow_->show();
     cmdTryBauds_->setEnabled(false);
+    trying_ = true;
     session_->tryBauds(*probe, rates);
 }
 
 void FrmProjectorTest::showBaudsTried(int rate) {
+    trying_ = false;
     waitingFor_.reset();
     waitingRow_->hide();
     cmdTryBauds_->setEnabled(true);

@@ -73,7 +73,8 @@ private:
     QLineEdit* txtBytes_;
     QLabel *lblSettings_, *lblBytesFault_, *lblWaiting_;
     QTextBrowser* txtChecklist_;
-    QString checklist_; // what the checklist shows, as HTML
+    QString checklist_;   // what the checklist shows, as HTML
+    bool trying_ = false; // other baud rates are being tried: their lines leave it alone
     QPushButton *cmdSend_, *cmdAsk_, *cmdSendBytes_, *cmdStop_, *cmdTryBauds_;
     QProgressBar* prgWaiting_;
     QTreeWidget* lstExchanges_;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <optional>
 
 // The virtual projector: a model of the catalogue answering as its replies section says, with a
 // power state that warms up and cools down. Kept apart from the program so tests can drive it.
@@ -28,6 +29,8 @@ QString powerWord(Power power); // "standby", "warming up", "on", "cooling down"
 class VirtualProjector final : public FarEnd {
 public:
     VirtualProjector(ProjectorModel model, Options options);
+    VirtualProjector(const VirtualProjector&) = delete; // it reads the replies of its own model
+    VirtualProjector& operator=(const VirtualProjector&) = delete;
 
     // The rate the tool's end of the line runs at now: bytes at another rate than the
     // projector's are garbage both ways, as on a real wire.

@@ -137,6 +137,7 @@ reason 0302 = adjustment failed
 # RUNNING SENSE D1: b7 power on/off in progress, b5 cooling, b1 power on, 0 idle (VT695 p.8;
 # PlaceOS drivers/nec/np_series.cr process_power_status: warming is b7 with b1).
 power = 20 81 .. .. 01 {sense} ..
+sense 22/22 = cooling down (power bit still set)
 sense 20/20 = cooling down
 sense 82/82 = warming up
 sense 80/82 = cooling down (power off in progress)

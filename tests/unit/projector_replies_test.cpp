@@ -46,7 +46,7 @@ const Case kCases[] = {
     // NEC: H1 H2 ID1 ID2 LEN DATA CKS (VT695 p.7, p.8, p.13; NP-M311W p.56; M363XG p.35;
     // PX2000UL p.61).
     {2, "?power", "20 81 01 60 01 00 03", State, "power: standby"},
-    {2, "?power", "20 81 01 60 01 22 25", State, "power: cooling down"},
+    {2, "?power", "20 81 01 60 01 22 25", State, "power: cooling down (power bit still set)"},
     {2, "?power", "FF 20 81 01 60 01 82 85", State, "power: warming up"}, // noise before
     {2, "?power", "20 81 01 60 01 00 04", Garbage,
      "not understood: 20 81 01 60 01 00 04 | <81><SOH>`<SOH><NUL><EOT>|"},

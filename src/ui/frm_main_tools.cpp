@@ -1,4 +1,5 @@
 #include "app_paths.h"
+#include "catalogue/catalogue.h"
 #include "platform/qt_serial_line.h"
 #include "ui/frm_main.h"
 #include "ui/frm_serial_ports.h"

@@ -30,7 +30,6 @@
 #include <functional>
 #include <memory>
 #include <poll.h>
-#include <sched.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -178,22 +177,6 @@ QString distribution(std::vector<double> ms) {
         .arg(ms.back(), 0, 'f', 2);
 }
 
-QString loadAverage() {
-    QFile file(QStringLiteral("/proc/loadavg"));
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("unknown");
-    return QString::fromLatin1(file.readAll()).section(QLatin1Char(' '), 0, 2);
-}
-
-// Real-time scheduling for this program and the panel it starts, where the system allows it:
-// the panel stands in for a microcontroller that answers at once, and other programs busy on
-// this machine should not decide the numbers.
-bool requestRealtime() {
-    sched_param param{};
-    param.sched_priority = 10;
-    return sched_setscheduler(0, SCHED_FIFO, &param) == 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -222,7 +205,7 @@ int main(int argc, char** argv) {
     const int baud = parser.value(baudOption).toInt();
     const QStringList panelOptions{QStringLiteral("--write-ms"), QString::number(writeTime),
                                    QStringLiteral("--baud"), QString::number(baud)};
-    const bool realtime = !parser.isSet(normal) && requestRealtime();
+    const bool realtime = !parser.isSet(normal) && bench::requestRealtime();
 
     // A program folder whose version-named firmware holds no data lines, so the upload and the
     // restore time the configuration table alone; the factory file is the shipped one.
@@ -284,7 +267,7 @@ int main(int argc, char** argv) {
                         .arg(realtime ? QStringLiteral(
                                             "real-time (SCHED_FIFO) for the bench and the panel")
                                       : QStringLiteral("normal"),
-                             loadAverage())
+                             bench::loadAverage())
                  << Qt::endl;
     bench::out() << QStringLiteral("Bare line: the same packets by plain reads and writes on the "
                                    "device, without the tool's code, against a fresh panel")

@@ -1,4 +1,5 @@
 #include "app_paths.h"
+#include "catalogue/catalogue.h"
 #include "platform/qt_serial_line.h"
 #include "ui/frm_about.h"
 #include "ui/frm_main.h"
@@ -6,6 +7,7 @@
 #include "ui/tools/diagnostic_in.h"
 #include "ui/tools/frm_check_panel.h"
 #include "ui/tools/frm_labels.h"
+#include "ui/tools/frm_projector_test.h"
 #include "ui/tools/simulator.h"
 
 #include <QAction>
@@ -41,6 +43,15 @@ void FrmMain::connectToolWindows() {
         QPointer<FrmCheckPanel> window = findChild<FrmCheckPanel*>();
         showSingle(window, [this] { return new FrmCheckPanel(state_, serialLines(), this); });
     });
+    QAction* mnuProjectorTest = mnuDiag->addAction(tr("Projector Test..."));
+    mnuProjectorTest->setObjectName(QStringLiteral("mnuProjectorTest"));
+    connect(mnuProjectorTest, &QAction::triggered, this, [this] {
+        QPointer<FrmProjectorTest> window = findChild<FrmProjectorTest*>();
+        showSingle(window, [this] {
+            return new FrmProjectorTest(catalogue().path(), serialLines(),
+                                        state_.deviceManufacturer[0], state_.deviceModel[0], this);
+        });
+    });
     connect(mnuSerialPorts, &QAction::triggered, this, [this] {
         showSingle(serialPorts_, [this]() -> QWidget* {
             return new FrmSerialPorts(&findSerialPorts, userSettingsPath(), this);
@@ -62,6 +73,8 @@ void FrmMain::releaseMonitorPort() {
         monitor_->releasePort();
     if (auto* check = findChild<FrmCheckPanel*>()) // its ports too, before programming
         check->releasePorts();
+    if (auto* projector = findChild<FrmProjectorTest*>())
+        projector->releasePort();
 }
 
 } // namespace ondrel::ui

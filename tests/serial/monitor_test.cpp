@@ -4,6 +4,7 @@
 #include "support/ui_helpers.h"
 #include "ui/frm_main.h"
 #include "ui/tools/diagnostic_in.h"
+#include "ui/tools/frm_projector_test.h"
 #include "ui/tools/simulator.h"
 
 #include <QAction>
@@ -131,6 +132,11 @@ TEST(ToolMenus, OpenOneMonitorAndOneSimulatorAndReleaseTheMonitorsPort) {
     main.mnuSim->trigger();
     ASSERT_EQ(main.findChildren<Simulator*>().size(), 1);
     EXPECT_EQ(boxes.next().title, "Error");
+
+    auto* projectorTest = main.findChild<QAction*>(QStringLiteral("mnuProjectorTest"));
+    projectorTest->trigger();
+    projectorTest->trigger();
+    EXPECT_EQ(main.findChildren<FrmProjectorTest*>().size(), 1);
 
     main.releaseMonitorPort();
     EXPECT_FALSE(monitors.first()->isPortOpen());

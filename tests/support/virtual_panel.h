@@ -1,10 +1,10 @@
 #pragma once
 
 #include "panel_core.h"
+#include "support/pty_program.h"
 #include "support/test_support.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -14,35 +14,21 @@ namespace ondrel::test {
 // `arguments` add panel options (faults, delays); stop() ends it and collects its memory.
 class VirtualPanel {
 public:
-    explicit VirtualPanel(const QStringList& arguments = {}) {
-        process_.setProgram(binDir() + QStringLiteral("/ondrel-panel"));
-        process_.setArguments(QStringList{QStringLiteral("--dump"), dumpPath(),
-                                          QStringLiteral("--decode"), decodePath()} +
-                              arguments);
-        process_.setProcessChannelMode(QProcess::SeparateChannels);
-        process_.start();
-        if (process_.waitForStarted(5000))
-            while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
-            }
-        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-    }
+    explicit VirtualPanel(const QStringList& arguments = {})
+        : program_(binDir() + QStringLiteral("/ondrel-panel"),
+                   QStringList{QStringLiteral("--dump"), dumpPath(), QStringLiteral("--decode"),
+                               decodePath()} +
+                       arguments) {}
     ~VirtualPanel() { stop(); }
     VirtualPanel(const VirtualPanel&) = delete;
     VirtualPanel& operator=(const VirtualPanel&) = delete;
 
-    bool ok() const { return !path_.isEmpty(); }
+    bool ok() const { return program_.ok(); }
     // The device to open: the pty's slave end.
-    QString path() const { return path_; }
+    QString path() const { return program_.path(); }
 
     // Ends the panel (it writes its memory on the way out); safe to call twice.
-    void stop() {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.terminate();
-            if (!process_.waitForFinished(5000))
-                process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
+    void stop() { program_.stop(); }
     // What the panel's memory holds, once it has ended.
     panel::PanelMemory memory() {
         stop();
@@ -54,7 +40,7 @@ public:
     QString dump() const { return readText(dumpPath()); }
     // The configuration table as text, after stop().
     QString decoded() const { return readText(decodePath()); }
-    QString log() { return QString::fromLocal8Bit(process_.readAllStandardError()); }
+    QString log() { return program_.log(); }
 
 private:
     QString dumpPath() const { return dir_.filePath(QStringLiteral("memory.txt")); }
@@ -64,9 +50,8 @@ private:
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
-    QTemporaryDir dir_;
-    QProcess process_;
-    QString path_;
+    QTemporaryDir dir_; // before the program, whose arguments name its files
+    PtyProgram program_;
 };
 
 } // namespace ondrel::test

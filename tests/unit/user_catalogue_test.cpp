@@ -143,6 +143,8 @@ TEST_F(UserFixture, MalformedFilesAreRefusedWholeWithTheirLines) {
         {"MUTE OFF<CR>", "MUTE OFF<CR> / X", 16, "more than one"},
         {"[commands]", "[buttons]", 12, "unknown section"},
         {"model = PJ-100", "model PJ-100", 4, "NAME = VALUE"},
+        {"OFF<CR>\n", "OFF<CR>\n[replies]\nform = text\nend = :\nack = ER{x\n", 20,
+         "ack: a \"{\" without its \"}\""},
     };
     const QString file = dir.filePath("bad.ondrel-model");
     for (const auto& c : cases) {

@@ -1,4 +1,5 @@
-// mkcatalogue SQL_FILE OUTPUT: runs the statements of SQL_FILE into a fresh SQLite file OUTPUT.
+// mkcatalogue SQL_FILE... OUTPUT: runs the statements of each SQL_FILE in turn into a fresh SQLite
+// file OUTPUT.
 // The file appears only when every statement succeeded, so a broken catalogue text never leaves
 // a half-filled catalogue behind.
 
@@ -51,11 +52,15 @@ int fail(const QString& message) {
     return 1;
 }
 
-int build(const QString& sqlPath, const QString& partPath) {
-    QFile sqlFile(sqlPath);
-    if (!sqlFile.open(QIODevice::ReadOnly | QIODevice::Text))
-        return fail(QStringLiteral("cannot read %1: %2").arg(sqlPath, sqlFile.errorString()));
-    const QStringList statements = splitStatements(QString::fromUtf8(sqlFile.readAll()));
+int build(const QStringList& sqlPaths, const QString& partPath) {
+    QList<QPair<QString, QString>> statements; // file, statement
+    for (const QString& sqlPath : sqlPaths) {
+        QFile sqlFile(sqlPath);
+        if (!sqlFile.open(QIODevice::ReadOnly | QIODevice::Text))
+            return fail(QStringLiteral("cannot read %1: %2").arg(sqlPath, sqlFile.errorString()));
+        for (const QString& statement : splitStatements(QString::fromUtf8(sqlFile.readAll())))
+            statements << qMakePair(sqlPath, statement);
+    }
 
     auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("mkcatalogue"));
     db.setDatabaseName(partPath);
@@ -64,7 +69,7 @@ int build(const QString& sqlPath, const QString& partPath) {
     QSqlQuery query(db);
     if (!db.transaction())
         return fail(db.lastError().text());
-    for (const QString& statement : statements) {
+    for (const auto& [sqlPath, statement] : statements) {
         if (!query.exec(statement))
             return fail(QStringLiteral("%1: %2\n%3")
                             .arg(sqlPath, query.lastError().text(), statement.left(300)));
@@ -81,12 +86,12 @@ int build(const QString& sqlPath, const QString& partPath) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 3)
-        return fail(QStringLiteral("usage: mkcatalogue SQL_FILE OUTPUT"));
-    const QString output = args[2];
+    if (args.size() < 3)
+        return fail(QStringLiteral("usage: mkcatalogue SQL_FILE... OUTPUT"));
+    const QString output = args.last();
     const QString part = output + QStringLiteral(".part");
     QFile::remove(part);
-    int rc = build(args[1], part);
+    int rc = build(args.mid(1, args.size() - 2), part);
     QSqlDatabase::removeDatabase(QStringLiteral("mkcatalogue"));
     if (rc != 0) {
         QFile::remove(part);

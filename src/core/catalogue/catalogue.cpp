@@ -69,6 +69,7 @@ Catalogue::Catalogue(const QString& path, const QString& userPath)
     QStringList tables;
     while (schema.next())
         tables << schema.value(0).toString();
+    hasReplies_ = tables.contains(QStringLiteral("replies"), Qt::CaseInsensitive);
     for (const char* name : {"Manufacturers", "make", "CommSettup", "protocal", "available"}) {
         const QString table = QString::fromLatin1(name);
         if (!tables.contains(table, Qt::CaseInsensitive)) {
@@ -251,6 +252,28 @@ Result<std::optional<ProtocolRow>> Catalogue::protocol(const Value& protocolNumb
     for (int i = 0; i < row.count(); ++i)
         protocol.setCommand(row.fieldName(i), row.value(i).toString());
     return std::optional<ProtocolRow>(protocol);
+}
+
+Result<std::optional<QString>> Catalogue::replies(const Value& protocolNumber) const {
+    Rows found;
+    if (isUserNumber(protocolNumber)) {
+        if (!userRows(catalogue_query::kHasReplies, {}).empty()) // files of older versions lack it
+            found = userRows(catalogue_query::kReplies, {numberParameter(protocolNumber)});
+    } else if (hasReplies_ || openError_) {
+        auto result = rows(catalogue_query::kReplies, {numberParameter(protocolNumber)});
+        if (!result)
+            return result.error();
+        found = std::move(result.value());
+    }
+    if (found.empty())
+        return std::optional<QString>();
+    // The text as stored, without the blank lines around it.
+    QStringList lines = found.front().value(0).toString().split(QLatin1Char('\n'));
+    while (!lines.isEmpty() && lines.first().trimmed().isEmpty())
+        lines.removeFirst();
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    return std::optional<QString>(lines.join(QLatin1Char('\n')));
 }
 
 Result<std::optional<QString>> Catalogue::commandMask(const QString& command) const {

@@ -24,6 +24,10 @@ inline constexpr char kSettingsLookup[] = "select * from CommSettup where rs_232
 inline constexpr char kCommandNames[] = "select Commands from available";
 inline constexpr char kProtocolRow[] = "select * from protocal  where protocalNumber = ?;";
 inline constexpr char kCommandMask[] = "select * from available where Commands= ?;";
+// What a protocol's projectors answer (a table of its own, which older catalogues lack).
+inline constexpr char kReplies[] = "select rules from replies where protocalNumber = ?;";
+inline constexpr char kHasReplies[] =
+    "select name from sqlite_master where type = 'table' and name = 'replies';";
 } // namespace catalogue_query
 
 // The row of a model in table make.
@@ -84,6 +88,9 @@ public:
     Result<std::optional<ProtocolRow>> protocol(const Value& protocolNumber) const;
     // The mask letter of a command of table available.
     Result<std::optional<QString>> commandMask(const QString& command) const;
+    // The replies section of a protocol (projector/reply_rules.h); nothing when the catalogue
+    // has none for it.
+    Result<std::optional<QString>> replies(const Value& protocolNumber) const;
 
     // Whether the model comes from the installer's own catalogue.
     bool isUserModel(const QString& manufacturer, const QString& model) const;
@@ -98,6 +105,7 @@ private:
     QString path_;
     QString connection_;
     std::optional<Error> openError_;
+    bool hasReplies_ = false;
     QString userPath_;
     QString userConnection_;
     mutable std::optional<Error> userError_;

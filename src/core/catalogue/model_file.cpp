@@ -1,5 +1,7 @@
 #include "catalogue/model_file.h"
 
+#include "projector/reply_rules.h"
+
 #include <QHash>
 #include <algorithm>
 
@@ -101,7 +103,8 @@ Result<ModelDefinition> parseModelFile(const QString& text, const QStringList& c
     QHash<QString, Entry> keys;
     QHash<QString, Entry> commands; // by the catalogue's spelling of the name
     QString section;
-    int modelLine = 0, lineNumber = 0;
+    int modelLine = 0, lineNumber = 0, repliesLine = 0;
+    QStringList replies; // the section's lines as written
     QString body = text;
     if (body.startsWith(QChar(0xFEFF)))
         body.remove(0, 1);
@@ -110,15 +113,28 @@ Result<ModelDefinition> parseModelFile(const QString& text, const QStringList& c
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         const QString trimmed = line.trimmed();
+        const bool header =
+            trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'));
+        if (section == QLatin1String("replies") && !header) {
+            replies << line;
+            continue;
+        }
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#')))
             continue;
-        if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
+        if (header) {
             section = trimmed.mid(1, trimmed.size() - 2).trimmed().toLower();
             if (section == QLatin1String("model"))
                 modelLine = modelLine ? modelLine : lineNumber;
+            else if (section == QLatin1String("replies") && repliesLine) {
+                fault(
+                    lineNumber,
+                    QStringLiteral("[replies] is given twice (first on line %1)").arg(repliesLine));
+                section = QStringLiteral("?");
+            } else if (section == QLatin1String("replies"))
+                repliesLine = lineNumber;
             else if (section != QLatin1String("commands")) {
-                fault(lineNumber, QStringLiteral("unknown section %1; a model file has [model] "
-                                                 "and [commands]")
+                fault(lineNumber, QStringLiteral("unknown section %1; a model file has [model], "
+                                                 "[commands] and [replies]")
                                       .arg(trimmed));
                 section = QStringLiteral("?"); // its lines are not looked at
             }
@@ -278,6 +294,17 @@ Result<ModelDefinition> parseModelFile(const QString& text, const QStringList& c
     }
     if (commands.isEmpty())
         fault(lineNumber, QStringLiteral("the file has no commands; list them under [commands]"));
+    while (!replies.isEmpty() && replies.last().trimmed().isEmpty())
+        replies.removeLast();
+    if (repliesLine) {
+        QList<Error> found;
+        static_cast<void>(
+            parseReplyRules(replies.join(QLatin1Char('\n')), repliesLine + 1, &found));
+        faults += found;
+        while (!replies.isEmpty() && replies.first().trimmed().isEmpty())
+            replies.removeFirst();
+        d.replies = replies.join(QLatin1Char('\n'));
+    }
 
     std::stable_sort(faults.begin(), faults.end(),
                      [](const Error& a, const Error& b) { return a.line < b.line; });
@@ -309,6 +336,8 @@ QString writeModelFile(const ModelDefinition& d) {
             text += kToggleSeparator + written(*c.secondary);
         text += QLatin1Char('\n');
     }
+    if (!d.replies.isEmpty())
+        text += QStringLiteral("\n[replies]\n") + d.replies + QLatin1Char('\n');
     return text;
 }
 

@@ -32,6 +32,7 @@ struct ModelDefinition {
     int presentAs = 1;                  // 1 ASCII, 2 binary (hexadecimal)
     Notation notation = Notation::Text; // how the file writes the commands
     QList<ModelCommand> commands;       // in the order of the catalogue's command names
+    QString replies; // what the projector answers (projector/reply_rules.h); empty: unknown
     friend bool operator==(const ModelDefinition&, const ModelDefinition&) = default;
 };
 
@@ -44,8 +45,10 @@ struct ModelFileFaults {
 // Reads a model file (UTF-8 text, extension .ondrel-model): a [model] section with the keys
 // manufacturer, model, baud, data_bits, parity, stop_bits, present_as and notation, and a
 // [commands] section of "Name = command" lines, where " / " separates the on and the off string
-// of a toggle command. Lines starting with "#" are comments. `commandNames` are the names the
-// catalogue offers (their spelling wins). The whole file is checked: every fault is reported.
+// of a toggle command, and optionally a [replies] section: what the projector answers, kept as
+// written (comments too) and checked with parseReplyRules. Lines starting with "#" are comments.
+// `commandNames` are the names the catalogue offers (their spelling wins). The whole file is
+// checked: every fault is reported.
 Result<ModelDefinition> parseModelFile(const QString& text, const QStringList& commandNames,
                                        ModelFileFaults* faults = nullptr);
 

@@ -27,7 +27,8 @@ const char* const kSchema[] = {
     "NOT NULL, bits INTEGER NOT NULL, stopBits INTEGER NOT NULL, parity TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS protocal (protocalNumber INTEGER PRIMARY KEY)",
     "CREATE TABLE IF NOT EXISTS available (Commands TEXT NOT NULL COLLATE NOCASE, mask TEXT NOT "
-    "NULL)"};
+    "NULL)",
+    "CREATE TABLE IF NOT EXISTS replies (protocalNumber INTEGER PRIMARY KEY, rules TEXT NOT NULL)"};
 
 QString quoted(const QString& name) {
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
@@ -41,6 +42,18 @@ bool run(QSqlQuery& query, const QString& sql, const QVariantList& values = {}) 
     for (const QVariant& v : values)
         query.addBindValue(v);
     return query.exec();
+}
+
+// Deletes an own model's protocol rows, its commands and its replies (the model's row stays).
+bool deleteProtocol(QSqlQuery& query, const QString& manufacturer, const QString& model) {
+    for (const char* table : {"protocal", "replies"})
+        if (!run(query,
+                 QStringLiteral("DELETE FROM %1 WHERE protocalNumber IN (SELECT protocal FROM make "
+                                "WHERE manufacturer = ? AND model = ?)")
+                     .arg(QLatin1String(table)),
+                 {manufacturer, model}))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -132,11 +145,8 @@ Status UserCatalogue::store(const QList<ModelDefinition>& definitions) {
                     return fail();
                 columns << c.name.toLower();
             }
-            // A replaced model takes its protocol row with it.
-            if (!run(q,
-                     QStringLiteral("DELETE FROM protocal WHERE protocalNumber IN (SELECT protocal "
-                                    "FROM make WHERE manufacturer = ? AND model = ?)"),
-                     {d.manufacturer, d.model}) ||
+            // A replaced model takes its protocol rows with it.
+            if (!deleteProtocol(q, d.manufacturer, d.model) ||
                 !run(q, QStringLiteral("DELETE FROM make WHERE manufacturer = ? AND model = ?"),
                      {d.manufacturer, d.model}))
                 return fail();
@@ -180,6 +190,10 @@ Status UserCatalogue::store(const QList<ModelDefinition>& definitions) {
                                     "rs_232Setup, Present_As) VALUES (?, ?, ?, ?, ?)"),
                      {d.manufacturer, d.model, protocol, option, d.presentAs}))
                 return fail();
+            if (!d.replies.isEmpty() &&
+                !run(q, QStringLiteral("INSERT INTO replies (protocalNumber, rules) VALUES (?, ?)"),
+                     {protocol, d.replies}))
+                return fail();
             if (!run(q,
                      QStringLiteral("INSERT INTO Manufacturers (Manufacturer) SELECT ? WHERE NOT "
                                     "EXISTS (SELECT 1 FROM Manufacturers WHERE Manufacturer = ?)"),
@@ -196,10 +210,7 @@ Status UserCatalogue::remove(const QString& manufacturer, const QString& model) 
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
     return inTransaction([&]() -> Status {
         QSqlQuery q(db);
-        if (!run(q,
-                 QStringLiteral("DELETE FROM protocal WHERE protocalNumber IN (SELECT protocal "
-                                "FROM make WHERE manufacturer = ? AND model = ?)"),
-                 {manufacturer, model}) ||
+        if (!deleteProtocol(q, manufacturer, model) ||
             !run(q, QStringLiteral("DELETE FROM make WHERE manufacturer = ? AND model = ?"),
                  {manufacturer, model}))
             return failure(q.lastError().text());
@@ -281,6 +292,10 @@ readModelDefinition(const Catalogue& catalogue, const QString& manufacturer, con
     }
     const auto names = catalogue.commandNames();
     const auto protocol = catalogue.protocol(row.value()->protocal);
+    const auto replies = catalogue.replies(row.value()->protocal);
+    if (!replies)
+        return replies.error();
+    d.replies = replies.value().value_or(QString());
     if (!names)
         return names.error();
     if (!protocol)

@@ -1,0 +1,155 @@
+// projector: one command to a projector and its answer decoded, as the Projector Test window shows
+// it.
+#include "app_paths.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/user_catalogue.h"
+#include "cli/cli_command.h"
+#include "platform/serial_ports.h"
+#include "projector/projector_exchange.h"
+
+namespace ondrel::cli {
+namespace {
+
+const QString kName = QStringLiteral("projector");
+
+int runProjector(const QStringList& args) {
+    QCommandLineParser parser;
+    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N"));
+    const QCommandLineOption model(QStringLiteral("model"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption baud(QStringLiteral("baud"), QString(), QStringLiteral("B"));
+    const QCommandLineOption query(QStringLiteral("query"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption bytes(QStringLiteral("bytes"), QString(), QStringLiteral("STRING"));
+    const QCommandLineOption notation(QStringLiteral("notation"), QString(),
+                                      QStringLiteral("NOTATION"));
+    const QCommandLineOption parity(QStringLiteral("parity"), QString(), QStringLiteral("P"));
+    const QCommandLineOption off(QStringLiteral("off"));
+    parser.addOptions({port, model, baud, parity, query, bytes, notation, off});
+    if (const std::optional<int> usage = parseArguments(kName, parser, args))
+        return *usage;
+    const QStringList positional = parser.positionalArguments();
+    if (!parser.isSet(port) || !parser.isSet(model))
+        return usageError(kName, QStringLiteral("expects --port and --model"));
+    if (positional.size() + int(parser.isSet(query)) + int(parser.isSet(bytes)) != 1)
+        return usageError(kName, QStringLiteral("expects one of COMMAND, --query NAME and "
+                                                "--bytes STRING"));
+
+    const Catalogue catalogue(catalogPath(), userCataloguePath());
+    const Result<ProjectorModel> loaded = loadProjectorModel(catalogue, parser.value(model));
+    if (!loaded) {
+        err(loaded.error().message + QLatin1Char('\n'));
+        return ExitFailure;
+    }
+    const ProjectorModel& m = loaded.value();
+    std::optional<ExchangeRequest> request;
+    if (!positional.isEmpty()) {
+        request = commandRequest(m, positional.first(), parser.isSet(off));
+        if (!request) {
+            QStringList names;
+            for (const ModelCommand& c : m.definition.commands)
+                names << c.name + (c.secondary ? QStringLiteral(" (--off)") : QString());
+            return usageError(
+                kName, QStringLiteral("%1 has no command %2%3; its commands: %4")
+                           .arg(m.name(), positional.first(),
+                                parser.isSet(off) ? QStringLiteral(" with --off") : QString(),
+                                names.join(QStringLiteral(", "))));
+        }
+    } else if (parser.isSet(query)) {
+        request = queryRequest(m, parser.value(query));
+        if (!request)
+            return usageError(
+                kName, m.replies ? QStringLiteral("%1 knows no query %2; it has %3")
+                                       .arg(m.name(), parser.value(query),
+                                            m.replies->queryNames().join(QStringLiteral(", ")))
+                                 : QStringLiteral("the catalogue has no replies "
+                                                  "for %1, so no queries")
+                                       .arg(m.name()));
+    } else {
+        const Notation form =
+            parser.isSet(notation)
+                ? notationFromName(parser.value(notation)).value_or(Notation::Text)
+                : (m.definition.presentAs == 2 ? Notation::Hex : Notation::Text);
+        if (parser.isSet(notation) && !notationFromName(parser.value(notation)))
+            return usageError(kName, QStringLiteral("--notation is text, hex or decimal"));
+        const ParsedCommand parsed = parseCommandNotation(parser.value(bytes), form);
+        if (!parsed.ok() || parsed.bytes.isEmpty())
+            return usageError(kName, QStringLiteral("--bytes: %1")
+                                         .arg(parsed.ok() ? QStringLiteral("no bytes")
+                                                          : parsed.fault->message()));
+        request = bytesRequest(m, parsed.bytes);
+    }
+
+    SerialSettings settings = m.settings();
+    if (parser.isSet(baud)) {
+        bool ok = false;
+        settings.baudRate = parser.value(baud).toInt(&ok);
+        if (!ok || settings.baudRate <= 0)
+            return usageError(kName, QStringLiteral("--baud needs a positive number"));
+    }
+    if (parser.isSet(parity)) {
+        const QString p = parser.value(parity).toUpper();
+        if (p != QLatin1String("NONE") && p != QLatin1String("EVEN") && p != QLatin1String("ODD"))
+            return usageError(kName, QStringLiteral("--parity is NONE, EVEN or ODD"));
+        settings.parity = p.at(0).toLatin1();
+    }
+    const QtSerialLineFactory lines;
+    bool isNumber = false;
+    const int number = parser.value(port).toInt(&isNumber);
+    const Result<QString> device =
+        isNumber ? lines.deviceForPort(number) : Result<QString>(parser.value(port));
+    if (!device) {
+        err(device.error().message + QLatin1Char('\n'));
+        return ExitFailure;
+    }
+    const std::unique_ptr<SerialLine> line = lines.create(device.value());
+    if (Status opened = line->open(settings); !opened) {
+        err(opened.error().message + QLatin1Char('\n'));
+        return ExitFailure;
+    }
+    if (request->timeoutMs > 10000)
+        err(QStringLiteral("Waiting up to %1 s for the answer%2 (Ctrl+C stops).\n")
+                .arg(request->timeoutMs / 1000)
+                .arg(request->late ? QStringLiteral(": %1 answers %2 only when it is done")
+                                         .arg(m.name(), request->command)
+                                   : QString()));
+    const InterruptScope interrupts;
+    const Exchange x = runExchange(*line, m, *request, settings, &interruptFlag());
+    line->close();
+    out(x.line() + QLatin1Char('\n'));
+    if (x.unanswered()) {
+        out(QStringLiteral("Nothing %1came back. Check:\n")
+                .arg(x.reply.outcome == ReplyOutcome::NotUnderstood ? QStringLiteral("sensible ")
+                                                                    : QString()));
+        for (const QString& item : noAnswerChecklist(m, x))
+            out(QStringLiteral("  - %1\n").arg(item));
+        QStringList rates;
+        for (int rate : otherBaudRates(settings.baudRate))
+            rates << QString::number(rate);
+        out(QStringLiteral("  - Other rates: add --baud %1.\n")
+                .arg(rates.join(QStringLiteral(", --baud "))));
+    }
+    return x.exitCode();
+}
+
+} // namespace
+
+ONDREL_CLI_COMMAND(
+    projector,
+    {kName,
+     QStringLiteral(
+         "--port N|DEVICE --model MAKER/MODEL [--baud B] [--parity P] COMMAND [--off] | --query "
+         "NAME | --bytes STRING [--notation text|hex|decimal]"),
+     QStringLiteral("Sends one command to a projector and shows its answer decoded."),
+     QStringLiteral(
+         "Opens the port at the model's serial settings from the catalogue (--baud B and\n"
+         "--parity NONE|EVEN|ODD change them) and sends COMMAND (a catalogue command name such\n"
+         "as On or Computer_1; --off sends a toggle's off string), the query NAME (power,\n"
+         "input, lamp, error: those the model's family has), or STRING in the notation\n"
+         "(default: text for ASCII models, hex for binary ones). Prints one line: time, what\n"
+         "was sent, what came back in hexadecimal and as text, what it means, and the round\n"
+         "trip in milliseconds. It waits as long as the family may take (an Epson answers On\n"
+         "only when warm: up to 100 s; Ctrl+C stops). Exit status 0 when the answer is an\n"
+         "acknowledgement or a state; 1 when it is a refusal, nothing came, or it is not\n"
+         "understood, then with a checklist of what to look at."),
+     runProjector});
+
+} // namespace ondrel::cli

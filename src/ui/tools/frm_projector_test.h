@@ -1,0 +1,84 @@
+#pragma once
+
+#include "projector/projector_exchange.h"
+#include "serial/serial_line.h"
+
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QTextBrowser;
+class QPushButton;
+class QTreeWidget;
+
+namespace ondrel {
+class Catalogue;
+}
+
+namespace ondrel::ui {
+
+class ProjectorSession;
+
+// "Projector Test": a PC port towards a projector. Send one of the model's commands, a query or
+// typed bytes and see each exchange as a line: time, settings, bytes sent and received (hex and
+// text), what the answer means, and the round trip. When nothing sensible comes back, a checklist
+// drawn from the model and a try at the other baud rates. Switching off asks first.
+class FrmProjectorTest : public QWidget {
+    Q_OBJECT
+public:
+    // Opens the catalogue at `cataloguePath` (with the installer's own models) and starts with
+    // `maker` `model` chosen, when the catalogue has it.
+    FrmProjectorTest(const QString& cataloguePath, const SerialLineFactory& lines,
+                     const QString& maker = {}, const QString& model = {},
+                     QWidget* parent = nullptr);
+    ~FrmProjectorTest() override;
+
+    // Uses PC port `port` (1 to 3; 0 none).
+    void choosePort(int port);
+    void chooseModel(const QString& maker, const QString& model);
+    // Frees the port (before the panel is programmed on it).
+    void releasePort();
+    // Sends the chosen command, query or typed bytes.
+    void sendCommand();
+    void sendQuery();
+    void sendBytes();
+    void tryOtherBaudRates();
+    const std::optional<ProjectorModel>& model() const { return model_; }
+    bool busy() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void fillModels();
+    void showModel();
+    void send(const ExchangeRequest& request);
+    void applySettings();
+    SerialSettings settings() const;
+    void showExchange(const Exchange& exchange);
+    void showWaiting(qint64 waitedMs, int timeoutMs);
+    void showBaudsTried(int rate);
+    void showChecklist(bool shown);
+
+    std::unique_ptr<Catalogue> catalogue_;
+    std::unique_ptr<ProjectorSession> session_;
+    std::optional<ProjectorModel> model_;
+    std::optional<ExchangeRequest> waitingFor_, lastRequest_;
+    QComboBox *cmbPort_, *cmbMaker_, *cmbModel_, *cmbBaud_, *cmbParity_;
+    QComboBox *cmbCommand_, *cmbQuery_, *cmbNotation_;
+    QLineEdit* txtBytes_;
+    QLabel *lblSettings_, *lblBytesFault_, *lblWaiting_;
+    QTextBrowser* txtChecklist_;
+    QString checklist_;   // what the checklist shows, as HTML
+    bool trying_ = false; // other baud rates are being tried: their lines leave it alone
+    QPushButton *cmdSend_, *cmdAsk_, *cmdSendBytes_, *cmdStop_, *cmdTryBauds_;
+    QProgressBar* prgWaiting_;
+    QTreeWidget* lstExchanges_;
+    QWidget* waitingRow_;
+};
+
+} // namespace ondrel::ui

@@ -105,6 +105,8 @@ int runProjector(const QStringList& args) {
         err(opened.error().message + QLatin1Char('\n'));
         return ExitFailure;
     }
+    if (!line->notice().isEmpty())
+        err(QStringLiteral("note: %1\n").arg(line->notice()));
     if (request->timeoutMs > 10000)
         err(QStringLiteral("Waiting up to %1 s for the answer%2 (Ctrl+C stops).\n")
                 .arg(request->timeoutMs / 1000)

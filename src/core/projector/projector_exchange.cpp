@@ -335,7 +335,7 @@ QStringList noAnswerChecklist(const ProjectorModel& model, const Exchange& x) {
 
 QList<int> otherBaudRates(int current) {
     QList<int> rates;
-    for (int rate : kModelBaudRates)
+    for (int rate : kPanelBaudRates)
         if (rate != current && rate != 7600) // 7600 is the panel's own, no projector's
             rates << rate;
     return rates;

@@ -63,10 +63,13 @@ FrmProjectorTest::FrmProjectorTest(const QString& cataloguePath, const SerialLin
     setAttribute(Qt::WA_DeleteOnClose);
     session_ = std::make_unique<ProjectorSession>(
         lines, ProjectorSession::Callbacks{
-                   [this](const Status& opened) {
+                   [this](const Status& opened, const QString& notice) {
                        if (!opened) {
                            cmbPort_->setCurrentIndex(0);
                            showError(this, opened.error().message);
+                       } else if (!notice.isEmpty()) {
+                           showMessage(this, QMessageBox::Information,
+                                       QStringLiteral("Serial Server"), notice);
                        }
                    },
                    [this](qint64 waited, int timeout) { showWaiting(waited, timeout); },
@@ -82,7 +85,7 @@ FrmProjectorTest::FrmProjectorTest(const QString& cataloguePath, const SerialLin
     cmbMaker_ = makeCombo(this, "cmbMaker", {}, 8);
     cmbModel_ = makeCombo(this, "cmbModel", {}, 12);
     QStringList rates;
-    for (int rate : kModelBaudRates)
+    for (int rate : kPanelBaudRates)
         rates << QString::number(rate);
     cmbBaud_ = makeCombo(this, "cmbBaud", rates, 6);
     cmbParity_ =

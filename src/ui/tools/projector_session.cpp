@@ -23,7 +23,9 @@ public:
         settings_ = settings;
         unasked_.clear();
         Status opened = port > 0 ? port_.open(port, settings) : (port_.close(), Status(Ok{}));
-        report([s = session_, opened] { s->callbacks_.opened(opened); });
+        report([s = session_, opened, notice = port_.notice()] {
+            s->callbacks_.opened(opened, notice);
+        });
         if (!poll_) { // what arrives between exchanges: late answers, status lines
             poll_ = new QTimer(this);
             QObject::connect(poll_, &QTimer::timeout, this, [this] { readUnasked(); });

@@ -22,7 +22,8 @@ class ProjectorSession : public QObject {
     Q_OBJECT
 public:
     struct Callbacks {
-        std::function<void(const Status&)> opened;
+        std::function<void(const Status&, const QString& notice)>
+            opened; // notice: a serial server's word
         std::function<void(qint64 waitedMs, int timeoutMs)> waiting;
         std::function<void(const Exchange&)> exchanged; // each exchange, each try, unasked bytes
         std::function<void(int rate)> baudsTried;       // 0: no rate answered

@@ -83,15 +83,28 @@ const QByteArray kPoll = QByteArray::fromHex("EA");
 const QByteArray kPacket = QByteArray::fromHex("E3160002030102");
 
 struct FaultRule {
-    QStringList options;
-    QByteArray sent;   // the tool's bytes, all at time 0
-    qint64 atUs;       // when the panel's output is taken
-    QByteArray output; // in hex, everything due by then
+    QStringList options; // without --baud: 0, so that bytes take no time
+    QByteArray sent;     // the tool's bytes, all at time 0
+    qint64 atUs;         // when the panel's output is taken
+    QByteArray output;   // in hex, everything due by then
     int writtenBytes;
 };
 
 const FaultRule kFaultRules[] = {
     {{}, kPoll + kPacket, 0, "EBE7E4", 2},
+    // At 19200 baud a byte takes 521 us: the poll's answer after 2 bytes, the packet's answer
+    // after the 7 bytes of the packet and its own 2 (all sent at 0, behind the poll).
+    {{"--baud", "19200"}, kPoll + kPacket, 2 * 521 - 1, "", 2},
+    {{"--baud", "19200"}, kPoll + kPacket, 10 * 521 - 1, "EB", 2},
+    {{"--baud", "19200"}, kPoll + kPacket, 10 * 521, "EBE7E4", 2},
+    {{"--duplicate", "1", "--duplicate-ms", "3"}, kPacket, 2999, "E7E4", 2},
+    {{"--duplicate", "1", "--duplicate-ms", "3"}, kPacket, 3000, "E7E4E7E4", 2},
+    // A held answer leaves when the next packet starts (here at once), plus the hold time; the
+    // answers behind it wait.
+    {{"--hold", "1", "--hold-ms", "5"}, kPacket, 100000, "", 2},
+    {{"--hold", "1", "--hold-ms", "5"}, kPacket + kPacket, 4999, "", 2},
+    {{"--hold", "1", "--hold-ms", "5"}, kPacket + kPacket, 5000, "E7E4E7E4", 2},
+    {{"--late", "1:7"}, kPacket, 7000, "E7E4", 2},
     {{"--drop", "1"}, kPacket + kPacket, 0, "E7E4", 2},
     {{"--lose", "1"}, kPacket, 0, "", 0},
     {{"--lose-rate", "1"}, kPacket, 0, "", 0},
@@ -116,7 +129,10 @@ TEST_P(VirtualLoaderRules, AnswerAsTheFaultsSay) {
     const FaultRule& rule = GetParam();
     QCommandLineParser parser;
     addFaultOptions(parser);
-    ASSERT_TRUE(parser.parse(QStringList{QStringLiteral("ondrel-panel")} + rule.options));
+    QStringList options = rule.options;
+    if (!options.contains(QStringLiteral("--baud")))
+        options << QStringLiteral("--baud") << QStringLiteral("0");
+    ASSERT_TRUE(parser.parse(QStringList{QStringLiteral("ondrel-panel")} + options));
     Result<Faults> faults = faultsFromOptions(parser);
     ASSERT_TRUE(faults.ok()) << faults.error().message.toStdString();
     VirtualLoader loader(faults.value());
@@ -128,7 +144,8 @@ TEST_P(VirtualLoaderRules, AnswerAsTheFaultsSay) {
 INSTANTIATE_TEST_SUITE_P(Faults, VirtualLoaderRules, ::testing::ValuesIn(kFaultRules));
 
 TEST(VirtualLoaderRules, RefusesValuesThatAreNotNumbers) {
-    for (const char* bad : {"--lose-rate=2", "--late=1,x", "--late-ms=9-3", "--seed=-1"}) {
+    for (const char* bad : {"--lose-rate=2", "--late=1,x", "--late=1:x", "--late-ms=9-3",
+                            "--hold-ms=30-5", "--seed=-1"}) {
         QCommandLineParser parser;
         addFaultOptions(parser);
         ASSERT_TRUE(parser.parse({QStringLiteral("ondrel-panel"), QLatin1String(bad)}));

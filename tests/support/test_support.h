@@ -69,9 +69,10 @@ inline QByteArray generatedFirmwareBytes(int words) {
 // A program folder as installed: the version-named firmware of `words` generated words from
 // `wordAddress` on, and the factory data file.
 inline void writeProgramFolder(const QString& dir, int words, quint32 wordAddress = 0,
-                               const QByteArray& factory = "1,2,3,#") {
+                               const QByteArray& factory = "1,2,3,#", int wordsPerLine = 8) {
     QDir(dir).mkpath(QStringLiteral("firmware"));
-    writeFile(firmwareFilePath(dir), generateFirmwareHex(words, wordAddress).toLatin1());
+    writeFile(firmwareFilePath(dir),
+              generateFirmwareHex(words, wordAddress, wordsPerLine).toLatin1());
     writeFile(dir + QStringLiteral("/default.dat"), factory);
 }
 #ifndef Q_OS_WIN

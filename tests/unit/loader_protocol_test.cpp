@@ -1,3 +1,4 @@
+#include "programming/answer_reader.h"
 #include "programming/loader_protocol.h"
 
 #include <gtest/gtest.h>
@@ -40,4 +41,44 @@ TEST(LoaderProtocol, Answers) {
         EXPECT_EQ(isBlockAccepted(QByteArray::fromHex(answer)), accepted) << answer;
     for (const auto& [answer, ready] : {std::pair{"eb00", true}, {"00eb", false}, {"", false}})
         EXPECT_EQ(isLoaderReady(QByteArray::fromHex(answer)), ready) << answer;
+}
+
+// The answer reader fed the panel's bytes in pieces, as a line hands them over: answers are
+// whole only with their second byte, the ready byte and an echoing line's own bytes are no
+// answers, anything else is foreign.
+TEST(AnswerReader, ReadsAnswersFromPieces) {
+    using A = AnswerReader::Answer;
+    struct Case {
+        bool echoes;
+        QByteArray sent;
+        std::vector<const char*> pieces; // hex
+        std::vector<A> answers;
+        int foreign;
+    };
+    const QByteArray packet = QByteArray::fromHex("e3160002030102");
+    const Case cases[] = {
+        {false, {}, {"e7e4"}, {A::Accepted}, 0},
+        {false, {}, {"e7", "e4"}, {A::Accepted}, 0},
+        {false, {}, {"e7e5e7e4"}, {A::Refused, A::Accepted}, 0},
+        {false, {}, {"eb", "e7", "eb", "e4"}, {A::Accepted}, 0}, // EB: the loader's, skipped
+        {false, {}, {"0055e7e4"}, {A::Accepted}, 2},
+        {false, {}, {"ea"}, {}, 1}, // the tool's poll only comes back on an echoing line
+        {true, packet, {"e316", "0002e7e4", "030102"}, {A::Accepted}, 0},
+        {true, packet, {"e3160002030102e7e4"}, {A::Accepted}, 0},
+        {true, {}, {"ea", "eb"}, {}, 0},
+    };
+    for (const Case& c : cases) {
+        AnswerReader reader(c.echoes);
+        reader.sent(c.sent);
+        std::vector<A> answers;
+        int foreign = 0;
+        for (const char* piece : c.pieces) {
+            const AnswerReader::Fed fed = reader.feed(QByteArray::fromHex(piece));
+            answers.insert(answers.end(), fed.answers.begin(), fed.answers.end());
+            foreign += fed.foreign;
+        }
+        EXPECT_EQ(answers, c.answers) << c.pieces.front();
+        EXPECT_EQ(foreign, c.foreign) << c.pieces.front();
+        EXPECT_FALSE(reader.halfAnswer());
+    }
 }

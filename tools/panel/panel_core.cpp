@@ -2,8 +2,10 @@
 
 #include "programming/loader_protocol.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
+#include <cmath>
 
 namespace ondrel::panel {
 
@@ -258,7 +260,9 @@ struct FaultOption {
 };
 
 const FaultOption kFaultOptions[] = {
-    {"baud", "Model the wire time of this baud rate (10 bits a byte each way); 0 answers at once.",
+    {"baud",
+     "Model the wire time of this baud rate, 10 bits a byte each way (default 19200, the "
+     "loader's); 0 answers at once, sooner than a real line could bring the packet.",
      "rate"},
     {"write-ms", "Time the panel takes to store one block.", "ms"},
     {"reset-delay", "Leave the reset poll unanswered this long after the first poll.", "ms"},
@@ -274,14 +278,24 @@ const FaultOption kFaultOptions[] = {
     {"garble-word", "Answer every packet to these word addresses (hexadecimal) with E7 E5.",
      "w,v,..."},
     {"stray", "Send stray bytes before these answers.", "n,m,..."},
-    {"late", "Answer these packets late (see --late-ms); later answers wait behind them.",
-     "n,m,..."},
+    {"late",
+     "Answer these packets late (by --late-ms, or by ms when given as n:ms); later answers wait "
+     "behind them.",
+     "n[:ms],..."},
     {"late-rate", "Answer each packet late with this chance (0 to 1).", "p"},
     {"late-ms", "How late a late answer comes: a time, or a range drawn from (default 1700).",
      "ms[-ms]"},
     {"duplicate", "Answer these packets twice.", "n,m,..."},
     {"duplicate-rate", "Answer each packet twice with this chance (0 to 1).", "p"},
-    {"duplicate-gap", "Time between an answer and its repeat (default 0: right behind it).", "ms"},
+    {"duplicate-ms",
+     "Time from an answer to its repeat, or a range drawn from (default 0: right behind it).",
+     "ms[-ms]"},
+    {"hold", "Hold the answers to these packets until the next packet starts (see --hold-ms).",
+     "n,m,..."},
+    {"hold-rate", "Hold each answer until the next packet starts with this chance (0 to 1).", "p"},
+    {"hold-ms",
+     "How long after the next packet starts a held answer leaves: a time or a range (default 0).",
+     "ms[-ms]"},
     {"early", "Answer these packets as soon as their header is in, before the data.", "n,m,..."},
     {"early-rate", "Answer each packet early with this chance (0 to 1).", "p"},
     {"ready-chatter",
@@ -318,9 +332,10 @@ Result<Faults> faultsFromOptions(const QCommandLineParser& parser) {
             bad = QStringLiteral("--%1 %2").arg(QLatin1String(name), text(name));
         return v;
     };
-    auto list = [&](const char* name, int base) {
+    auto list = [&](const char* name, int base, const QString& given = QString()) {
         QSet<int> numbers;
-        for (const QString& part : text(name).split(u',', Qt::SkipEmptyParts)) {
+        const QString all = given.isNull() ? text(name) : given;
+        for (const QString& part : all.split(u',', Qt::SkipEmptyParts)) {
             bool ok = false;
             numbers.insert(part.trimmed().toInt(&ok, base));
             if (!ok)
@@ -329,17 +344,42 @@ Result<Faults> faultsFromOptions(const QCommandLineParser& parser) {
         return numbers;
     };
     auto us = [&](const char* name) { return qint64(number(name, 0, 0, 1e7) * 1000); };
+    auto range = [&](const char* name, qint64& low, qint64& high) {
+        if (!parser.isSet(QLatin1String(name)))
+            return;
+        const QStringList parts = text(name).split(u'-');
+        bool ok1 = false, ok2 = true;
+        low = qint64(parts[0].toDouble(&ok1) * 1000);
+        high = parts.size() > 1 ? qint64(parts[1].toDouble(&ok2) * 1000) : low;
+        if (!ok1 || !ok2 || parts.size() > 2 || low < 0 || high < low)
+            bad = QStringLiteral("--%1 %2").arg(QLatin1String(name), text(name));
+    };
     Faults f;
-    const double baud = number("baud", 0, 0, 1e7);
-    f.byteTimeUs = baud > 0 ? qint64(10e6 / baud) : 0; // 10 bits a byte
+    const double baud = number("baud", 19200, 0, 1e7);
+    f.byteTimeUs = baud > 0 ? qint64(std::ceil(10e6 / baud)) : 0; // 10 bits a byte
     f.writeTimeUs = us("write-ms");
     f.resetDelayUs = us("reset-delay");
     f.slowUs = us("slow");
-    f.duplicateGapUs = us("duplicate-gap");
+    range("duplicate-ms", f.duplicateGapUs, f.duplicateGapMaxUs);
+    range("hold-ms", f.holdMinUs, f.holdMaxUs);
+    f.hold = list("hold", 10);
+    f.holdRate = number("hold-rate", 0, 0, 1);
+    for (const QString& part : text("late").split(u',', Qt::SkipEmptyParts)) {
+        const QStringList pair = part.split(u':');
+        if (pair.size() != 2)
+            continue;
+        bool ok1 = false, ok2 = false;
+        const int n = pair[0].trimmed().toInt(&ok1);
+        f.lateByUs.insert(n, qint64(pair[1].trimmed().toDouble(&ok2) * 1000));
+        if (!ok1 || !ok2)
+            bad = QStringLiteral("--late ") + text("late");
+    }
     f.drop = list("drop", 10);
     f.garble = list("garble", 10);
     f.stray = list("stray", 10);
-    f.late = list("late", 10);
+    QString lateNumbers = text("late");
+    lateNumbers.replace(QRegularExpression(QStringLiteral(":[0-9.]*")), QString());
+    f.late = list("late", 10, lateNumbers);
     f.duplicate = list("duplicate", 10);
     f.early = list("early", 10);
     f.lose = list("lose", 10);
@@ -350,14 +390,7 @@ Result<Faults> faultsFromOptions(const QCommandLineParser& parser) {
     f.duplicateRate = number("duplicate-rate", 0, 0, 1);
     f.earlyRate = number("early-rate", 0, 0, 1);
     f.loseRate = number("lose-rate", 0, 0, 1);
-    if (parser.isSet(QStringLiteral("late-ms"))) {
-        const QStringList range = text("late-ms").split(u'-');
-        bool ok1 = false, ok2 = true;
-        f.lateMinUs = qint64(range[0].toDouble(&ok1) * 1000);
-        f.lateMaxUs = range.size() > 1 ? qint64(range[1].toDouble(&ok2) * 1000) : f.lateMinUs;
-        if (!ok1 || !ok2 || range.size() > 2 || f.lateMinUs < 0 || f.lateMaxUs < f.lateMinUs)
-            bad = QStringLiteral("--late-ms ") + text("late-ms");
-    }
+    range("late-ms", f.lateMinUs, f.lateMaxUs);
     f.readyChatterUs = us("ready-chatter");
     f.dropAlways = parser.isSet(QStringLiteral("drop-always"));
     f.chatter = parser.isSet(QStringLiteral("chatter"));
@@ -380,10 +413,31 @@ void VirtualLoader::schedule(qint64 atUs, QByteArray bytes, bool closeAfter) {
     outputs_.emplace(atUs, std::make_pair(std::move(bytes), closeAfter));
 }
 
+qint64 VirtualLoader::draw(qint64 lowUs, qint64 highUs) {
+    return highUs > lowUs ? std::uniform_int_distribution<qint64>(lowUs, highUs)(random_) : lowUs;
+}
+
+void VirtualLoader::releaseHeld(qint64 atUs) {
+    if (held_.empty())
+        return;
+    const qint64 releaseUs = atUs + draw(faults_.holdMinUs, faults_.holdMaxUs);
+    for (Held& h : held_) {
+        const qint64 dueUs =
+            std::max(releaseUs, lastAnswerUs_) + h.offsetUs + faults_.byteTimeUs * h.bytes.size();
+        schedule(dueUs, std::move(h.bytes), h.closeAfter);
+        lastAnswerUs_ = std::max(lastAnswerUs_, dueUs);
+    }
+    held_.clear();
+    if (log)
+        log(QStringLiteral("held answers released"));
+}
+
 void VirtualLoader::receive(const QByteArray& bytes, qint64 nowUs) {
     for (char c : bytes) {
         // Each byte occupies the wire for one byte time after the previous one.
         receivedUs_ = std::max(nowUs, receivedUs_) + faults_.byteTimeUs;
+        if (!reader_.inPacket() && quint8(c) == kWriteCommand)
+            releaseHeld(receivedUs_); // the next packet starts
         if (faults_.echo)
             schedule(receivedUs_, QByteArray(1, c));
         std::optional<LoaderEvent> event = reader_.feed(quint8(c));
@@ -475,15 +529,28 @@ void VirtualLoader::answer(int number, quint16 wordAddress, qint64 atUs, qint64 
     // this one when that answer is out, so answers leave in order.
     qint64 due =
         std::max(atUs, lastAnswerUs_) + workUs + faults_.slowUs + faults_.byteTimeUs * bytes.size();
-    if (faults_.late.contains(number) || chance(faults_.lateRate)) {
-        due += std::uniform_int_distribution<qint64>(faults_.lateMinUs, faults_.lateMaxUs)(random_);
+    if (faults_.lateByUs.contains(number)) {
+        due += faults_.lateByUs.value(number);
+        if (log)
+            log(QStringLiteral("answer to packet %1 late").arg(number));
+    } else if (faults_.late.contains(number) || chance(faults_.lateRate)) {
+        due += draw(faults_.lateMinUs, faults_.lateMaxUs);
         if (log)
             log(QStringLiteral("answer to packet %1 late").arg(number));
     }
     const bool closeAfter = faults_.closeAfter >= 0 && number >= faults_.closeAfter;
-    if (twice && faults_.duplicateGapUs > 0) {
+    const qint64 gapUs = twice ? draw(faults_.duplicateGapUs, faults_.duplicateGapMaxUs) : 0;
+    if (faults_.hold.contains(number) || chance(faults_.holdRate)) {
+        if (log)
+            log(QStringLiteral("answer to packet %1 held").arg(number));
+        if (twice)
+            held_.push_back({0, bytes, false});
+        held_.push_back({twice ? gapUs : 0, bytes, closeAfter});
+        return;
+    }
+    if (twice && gapUs > 0) {
         schedule(due, bytes);
-        due += faults_.duplicateGapUs;
+        due += gapUs;
     } else if (twice) {
         bytes += bytes;
     }

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QCommandLineParser>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -82,12 +83,21 @@ QString decodeConfigTable(const PanelMemory& memory);
 // in the order the panel reads the packets, resends included; "rates" are chances from 0 to 1,
 // drawn from `seed`.
 struct Faults {
-    qint64 byteTimeUs = 0;     // wire time of one byte (0: none)
-    qint64 writeTimeUs = 0;    // the panel's time to store one block
-    qint64 resetDelayUs = 0;   // polls go unanswered this long, like a person reaching reset
-    qint64 slowUs = 0;         // extra delay before every answer
-    qint64 duplicateGapUs = 0; // from an answer to its repeat (0: the same write)
+    // Wire time of one byte, 10 bits at the loader's 19200 baud, rounded up so that nothing
+    // arrives sooner than the real line brings it (0: bytes take no time, answers come at once).
+    qint64 byteTimeUs = 521;
+    qint64 writeTimeUs = 0;  // the panel's time to store one block
+    qint64 resetDelayUs = 0; // polls go unanswered this long, like a person reaching reset
+    qint64 slowUs = 0;       // extra delay before every answer
+    // From an answer to its repeat (0: the same write), drawn from this range.
+    qint64 duplicateGapUs = 0, duplicateGapMaxUs = 0;
     QSet<int> drop, garble, stray, late, duplicate, early, lose;
+    QHash<int, qint64> lateByUs; // packets answered this much late, instead of --late-ms
+    // Answers held back until the next packet starts arriving, then sent after a delay drawn
+    // from holdMinUs to holdMaxUs; the answers behind them wait.
+    QSet<int> hold;
+    double holdRate = 0;
+    qint64 holdMinUs = 0, holdMaxUs = 0;
     QSet<int> dropWords, garbleWords; // by word address: unaffected by resends before them
     double dropRate = 0, lateRate = 0, duplicateRate = 0, earlyRate = 0, loseRate = 0;
     qint64 lateMinUs = 1'700'000, lateMaxUs = 1'700'000; // how late a late answer comes
@@ -130,12 +140,20 @@ private:
     void answer(int number, quint16 wordAddress, qint64 atUs, qint64 workUs);
     bool chance(double rate);
     void schedule(qint64 atUs, QByteArray bytes, bool closeAfter = false);
+    qint64 draw(qint64 lowUs, qint64 highUs);
+    void releaseHeld(qint64 atUs);
 
     Faults faults_;
     std::mt19937 random_;
     PacketReader reader_;
     PanelMemory memory_;
     std::multimap<qint64, std::pair<QByteArray, bool>> outputs_;
+    struct Held {
+        qint64 offsetUs; // after the release
+        QByteArray bytes;
+        bool closeAfter;
+    };
+    std::vector<Held> held_;  // answers waiting for the next packet
     qint64 receivedUs_ = 0;   // when the last byte was fully received
     qint64 lastAnswerUs_ = 0; // answers leave in the order of their packets
     qint64 pollRunStartUs_ = 0;

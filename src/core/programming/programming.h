@@ -32,7 +32,7 @@ struct ProgrammingResult {
     int packetsSent = 0;                // resends included
     int resends = 0;                    // packets sent again after no or a wrong answer
     int lateAnswers = 0;     // answers taken after the block time-out, within the late window
-    int surplusAnswers = 0;  // answers beyond one a packet (repeated or held back), set aside
+    int surplusAnswers = 0;  // repeats, and answers no packet was owed: set aside
     bool lineEchoes = false; // the line returns every byte sent (seen at the reset handshake)
 
     bool succeeded() const { return outcome == Outcome::Succeeded; }
@@ -45,18 +45,15 @@ struct ProgrammingOptions {
     // After the time-out an answer may still come this much later and counts for its block;
     // nothing else is sent meanwhile. -1: twice the block time-out.
     int lateWindowMs = -1;
-    // After an answer, the line must stay free of further answers this long before the next
-    // packet: a repeated answer arrives within it and is set aside.
-    int settleMs = 2;
-    int tries = 3;              // sends per block; a write to a fixed address may be repeated
+    // Windows a block may go unanswered before it fails. While answers to earlier copies are
+    // still owed, a block goes out once more for each (a write to a fixed address may be
+    // repeated).
+    int tries = 3;
     int pollIntervalMs = 100;   // between reset polls
     int handshakeTimeoutMs = 0; // 0: poll until the panel answers or the user cancels
     // Blocks in a row not acknowledged within time-out and late window (resends or not) that
     // mean the panel is gone or slower than the tool waits for: writing stops.
     int failedBlocksToStop = 3;
-    // 0: a block is done once its answer is in. Otherwise the older pacing, kept to measure
-    // against: this fixed pause after each poll and after a block's first answer byte.
-    int fixedPauseMs = 0;
     const std::atomic<bool>* cancel = nullptr; // set from another thread (Esc)
     std::function<void(ProgrammingStage)> stage;
     // caption ("Uploading Firmware", "Programming...."), value, maximum
@@ -73,23 +70,6 @@ enum class HandshakeOutcome { Ready, Cancelled };
 // (a line that returns every byte sent).
 Result<HandshakeOutcome> resetHandshake(SerialLine& line, const ProgrammingOptions& options,
                                         bool* echoes = nullptr);
-
-enum class BlockAnswer { Accepted, NoAnswer, WrongAnswer };
-// One write packet and its answer. The block is done as soon as both answer bytes are in, or
-// when the time-out passed. An error only when the line failed or the block cannot be packed.
-Result<BlockAnswer> SendDataBlock(SerialLine& line, const DataBlock& block,
-                                  const ProgrammingOptions& options);
-
-// Writes `data` from `startWordAddress` on in blocks of at most 16 bytes, each sent up to
-// `tries` times, one packet at a time (see docs/RELIABILITY.md for how answers are matched to
-// packets). Fills `result` (failed addresses, messages) and says whether every block went
-// through.
-bool WriteDataBlocks(SerialLine& line, quint32 startWordAddress, const QByteArray& data,
-                     const ProgrammingOptions& options, ProgrammingResult& result);
-
-// Sends checked firmware blocks in file order, stopping at the first that is not acknowledged.
-bool LoadFirmwareLines(SerialLine& line, const std::vector<DataBlock>& blocks,
-                       const ProgrammingOptions& options, ProgrammingResult& result);
 
 // The version-named firmware file beside the program: "<dir>/firmware/1_0_0.hex".
 QString firmwareFilePath(const QString& programDir);

@@ -2,6 +2,8 @@
 
 #include "serial/serial_line.h"
 
+#include <algorithm>
+
 namespace ondrel {
 
 // What sits at the far end of a MemoryLine: it takes the bytes sent, with the time they were
@@ -35,7 +37,8 @@ public:
     Status waitForWritten(int) override;
     qint64 bytesAvailable() override;
     Result<QByteArray> read(qint64 maxBytes, int timeoutMs) override;
-    qint64 clockMs() const override { return nowUs_ / 1000; }
+    qint64 clockUs() const override { return nowUs_; }
+    void pauseUs(qint64 us) override { nowUs_ += std::max<qint64>(us, 0); }
 
 private:
     void collect();

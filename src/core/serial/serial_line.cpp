@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <chrono>
+#include <thread>
 
 namespace ondrel {
 
@@ -32,9 +33,14 @@ Result<SerialSettings> SerialSettings::parse(const QString& text) {
     return s;
 }
 
-qint64 SerialLine::clockMs() const {
+qint64 SerialLine::clockUs() const {
     using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void SerialLine::pauseUs(qint64 us) {
+    if (us > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(us));
 }
 
 QString SerialSettings::toString() const {

@@ -46,9 +46,12 @@ public:
     // arrived, oldest first. Empty on time-out; an error when the line failed or is closed.
     virtual Result<QByteArray> read(qint64 maxBytes, int timeoutMs) = 0;
 
-    // Milliseconds on a clock that only goes forward, for measuring the waits on this line. A
+    // Microseconds on a clock that only goes forward, for measuring the waits on this line. A
     // line that plays its far end in memory runs its own clock, so tests need not wait.
-    virtual qint64 clockMs() const;
+    virtual qint64 clockUs() const;
+    qint64 clockMs() const { return clockUs() / 1000; }
+    // Waits `us` microseconds without reading: for waits shorter than a read's millisecond.
+    virtual void pauseUs(qint64 us);
 
     // What the installer should know about the line as it was opened, where it did not stop
     // it: a network serial server that keeps its own settings or cannot set DTR and RTS. Empty

@@ -30,17 +30,25 @@ QString resourceText(const QString& name) {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// The Qt modules the program is linked with (Windows needs no Serial Port module).
+#ifdef Q_OS_WIN
+const QString kQtModules = QStringLiteral("Core, Gui, Widgets, Sql, Print Support, Network");
+#else
+const QString kQtModules =
+    QStringLiteral("Core, Gui, Widgets, Sql, Print Support, Network, Serial Port");
+#endif
+
 QString licencesHtml(const QString& qt, const QString& sqlite) {
     QString html =
         QObject::tr("<p>The tool is built on these libraries:</p>"
-                    "<p><b>Qt %1</b> (Core, Gui, Widgets, Sql, Print Support, Serial Port), "
+                    "<p><b>Qt %1</b> (%3), "
                     "copyright The Qt Company Ltd. and other contributors, used under the "
                     "<a href=\"#lgpl\">GNU Lesser General Public License version 3</a>, which adds "
                     "its permissions to the <a href=\"#gpl\">GNU General Public License version "
                     "3</a>. Qt's source code is published by the Qt Project at qt.io.</p>"
                     "<p><b>SQLite %2</b>, which reads the projector catalogues: its authors have "
                     "dedicated it to the public domain.</p>")
-            .arg(qt, sqlite);
+            .arg(qt, sqlite, kQtModules);
     html += QStringLiteral("<h3><a name=\"lgpl\"></a>GNU Lesser General Public License version "
                            "3</h3><pre style=\"white-space: pre-wrap\">%1</pre>"
                            "<h3><a name=\"gpl\"></a>GNU General Public License version "

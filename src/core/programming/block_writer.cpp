@@ -78,7 +78,7 @@ void BlockWriter::sort(AnswerReader::Answer answer, bool trusted, qint64 atUs, B
     if (!block || block->firstUs < 0 || atUs < block->firstUs + block->fullUs) {
         // Too soon for any copy of this block: owed to an earlier packet.
         if (!owed_.empty() && (!block || block->owedBefore > 0)) {
-            owed_.pop_front();
+            owed_.pop_back(); // one behind less; how long it has been behind stays
             if (block)
                 --block->owedBefore;
         } else {
@@ -144,9 +144,13 @@ Result<BlockWriter::Outcome> BlockWriter::write(const DataBlock& block) {
     writeOff(line_.clockUs());
     b.owedBefore = int(owed_.size());
     // What came since the last block: answers owed to earlier copies, or repeats.
-    const qint64 drainLimitUs = line_.clockUs() + qint64(windowMs_) * 1000;
-    while (line_.bytesAvailable() > 0) {
-        if (line_.clockUs() >= drainLimitUs)
+    // Bytes without end mean another device talks; a pause of this thread (a loaded machine)
+    // does not: the window is counted from the first read, and only after several.
+    qint64 drainLimitUs = -1;
+    for (int reads = 0; line_.bytesAvailable() > 0; ++reads) {
+        if (drainLimitUs < 0)
+            drainLimitUs = line_.clockUs() + qint64(windowMs_) * 1000;
+        else if (reads > 8 && line_.clockUs() >= drainLimitUs)
             return lineNeverQuiet(line_, windowMs_);
         if (Result<bool> heard = hear(line_.clockUs(), &b); !heard)
             return heard.error();
@@ -194,10 +198,14 @@ Result<BlockWriter::Outcome> BlockWriter::write(const DataBlock& block) {
             if (Status quiet = quietAfterForeign(&b); !quiet)
                 return quiet.error();
     }
-    // Copies not answered are owed from now on, the oldest debts paid first.
-    owed_.insert(owed_.end(), copiesSent.begin(), copiesSent.end());
-    for (int paid = 0; paid < b.heard && !owed_.empty(); ++paid)
-        owed_.pop_front();
+    // The panel may now be this many answers behind, since the oldest times it may have fallen
+    // behind: a debt paid leaves the older ones, so that being behind ages from its start.
+    const int before = int(owed_.size());
+    const int after = std::max(0, before + copies - b.heard);
+    if (after <= before)
+        owed_.resize(size_t(after));
+    else
+        owed_.insert(owed_.end(), copiesSent.end() - (after - before), copiesSent.end());
     outcome.accepted = b.proven();
     outcome.previousInDoubt = b.doubt;
     return outcome;

@@ -10,8 +10,8 @@ namespace ondrel {
 // An answer's repeat is seen at most this long after the answer itself: the panel repeats an
 // answer within 10 ms, and the line may hand the repeat over up to 2 ms later than the first.
 inline constexpr qint64 kRepeatSeenUs = 12'000;
-// A copy whose answer has not come is written off this many block windows after it was sent:
-// the panel holds no answer back for longer.
+// Answers owed are written off this many block windows after the panel may first have fallen
+// behind by them: the panel is never behind with its answers for longer.
 inline constexpr int kOwedHorizonWindows = 10;
 
 // Bytes that keep coming without pause (a device other than the panel's loader, a disturbed
@@ -68,7 +68,8 @@ private:
     int bitsPerByte_ = 10;
     qint64 baud_ = 19200;
     qint64 lastAnswerUs_ = -(qint64(1) << 40); // the last answer that was not a repeat
-    std::deque<qint64> owed_;                  // when each copy still owed an answer was sent
+    // One entry per answer owed: since when the panel may have been behind by it, oldest first.
+    std::deque<qint64> owed_;
 };
 
 } // namespace ondrel

@@ -31,6 +31,13 @@ QString userGuidePath() {
 }
 
 QString userDataFolder() {
+#ifdef Q_OS_WIN
+    // Windows has no variable for the folder; XDG_DATA_HOME, as on Linux, lets a test run (and
+    // the programs it starts) keep its files apart from the user's own.
+    const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!dataHome.isEmpty())
+        return QDir(dataHome).filePath(QStringLiteral("Ondrel"));
+#endif
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
         .filePath(QStringLiteral("Ondrel"));
 }

@@ -61,13 +61,27 @@ qint64 BlockWriter::wireUs(qint64 bytes) const {
     return bytes * bitsPerByte_ * 1'000'000 / baud_; // rounded down: a lower bound
 }
 
-void BlockWriter::writeOff(qint64 nowUs) {
+Status BlockWriter::writeOff(Block* block) {
     const qint64 horizonUs = qint64(kOwedHorizonWindows) * windowMs_ * 1000;
-    while (!owed_.empty() && nowUs - owed_.front() > horizonUs)
+    if (owed_.empty() || line_.clockUs() - owed_.front() <= horizonUs)
+        return Ok{};
+    // First a window of silence for the answers owed: a slow panel that fell behind (packets
+    // queued while it was busy) catches up here. One that holds its answers back until the next
+    // packet does not; the horizon is its bound.
+    block->owedBefore = int(owed_.size());
+    for (int heard = -1; heard != answersSorted_ && !cancelled(options_);) {
+        heard = answersSorted_;
+        if (Result<bool> foreign = hear(line_.clockUs() + qint64(windowMs_) * 1000, block);
+            !foreign)
+            return foreign.error();
+    }
+    while (!owed_.empty() && line_.clockUs() - owed_.front() > horizonUs)
         owed_.pop_front();
+    return Ok{};
 }
 
 void BlockWriter::sort(AnswerReader::Answer answer, bool trusted, qint64 atUs, Block* block) {
+    ++answersSorted_;
     if (atUs - lastAnswerUs_ < kRepeatSeenUs) { // the last answer once more
         ++result_.surplusAnswers;
         return;
@@ -141,7 +155,8 @@ Result<BlockWriter::Outcome> BlockWriter::write(const DataBlock& block) {
     Block b;
     b.fullUs = wireUs(packet.value().size() + 2);
 
-    writeOff(line_.clockUs());
+    if (Status off = writeOff(&b); !off)
+        return off.error();
     b.owedBefore = int(owed_.size());
     // What came since the last block: answers owed to earlier copies, or repeats.
     // Bytes without end mean another device talks; a pause of this thread (a loaded machine)

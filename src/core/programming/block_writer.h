@@ -56,7 +56,8 @@ private:
     Result<bool> hear(qint64 untilUs, Block* block, const std::function<bool()>& stop = {});
     void sort(AnswerReader::Answer answer, bool trusted, qint64 atUs, Block* block);
     Status quietAfterForeign(Block* block);
-    void writeOff(qint64 nowUs);
+    // Writes off the answers owed since longer than the horizon, after a window of silence.
+    Status writeOff(Block* block);
     qint64 wireUs(qint64 bytes) const;
 
     SerialLine& line_;
@@ -70,6 +71,7 @@ private:
     qint64 lastAnswerUs_ = -(qint64(1) << 40); // the last answer that was not a repeat
     // One entry per answer owed: since when the panel may have been behind by it, oldest first.
     std::deque<qint64> owed_;
+    int answersSorted_ = 0;
 };
 
 } // namespace ondrel

@@ -72,7 +72,7 @@ ProgrammingResult run(Procedure procedure, SerialLine& line, const ProgramFolder
 // Time for the packets that go through, generously: the restore always writes 257 blocks, and
 // after a lost answer each block goes out twice until the owed answer is written off.
 int transferMs(Procedure procedure) {
-    constexpr int kPerPacketMs = 25;
+    constexpr int kPerPacketMs = 40;
     const int blocks = procedure == Procedure::Upload    ? (kImageBytes + 15) / 16
                        : procedure == Procedure::Restore ? 257
                                                          : 0;

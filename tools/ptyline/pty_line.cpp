@@ -122,10 +122,23 @@ void serveFarEnd(const char* program, const PtyLine& line, FarEnd& farEnd,
         return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
     };
     char buffer[4096];
+    // Output that leaves later than due (the machine held this program back) is outside what the
+    // far end models: a repeat meant for 10 ms after its answer may leave at 20. Said at the end.
+    qint64 latestUs = 0;
+    auto sayLate = [&] {
+        if (latestUs > 2000)
+            std::fprintf(stderr, "%s: output up to %.1f ms later than due\n", program,
+                         double(latestUs) / 1000);
+    };
     while (!stop) {
         bool closeNow = false;
-        writeAll(line.fd, farEnd.takeDue(nowUs(), &closeNow));
+        const qint64 dueUs = farEnd.nextDueUs();
+        const qint64 takenUs = nowUs();
+        if (dueUs >= 0 && dueUs <= takenUs)
+            latestUs = std::max(latestUs, takenUs - dueUs);
+        writeAll(line.fd, farEnd.takeDue(takenUs, &closeNow));
         if (closeNow) {
+            sayLate();
             std::fprintf(stderr, "%s: closing the line\n", program);
             ::tcdrain(line.fd);
             ::close(line.fd);
@@ -152,6 +165,7 @@ void serveFarEnd(const char* program, const PtyLine& line, FarEnd& farEnd,
             ::usleep(20'000);
         }
     }
+    sayLate();
 }
 
 } // namespace ondrel::tools

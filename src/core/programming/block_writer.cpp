@@ -82,8 +82,9 @@ Status BlockWriter::writeOff(Block* block) {
 
 void BlockWriter::sort(AnswerReader::Answer answer, bool trusted, qint64 atUs, Block* block) {
     ++answersSorted_;
-    if (atUs - lastAnswerUs_ < kRepeatSeenUs) { // the last answer once more
+    if (atUs - lastAnswerUs_ < repeatWindowUs_) { // the last answer once more
         ++result_.surplusAnswers;
+        repeatWindowUs_ = kRepeatSeenAfterRepeatsUs;
         return;
     }
     lastAnswerUs_ = atUs;
@@ -183,7 +184,7 @@ Result<BlockWriter::Outcome> BlockWriter::write(const DataBlock& block) {
     std::vector<qint64> copiesSent;
     while (!b.proven() && copies < maxCopies && silentWindows < tries && !cancelled(options_)) {
         // A repeat of the last answer must be seen before this packet's own answer could be.
-        const qint64 notBeforeUs = lastAnswerUs_ + kRepeatSeenUs - b.fullUs;
+        const qint64 notBeforeUs = lastAnswerUs_ + repeatWindowUs_ - b.fullUs;
         if (Result<bool> heard = hear(notBeforeUs - 1000, &b); !heard)
             return heard.error();
         line_.pauseUs(notBeforeUs - line_.clockUs()); // the rest, below a millisecond

@@ -10,6 +10,9 @@ namespace ondrel {
 // An answer's repeat is seen at most this long after the answer itself: the panel repeats an
 // answer within 10 ms, and the line may hand the repeat over up to 2 ms later than the first.
 inline constexpr qint64 kRepeatSeenUs = 12'000;
+// Once a repeat was seen, a panel that repeats is known: from then on the tool allows its repeats
+// this long, for a line that hands them over late (an adapter's latency timer, a busy machine).
+inline constexpr qint64 kRepeatSeenAfterRepeatsUs = 20'000;
 // Answers owed are written off this many block windows after the panel may first have fallen
 // behind by them: the panel is never behind with its answers for longer.
 inline constexpr int kOwedHorizonWindows = 10;
@@ -69,6 +72,7 @@ private:
     int bitsPerByte_ = 10;
     qint64 baud_ = 19200;
     qint64 lastAnswerUs_ = -(qint64(1) << 40); // the last answer that was not a repeat
+    qint64 repeatWindowUs_ = kRepeatSeenUs;
     // One entry per answer owed: since when the panel may have been behind by it, oldest first.
     std::deque<qint64> owed_;
     int answersSorted_ = 0;

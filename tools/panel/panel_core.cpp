@@ -2,7 +2,6 @@
 
 #include "programming/loader_protocol.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -332,10 +331,9 @@ Result<Faults> faultsFromOptions(const QCommandLineParser& parser) {
             bad = QStringLiteral("--%1 %2").arg(QLatin1String(name), text(name));
         return v;
     };
-    auto list = [&](const char* name, int base, const QString& given = QString()) {
+    auto list = [&](const char* name, int base) {
         QSet<int> numbers;
-        const QString all = given.isNull() ? text(name) : given;
-        for (const QString& part : all.split(u',', Qt::SkipEmptyParts)) {
+        for (const QString& part : text(name).split(u',', Qt::SkipEmptyParts)) {
             bool ok = false;
             numbers.insert(part.trimmed().toInt(&ok, base));
             if (!ok)
@@ -365,21 +363,19 @@ Result<Faults> faultsFromOptions(const QCommandLineParser& parser) {
     f.hold = list("hold", 10);
     f.holdRate = number("hold-rate", 0, 0, 1);
     for (const QString& part : text("late").split(u',', Qt::SkipEmptyParts)) {
-        const QStringList pair = part.split(u':');
-        if (pair.size() != 2)
-            continue;
-        bool ok1 = false, ok2 = false;
+        const QStringList pair = part.split(u':'); // n, or n:ms
+        bool ok1 = false, ok2 = pair.size() == 1;
         const int n = pair[0].trimmed().toInt(&ok1);
-        f.lateByUs.insert(n, qint64(pair[1].trimmed().toDouble(&ok2) * 1000));
-        if (!ok1 || !ok2)
+        if (pair.size() == 2)
+            f.lateByUs.insert(n, qint64(pair[1].trimmed().toDouble(&ok2) * 1000));
+        else
+            f.late.insert(n);
+        if (!ok1 || !ok2 || pair.size() > 2)
             bad = QStringLiteral("--late ") + text("late");
     }
     f.drop = list("drop", 10);
     f.garble = list("garble", 10);
     f.stray = list("stray", 10);
-    QString lateNumbers = text("late");
-    lateNumbers.replace(QRegularExpression(QStringLiteral(":[0-9.]*")), QString());
-    f.late = list("late", 10, lateNumbers);
     f.duplicate = list("duplicate", 10);
     f.early = list("early", 10);
     f.lose = list("lose", 10);

@@ -18,11 +18,26 @@ Error lineClosed(SerialLine& line) {
                : why.error();
 }
 
-namespace {
-
-bool cancelled(const ProgrammingOptions& options) {
-    return options.cancel && options.cancel->load();
+Status drainWaiting(SerialLine& line, int limitMs,
+                    const std::function<void(const QByteArray&)>& take) {
+    qint64 limitUs = -1;
+    for (int reads = 0; line.bytesAvailable() > 0; ++reads) {
+        if (limitUs < 0)
+            limitUs = line.clockUs() + qint64(limitMs) * 1000;
+        else if (reads > 8 && line.clockUs() >= limitUs)
+            return lineNeverQuiet(line, limitMs);
+        Result<QByteArray> got = line.read(4096, 0);
+        if (!got)
+            return got.error();
+        if (take)
+            take(got.value());
+    }
+    if (!line.isOpen())
+        return lineClosed(line);
+    return Ok{};
 }
+
+namespace {
 
 // A wait in whole milliseconds that reaches `untilUs`.
 int msUntil(const SerialLine& line, qint64 untilUs) {
@@ -69,7 +84,7 @@ Status BlockWriter::writeOff(Block* block) {
     // queued while it was busy) catches up here. One that holds its answers back until the next
     // packet does not; the horizon is its bound.
     block->owedBefore = int(owed_.size());
-    for (int heard = -1; heard != answersSorted_ && !cancelled(options_);) {
+    for (int heard = -1; heard != answersSorted_ && !options_.cancelled();) {
         heard = answersSorted_;
         if (Result<bool> foreign = hear(line_.clockUs() + qint64(windowMs_) * 1000, block);
             !foreign)
@@ -112,6 +127,14 @@ void BlockWriter::sort(AnswerReader::Answer answer, bool trusted, qint64 atUs, B
     }
 }
 
+bool BlockWriter::take(const QByteArray& bytes, Block* block) {
+    const qint64 atUs = line_.clockUs();
+    const AnswerReader::Fed fed = reader_.feed(bytes);
+    for (AnswerReader::Answer answer : fed.answers)
+        sort(answer, fed.foreign == 0, atUs, block);
+    return fed.foreign > 0;
+}
+
 Result<bool> BlockWriter::hear(qint64 untilUs, Block* block, const std::function<bool()>& stop) {
     bool foreign = false;
     do {
@@ -120,14 +143,10 @@ Result<bool> BlockWriter::hear(qint64 untilUs, Block* block, const std::function
             return got.error();
         if (got.value().isEmpty())
             continue;
-        const qint64 atUs = line_.clockUs();
-        const AnswerReader::Fed fed = reader_.feed(got.value());
-        foreign = foreign || fed.foreign > 0;
-        for (AnswerReader::Answer answer : fed.answers)
-            sort(answer, fed.foreign == 0, atUs, block);
+        foreign = take(got.value(), block) || foreign;
         if (stop && stop())
             break;
-    } while (line_.clockUs() < untilUs && !cancelled(options_));
+    } while (line_.clockUs() < untilUs && !options_.cancelled());
     return foreign;
 }
 
@@ -143,7 +162,7 @@ Status BlockWriter::quietAfterForeign(Block* block) {
             return foreign.error();
         if (!foreign.value())
             return Ok{};
-        if (line_.clockUs() >= limitUs || cancelled(options_))
+        if (line_.clockUs() >= limitUs || options_.cancelled())
             return lineNeverQuiet(line_, limitMs);
     }
 }
@@ -160,19 +179,10 @@ Result<BlockWriter::Outcome> BlockWriter::write(const DataBlock& block) {
         return off.error();
     b.owedBefore = int(owed_.size());
     // What came since the last block: answers owed to earlier copies, or repeats.
-    // Bytes without end mean another device talks; a pause of this thread (a loaded machine)
-    // does not: the window is counted from the first read, and only after several.
-    qint64 drainLimitUs = -1;
-    for (int reads = 0; line_.bytesAvailable() > 0; ++reads) {
-        if (drainLimitUs < 0)
-            drainLimitUs = line_.clockUs() + qint64(windowMs_) * 1000;
-        else if (reads > 8 && line_.clockUs() >= drainLimitUs)
-            return lineNeverQuiet(line_, windowMs_);
-        if (Result<bool> heard = hear(line_.clockUs(), &b); !heard)
-            return heard.error();
-    }
-    if (!line_.isOpen())
-        return lineClosed(line_);
+    if (Status drained =
+            drainWaiting(line_, windowMs_, [&](const QByteArray& bytes) { take(bytes, &b); });
+        !drained)
+        return drained.error();
     if (b.doubt) { // nothing sent: the block before goes again first
         outcome.previousInDoubt = true;
         return outcome;
@@ -182,7 +192,7 @@ Result<BlockWriter::Outcome> BlockWriter::write(const DataBlock& block) {
     const int maxCopies = tries + b.owedBefore;
     int copies = 0, silentWindows = 0;
     std::vector<qint64> copiesSent;
-    while (!b.proven() && copies < maxCopies && silentWindows < tries && !cancelled(options_)) {
+    while (!b.proven() && copies < maxCopies && silentWindows < tries && !options_.cancelled()) {
         // A repeat of the last answer must be seen before this packet's own answer could be.
         const qint64 notBeforeUs = lastAnswerUs_ + repeatWindowUs_ - b.fullUs;
         if (Result<bool> heard = hear(notBeforeUs - 1000, &b); !heard)

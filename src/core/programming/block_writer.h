@@ -22,6 +22,11 @@ inline constexpr int kOwedHorizonWindows = 10;
 Error lineNeverQuiet(const SerialLine& line, int limitMs);
 // Why a line that should be open is not.
 Error lineClosed(SerialLine& line);
+// Reads what has arrived until nothing waits, handing each piece to `take` (when given). Bytes
+// that keep coming for `limitMs` mean another device talks; a pause of the calling thread (a
+// loaded machine) does not: the time counts from the first read, and only after several.
+Status drainWaiting(SerialLine& line, int limitMs,
+                    const std::function<void(const QByteArray&)>& take);
 
 // Sends blocks one packet at a time and matches the panel's answers to them. The answers carry
 // no sequence number, so they are told apart by time and by count (docs/RELIABILITY.md argues
@@ -57,6 +62,8 @@ private:
     // Reads until `untilUs` (or until `stop` says so after a read), sorting every answer heard.
     // Returns whether foreign bytes came.
     Result<bool> hear(qint64 untilUs, Block* block, const std::function<bool()>& stop = {});
+    // Sorts the answers in bytes just read; returns whether foreign bytes came with them.
+    bool take(const QByteArray& bytes, Block* block);
     void sort(AnswerReader::Answer answer, bool trusted, qint64 atUs, Block* block);
     Status quietAfterForeign(Block* block);
     // Writes off the answers owed since longer than the horizon, after a window of silence.

@@ -74,10 +74,6 @@ void cancelledPartway(ProgrammingResult& result, const QString& text) {
     result.messages << errorMessage(text);
 }
 
-bool isCancelled(const ProgrammingOptions& options) {
-    return options.cancel && options.cancel->load();
-}
-
 void report(const ProgrammingOptions& options, ProgrammingStage stage) {
     if (options.stage)
         options.stage(stage);
@@ -117,20 +113,6 @@ private:
     const SerialLine& line_;
     qint64 at_;
 };
-
-Status discardWaiting(SerialLine& line, int limitMs) {
-    const Deadline limit(line, line.clockMs() + limitMs);
-    while (line.bytesAvailable() > 0) {
-        if (limit.passed())
-            return lineNeverQuiet(line, limitMs);
-        Result<QByteArray> stale = line.read(4096, 0);
-        if (!stale)
-            return stale.error();
-    }
-    if (!line.isOpen())
-        return lineClosed(line);
-    return Ok{};
-}
 
 // The firmware file checked whole, its errors naming the file: nothing is sent from a bad one.
 Result<std::vector<DataBlock>> checkFirmwareFile(const QString& path) {
@@ -229,18 +211,18 @@ ProgrammingResult firmwareThenImage(SerialLine& line, const QString& programDir,
 
 Result<HandshakeOutcome> resetHandshake(SerialLine& line, const ProgrammingOptions& options,
                                         bool* echoes) {
-    if (Status drained = discardWaiting(line, std::max(1, options.blockTimeoutMs)); !drained)
+    if (Status drained = drainWaiting(line, std::max(1, options.blockTimeoutMs), {}); !drained)
         return drained.error();
     const int interval = std::max(1, options.pollIntervalMs);
     const qint64 started = line.clockMs();
     for (;;) {
-        if (isCancelled(options))
+        if (options.cancelled())
             return HandshakeOutcome::Cancelled;
         if (Status sent = line.write(QByteArray(1, char(kLoaderPoll))); !sent)
             return sent.error();
         const Deadline period(line, line.clockMs() + interval);
         QByteArray received;
-        while (!period.passed() && !isCancelled(options)) {
+        while (!period.passed() && !options.cancelled()) {
             Result<QByteArray> got = line.read(4096, period.remaining());
             if (!got)
                 return got.error();
@@ -305,7 +287,7 @@ bool writeBlocks(BlockWriter& writer, const std::vector<DataBlock>& blocks, Bloc
     QString stopped;
     progress(options, caption, 0, total);
     for (size_t i = 0; i < blocks.size();) {
-        if (isCancelled(options)) {
+        if (options.cancelled()) {
             cancelledPartway(result,
                              QStringLiteral("%1 was cancelled after %2 of %3 %4. %5")
                                  .arg(firmware ? QStringLiteral("Loading the firmware")

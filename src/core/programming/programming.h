@@ -55,6 +55,7 @@ struct ProgrammingOptions {
     // mean the panel is gone or slower than the tool waits for: writing stops.
     int failedBlocksToStop = 3;
     const std::atomic<bool>* cancel = nullptr; // set from another thread (Esc)
+    bool cancelled() const { return cancel && cancel->load(); }
     std::function<void(ProgrammingStage)> stage;
     // caption ("Uploading Firmware", "Programming...."), value, maximum
     std::function<void(const QString&, int, int)> progress;

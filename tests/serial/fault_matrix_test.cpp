@@ -31,7 +31,8 @@ constexpr int kTries = 3;
 // Room for a loaded machine and a sanitizer build on top of each case's own waits.
 constexpr int kSlackMs = 2500;
 
-enum class Expect { Success, Cancelled, Failure };
+// Honest: success with the memory exact, or a failure told in words (which one hangs on timing).
+enum class Expect { Success, Cancelled, Failure, Honest };
 
 struct Case {
     const char* name;
@@ -173,6 +174,12 @@ TEST_P(FaultMatrix, EndsInTimeTellsTheFailureAndClosesTheLine) {
         EXPECT_EQ(result.outcome, ProgrammingResult::Outcome::Failed);
         expectFailureTold(result, fault.mentions);
         break;
+    case Expect::Honest:
+        if (result.succeeded())
+            expectExactMemory(procedure, panel);
+        else
+            expectFailureTold(result, fault.mentions);
+        break;
     }
 }
 
@@ -252,8 +259,9 @@ const Case kCases[] = {
      Expect::Success,
      "",
      2 * kBlockFailsMs},
-    // Answers before the packet could have arrived: never a success built on them.
-    {"EarlyAnswers", {"--early-rate", "1", "--lose", "3"}, Expect::Failure, "", 2 * kBlockFailsMs},
+    // Answers before the packet could have arrived are not taken for its own; a reader held back
+    // by a loaded machine may see one late enough to be, and then the block was written.
+    {"EarlyAnswers", {"--early-rate", "1", "--lose", "3"}, Expect::Honest, "", 2 * kBlockFailsMs},
     {"ReadyChatter", {"--ready-chatter", "3", "--lose", "3"}, Expect::Success, "", kBlockFailsMs},
     {"Echo", {"--echo", "--lose", "3"}, Expect::Success, "", kBlockFailsMs},
 };

@@ -16,11 +16,16 @@ TEST(CommandEntry, OneCharacterIsItsCodeTwoAreHexadecimalAndTheRestIsUnreadable)
                                      {"0d", 13},
                                      {"ff", 255},
                                      {"02", 2},
-                                     {"9A", 154}})
+                                     {"9A", 154},
+                                     {"aF", 175}})
         EXPECT_EQ(ParseEntryByte(text), byte) << text.toStdString();
-    // "1G" would be 39 on the wire without the digit check.
+    // "1G" would be 39 on the wire without the digit check; the characters either side of each
+    // digit range are no digits, first or second.
     for (const QString& text : {QString(), QString("123"), QString("1G"), QString(" 1"), omega})
         EXPECT_FALSE(ParseEntryByte(text)) << text.toStdString();
+    for (QChar c : QStringLiteral("/:`g@G"))
+        EXPECT_FALSE(ParseEntryByte(QString(c) + '0') || ParseEntryByte(QString('0') + c))
+            << int(c.unicode());
     for (const auto& [digit, value] :
          {std::pair{'a', 10}, {'F', 15}, {'0', 0}, {'9', 9}, {'G', 23}})
         EXPECT_EQ(HexDigitValue(QLatin1Char(digit)), value) << digit;

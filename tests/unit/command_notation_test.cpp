@@ -35,6 +35,7 @@ const Case kCases[] = {
     {T, "0x02", "48 120 48 50", 0},
     {T, "a\\r\\n\\t\\0\\\\", "97 13 10 9 0 92", 0},
     {T, "PWR ON <CR> ", "80 87 82 32 79 78 13", 0}, // the tool's ASCII form of CR
+    {T, " <CR> ", "13", 0},                         // ... also at the very start
     {T, "<=><CRX><b>", "60 61 62 60 67 82 88 62 60 98 62", 0},
     {T, "\\q<DEL><US><nul>", "92 113 127 31 0", 0},
     {T, "\xe2\x82\xac\xc3\xa9", "128 233", 0}, // euro sign, e acute
@@ -139,6 +140,7 @@ TEST(CommandNotation, LookalikeNamesWarnAndHexTypedAsTextIsRecognised) {
               "mean <CR>?");
     EXPECT_TRUE(parsed.warnings[1].message().endsWith("did you mean <STX>?"));
     EXPECT_TRUE(parseCommandNotation("PWR ON<CR>", T).warnings.isEmpty());
+    EXPECT_EQ(parseCommandNotation("<AZ>", T).warnings.size(), 1); // two letters, A to Z
     EXPECT_EQ(parseCommandNotation("a\nb", T).fault->message(),
               "column 2: \"\\n\" is a line break; in text write it as \\r or \\n (<CR>, <LF>)");
 

@@ -168,6 +168,7 @@ TEST(ConfigImage, KdxCodesFollowTheFirstPortOneCommand) {
     EXPECT_TRUE(image.report.contains("P1 Bytes: 0 4\r\nP2 Bytes: 0 0\r\nP1C1: 0 1 0 2 \r\n"));
     // A button without commands still carries its two codes.
     EXPECT_EQ(hex(image.bytes.mid(8 + 18, 14)), "00 01 00 00 00 00 00 02 00 00 00 41 00 4c");
+    EXPECT_EQ(hex(image.bytes.right(4)), "00 49 00 54"); // the last button: entries 9 and 20
 
     // With a secondary command on port one the codes and their count go with it, the command
     // placed first; the primary command's count stays its own.

@@ -26,6 +26,8 @@ TEST(IntelHex, DataLineIsSentWithEachBytePairExchanged) {
     EXPECT_EQ(block.bytes.right(2).toHex(' '), "3f ff");
     EXPECT_EQ(makeHexRecord(HexData, 0, QByteArray::fromHex("0428FF3FFF3FFF3FFF3FFF3FFF3FFF3F")),
               kExampleLine);
+    // Digits of either case, down to the ends of their ranges.
+    EXPECT_EQ(blockOf(":02009000af09b6"), (DataBlock{0x48, QByteArray::fromHex("09af")}));
 }
 
 TEST(IntelHex, ReservedWordRange) {
@@ -112,4 +114,9 @@ TEST(IntelHex, LineEndsAndTheEndOfFileRecord) {
     };
     for (const auto& [text, message] : refused)
         EXPECT_EQ(parseFirmwareText(text).error().message, QStringLiteral("Firmware ") + message);
+    for (QChar c : QStringLiteral("/:`g@G"))
+        EXPECT_EQ(parseFirmwareText(":00000001F" + QString(c)).error().message,
+                  QStringLiteral("Firmware line 1: \"%1\" at character 11 is not a hexadecimal "
+                                 "digit")
+                      .arg(c));
 }

@@ -151,3 +151,54 @@ TEST(ProjectorReplies, ShippedFamiliesDecodeTheirSourcesExamples) {
         }
     }
 }
+
+// One line added to a good section: the faults on that line, word for word ("" for none).
+TEST(ProjectorReplies, FaultsOfAReplySectionNameTheirLine) {
+    const QString textBase = "form = text\nend = <CR>\nack = OK {n:d}\n";
+    const QString binaryBase = "form = binary\nlength = 2\nack = 06 {power}\n";
+    const struct {
+        bool binary;
+        const char* line;
+        const char* faults;
+    } cases[] = {
+        {false, "nokey", "expected KEY = VALUE, found \"nokey\""},
+        {false, "= 5", "expected KEY = VALUE, found \"= 5\""},
+        {false, "form = octal", "form is text or binary, not \"octal\""},
+        {false, "echo = maybe", "echo is answer or always"},
+        {false, "length = 5", "length is for binary replies"},
+        {false, "timeout = 0", "a time-out is whole milliseconds above 0"},
+        {false, "timeout power = 1", ""},
+        {false, "query power =", "query power has no bytes"},
+        {false, "refused = {1x}", "refused: \"{1x}\" needs a field name of letters and digits"},
+        {false, "refused = {n:0}", "refused: {n:0}: the format is a width, d, Nd or *"},
+        {false, "refused = {n:d/0}", "refused: {n:d/0}: divide by a whole number above 0"},
+        {false, "n bit 3 = x", "\"n bit 3\": a code is one word of text"},
+        {false, "power on = ON", "no reply has a field {power}"},
+        {false, "frob = 1", "unknown key \"frob\""},
+        {false, "end = \\x4",
+         "end: column 1: \"\\x4\" needs exactly two hexadecimal digits after \\x"},
+        {true, "end = <CR>", "end is for text replies"},
+        {true, "checksum = xor 1 2",
+         "checksum is \"sum FROM TO\" or \"or FROM TO\", not \"xor 1 2\""},
+        {true, "refused = 6",
+         "refused: \"6\" is no byte: write two hex digits, \"..\", =N or a {field}"},
+        {true, "power 0G = on", "\"power 0G\": a code is hex bytes, hex/mask or bit N"},
+        {true, "power bit 64 = on", "\"power bit 64\": a code is hex bytes, hex/mask or bit N"},
+        {true, "power bit 63 = on", ""},
+        {true, "power bit 0 = on", ""},
+        {true, "length = first FF:2", ""},
+        {true, "length = first 100:2",
+         "length is N, \"N + byte I\", \"N + le16 I\" or \"first BB:N ...\", not \"first 100:2\""},
+    };
+    for (const auto& c : cases) {
+        QList<Error> faults;
+        const bool ok =
+            parseReplyRules((c.binary ? binaryBase : textBase) + c.line, 1, &faults).ok();
+        EXPECT_EQ(ok, *c.faults == 0) << c.line;
+        QStringList onLine;
+        for (const Error& e : faults)
+            if (e.line == 4)
+                onLine << e.message;
+        EXPECT_EQ(onLine.join('|'), c.faults) << c.line;
+    }
+}

@@ -10,6 +10,7 @@
 #include "support/qcd_fixtures.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -89,6 +90,34 @@ TEST(RoomSheet, WorkedExamplePdfNamesEveryButtonModelTimerAndCrc) {
             << button;
 }
 
+// Device #1 is always shown; device #2 when the second projector is on or it has a model.
+TEST(RoomSheet, DeviceRowsShowTheDevicesInUse) {
+    const QStringList one{"#1, control port one", "Maker A", "Model 1",
+                          "9600 baud, parity NONE, 8 data bits, 1 stop bit(s)", "ASCII"};
+    const QStringList unused{"#2, control port two", "Not used", "-", "-", "-"};
+    const QStringList bare{"#2, control port two", "-", "-", "Not set", "Decimal"};
+    const QStringList named{"#2, control port two", "Maker B", "Model 2", "Not set", "Decimal"};
+    for (const auto& [worked, second, model, row2] :
+         {std::tuple{false, false, "", unused}, // nothing chosen: #1 alone, blank
+          {true, false, "", unused},            // #1 only
+          {false, true, "", bare},              // #2 only, no model
+          {true, true, "Model 2", named},       // both
+          {false, false, "Model 2", named}}) {  // #2 with a model but switched off
+        ProjectState state;
+        if (worked)
+            setUpWorkedExample(state);
+        state.secondProjectorEnabled = second;
+        state.deviceModel[1] = model;
+        state.deviceManufacturer[1] = *model ? "Maker B" : "";
+        const QList<QStringList> rows = buildRoomSheet(state, "r.qcd", QDate()).tables[0].rows;
+        ASSERT_EQ(rows.size(), 2);
+        EXPECT_EQ(rows[0],
+                  worked ? one
+                         : QStringList({"#1, control port one", "-", "-", "Not set", "Decimal"}));
+        EXPECT_EQ(rows[1], row2) << worked << second << model;
+    }
+}
+
 TEST(RoomSheet, LongCustomStringsContinueOnTheNextPageWithoutCuttingARow) {
     ONDREL_SKIP_WITHOUT_PDFTOTEXT();
     QTemporaryDir dir;
@@ -133,6 +162,8 @@ TEST(History, RecordsReadBackWholeAndABrokenLastLineIsSkipped) {
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     const QByteArray whole = file.readAll();
     EXPECT_TRUE(whole.startsWith(QByteArray(kHistoryHeader) + '\n'));
+    // A last record whole but for its line feed may still be cut short: skipped too.
+    EXPECT_EQ(parseHistory(whole.chopped(1)).records.size(), 2);
     file.resize(whole.size() - 20); // a crash in the middle of the third record
     file.close();
 
@@ -149,6 +180,16 @@ TEST(History, RecordsReadBackWholeAndABrokenLastLineIsSkipped) {
     ASSERT_EQ(read.records.size(), 3);
     EXPECT_EQ(read.records[2].packets, 4);
     EXPECT_EQ(read.skipped, 1);
+
+    // What cannot be written or read is said with the file's name.
+    const QString blocked = QDir::toNativeSeparators(path + "/sub/h.csv");
+    EXPECT_EQ(appendHistory(record(5), blocked).error().message,
+              "cannot add to the programming history " + blocked +
+                  ": the folder cannot be created");
+    EXPECT_TRUE(readHistory(dir.path())
+                    .error()
+                    .message.startsWith("cannot read the programming history " +
+                                        QDir::toNativeSeparators(dir.path()) + ": "));
 }
 
 // Run as a program of its own by the test below.

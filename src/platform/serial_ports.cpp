@@ -52,7 +52,11 @@ QString portFromEnvironment(int port) {
     return qEnvironmentVariable(portVariable(port).toLatin1().constData());
 }
 
-QtSerialLineFactory::QtSerialLineFactory() : settingsFile_(userSettingsPath()) {}
+QtSerialLineFactory::QtSerialLineFactory() = default;
+
+QString QtSerialLineFactory::settingsFile() const {
+    return settingsFile_.isEmpty() ? userSettingsPath() : settingsFile_;
+}
 
 Result<QString> QtSerialLineFactory::deviceForPort(int port) const {
     if (port < 1 || port > 3)
@@ -60,7 +64,7 @@ Result<QString> QtSerialLineFactory::deviceForPort(int port) const {
     const QString named = portFromEnvironment(port);
     if (!named.isEmpty())
         return named;
-    const PortAssignment assigned = PortAssignment::load(settingsFile_);
+    const PortAssignment assigned = PortAssignment::load(settingsFile());
 #ifdef Q_OS_WIN
     if (!assigned.choice(port).isSet())
         return QStringLiteral("COM%1").arg(port);
@@ -92,7 +96,7 @@ QString QtSerialLineFactory::describe(int port) const {
     const QString about = info == found.end() || info->description.isEmpty()
                               ? QString()
                               : info->description + QStringLiteral(", ");
-    if (PortAssignment::load(settingsFile_).choice(port).isSet())
+    if (PortAssignment::load(settingsFile()).choice(port).isSet())
         return QStringLiteral("Port %1: %2 (%3chosen under PC Serial Ports)")
             .arg(port)
             .arg(device.value(), about);

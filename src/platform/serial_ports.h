@@ -41,6 +41,9 @@ public:
     QString describe(int port) const override;
 
 private:
+    // The file given, or the per-user settings file as it is now (a long-lived factory follows
+    // a change of the per-user folder).
+    QString settingsFile() const;
     QString settingsFile_;
 };
 

@@ -61,14 +61,13 @@ FrmConfigButtons::FrmConfigButtons(ProjectState& state, QWidget* parent)
         typeLayout->addWidget(option);
     }
     connect(buttonType_, &QButtonGroup::idClicked, this,
-            [this](int i) { state_.editButton(ButtonNumber).Button_type = i; });
+            [this](int i) { setRecordField(&ButtonConfig::Button_type, i); });
     auto checkBox = [&](const char* name, const QString& caption, auto field) {
         auto* box = new QCheckBox(caption, frame1);
         box->setObjectName(QString::fromLatin1(name));
         typeLayout->addWidget(box);
-        connect(box, &QCheckBox::clicked, this, [this, field](bool ticked) {
-            state_.editButton(ButtonNumber).*field = ticked ? 1 : 0;
-        });
+        connect(box, &QCheckBox::clicked, this,
+                [this, field](bool ticked) { setRecordField(field, ticked ? 1 : 0); });
         return box;
     };
     typeLayout->addSpacing(6);
@@ -84,11 +83,11 @@ FrmConfigButtons::FrmConfigButtons(ProjectState& state, QWidget* parent)
     dualUse_->setObjectName(QStringLiteral("DualUse"));
     connect(sngUse_, &QRadioButton::clicked, this, [this] {
         layOut(false);
-        state_.editButton(ButtonNumber).clrDualFunction();
+        state_.updateButton(ButtonNumber, [](ButtonConfig& record) { record.clrDualFunction(); });
     });
     connect(dualUse_, &QRadioButton::clicked, this, [this] {
         layOut(true);
-        state_.editButton(ButtonNumber).setDualFunction();
+        state_.updateButton(ButtonNumber, [](ButtonConfig& record) { record.setDualFunction(); });
     });
 
     auto* finalize = new QPushButton(tr("Finalize Configuration"), this);
@@ -246,8 +245,13 @@ void FrmConfigButtons::layOut(bool dualUse) {
         w->setEnabled(dualUse);
 }
 
+void FrmConfigButtons::setRecordField(Value ButtonConfig::*field, int value) {
+    state_.updateButton(ButtonNumber, [&](ButtonConfig& record) { record.*field = value; });
+}
+
 void FrmConfigButtons::relayClicked(int relayNum, int option) {
-    state_.editButton(ButtonNumber).setRelayInfo(relayNum, option);
+    state_.updateButton(ButtonNumber,
+                        [&](ButtonConfig& record) { record.setRelayInfo(relayNum, option); });
 }
 
 void FrmConfigButtons::showButtonStrings() {
@@ -275,13 +279,18 @@ void FrmConfigButtons::storeTypedString(int button, StringTarget t, const QByteA
 }
 
 void FrmConfigButtons::storeEmpty(int button, StringTarget t) {
-    storeCommandString(state_.editButton(button), t, ByteList());
-    state_.setCommandText(t.port == CommandPort::One ? 0 : 1, button, QString());
+    {
+        const ProjectState::Batch batch(state_);
+        state_.updateButton(
+            button, [&](ButtonConfig& record) { storeCommandString(record, t, ByteList()); });
+        state_.setCommandText(t.port == CommandPort::One ? 0 : 1, button, QString());
+    }
     showButtonStrings();
 }
 
 void FrmConfigButtons::storeCustom(int button, StringTarget t, const ByteList& list) {
-    storeCommandString(state_.editButton(button), t, list);
+    const ProjectState::Batch batch(state_);
+    state_.updateButton(button, [&](ButtonConfig& record) { storeCommandString(record, t, list); });
     state_.showCustomCommand(t.port == CommandPort::One ? 0 : 1, button);
 }
 

@@ -76,6 +76,7 @@ private:
     void loadTypeAndOptions();
     void layOut(bool dualUse);
     void relayClicked(int relayNum, int option);
+    void setRecordField(Value ButtonConfig::*field, int value); // of the shown button's record
     void storeEmpty(int button, StringTarget target);
     void storeCustom(int button, StringTarget target, const ByteList& list);
 

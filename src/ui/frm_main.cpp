@@ -326,23 +326,23 @@ void FrmMain::refreshFromState() {
         const auto index = size_t(i);
         {
             const QSignalBlocker block1(combo1_[index]);
-            combo1_[index]->setEditText(state_.commandText1[index]);
+            combo1_[index]->setEditText(state_.device(0).commandTexts[index]);
         }
         {
             const QSignalBlocker block2(combo2_[index]);
-            combo2_[index]->setEditText(state_.commandText2[index]);
+            combo2_[index]->setEditText(state_.device(1).commandTexts[index]);
         }
-        label3_[index]->setText(state_.deviceLabel1);
-        label3_[index]->setVisible(state_.deviceLabel1Visible);
-        label4_[index]->setText(state_.deviceLabel2);
-        label4_[index]->setVisible(state_.deviceLabel2Visible);
-        combo2_[index]->setVisible(state_.commandList2Visible);
+        label3_[index]->setText(state_.device(0).label);
+        label3_[index]->setVisible(state_.device(0).labelVisible);
+        label4_[index]->setText(state_.device(1).label);
+        label4_[index]->setVisible(state_.device(1).labelVisible);
+        combo2_[index]->setVisible(state_.commandList2Visible());
     }
-    mnuEnable2->setChecked(state_.secondProjectorEnabled);
-    mnuControl[1]->setEnabled(state_.secondProjectorEnabled);
-    mnuControl[0]->setEnabled(!state_.port1SelectDisabled);
+    mnuEnable2->setChecked(state_.secondProjectorEnabled());
+    mnuControl[1]->setEnabled(state_.secondProjectorEnabled());
+    mnuControl[0]->setEnabled(!state_.port1SelectDisabled());
     for (size_t t = 0; t < text1_.size(); ++t)
-        text1_[t]->setText(state_.timerTexts[t]);
+        text1_[t]->setText(state_.timerTexts()[t]);
 }
 
 void FrmMain::applyWorkArea(QSizeF clientRoomTwips, qreal pixelRatio) {
@@ -542,7 +542,9 @@ void FrmMain::CheckRelays() {
 void FrmMain::relayClicked(int button, int relay) {
     // The action has already toggled its mark: no mark now means it carried one before.
     const bool nowChecked = RL[size_t(button)][size_t(relay)]->isChecked();
-    state_.editButton(button).setRelayInfo(relay + 1, nowChecked ? RelayMomentary : RelayOff);
+    state_.updateButton(button, [&](ButtonConfig& record) {
+        record.setRelayInfo(relay + 1, nowChecked ? RelayMomentary : RelayOff);
+    });
 }
 
 FrmControlPortSettings* FrmMain::showPortSettings(int index) {

@@ -101,10 +101,10 @@ public:
     // The catalogue beside the program, or the one at `path` (tests, tools).
     const Catalogue& catalogue() const { return *catalogue_; }
     void useCatalogue(const QString& path);
-    // Fills device state.deviceNum's command lists from state.protocolNumber, with (PopulateCombos)
-    // or without (PopulateCombos2) the default commands.
-    void PopulateCombos();
-    void PopulateCombos2();
+    // Fills `device`'s command lists from state.protocolNumber(), with (PopulateCombos) or
+    // without (PopulateCombos2) the default commands.
+    void PopulateCombos(int device);
+    void PopulateCombos2(int device);
     // A command chosen in a list of button `index` (by the user; the program stores its own).
     void Combo1_Click(int index);
     void Combo2_Click(int index);

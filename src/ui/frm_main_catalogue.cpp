@@ -73,8 +73,8 @@ void FrmMain::useCatalogue(const QString& path) {
 // them) and shows each list's text; stores nothing.
 void FrmMain::showCommandLists() {
     for (int device = 0; device < 2; ++device) {
-        const QStringList& items = state_.commandItems[size_t(device)];
-        const auto& texts = device == 0 ? state_.commandText1 : state_.commandText2;
+        const QStringList& items = state_.device(device).commandItems;
+        const auto& texts = state_.device(device).commandTexts;
         for (int i = 0; i < kButtonCount; ++i) {
             QComboBox* combo = device == 0 ? Combo1(i) : Combo2(i);
             const QSignalBlocker block(combo);
@@ -92,9 +92,9 @@ void FrmMain::showCommandLists() {
             combo->setEditText(text);
         }
     }
-    mnuKdx->setChecked(state_.kdxDevicePresent);
-    if (state_.uploadPort >= 1 && state_.uploadPort <= 3)
-        uploadport[size_t(state_.uploadPort)]->setChecked(true);
+    mnuKdx->setChecked(state_.kdxDevicePresent());
+    if (state_.uploadPort() >= 1 && state_.uploadPort() <= 3)
+        uploadport[size_t(state_.uploadPort())]->setChecked(true);
 }
 
 void FrmMain::showModel(int device, const CommandListFill& lists) {
@@ -104,8 +104,7 @@ void FrmMain::showModel(int device, const CommandListFill& lists) {
     showCommandLists();
 }
 
-void FrmMain::PopulateCombos() {
-    const int device = state_.deviceNum;
+void FrmMain::PopulateCombos(int device) {
     if (device != 0 && device != 1)
         return;
     const Result<CommandListFill> lists =
@@ -115,8 +114,7 @@ void FrmMain::PopulateCombos() {
     showModel(device, lists.value());
 }
 
-void FrmMain::PopulateCombos2() {
-    const int device = state_.deviceNum;
+void FrmMain::PopulateCombos2(int device) {
     if (device != 0 && device != 1)
         return;
     if (const Result<CommandListFill> lists = populateCommandLists(state_, *catalogue_, device);
@@ -173,7 +171,6 @@ void FrmMain::showCatalogueFailure(const Error& error) {
 }
 
 void FrmMain::mnuControl_Click(int index) {
-    state_.deviceNum = index;
     if (!projectorSelect_) {
         projectorSelect_ = new frmProjectorSelect(state_, *catalogue_, this);
         connect(projectorSelect_, &frmProjectorSelect::modelSelected, this, &FrmMain::showModel);
@@ -182,6 +179,7 @@ void FrmMain::mnuControl_Click(int index) {
             showMessage(projectorSelect_, QMessageBox::Warning, kWarningTitle,
                         readable.error().message);
     }
+    projectorSelect_->setDevice(index);
     projectorSelect_->setWindowTitle(index == 0 ? tr("Select Device #1") : tr("Select Device #2"));
     projectorSelect_->show();
     projectorSelect_->raise();
@@ -211,20 +209,20 @@ frmUserModels* FrmMain::userModels() const {
 // commands as they are now (the buttons keep the strings they hold).
 void FrmMain::ownModelChanged(const QString& manufacturer, const QString& model) {
     for (int device = 0; device < 2; ++device)
-        if (state_.deviceManufacturer[device].compare(manufacturer, Qt::CaseInsensitive) == 0 &&
-            state_.deviceModel[device].compare(model, Qt::CaseInsensitive) == 0 &&
-            createDataset(state_, *catalogue_, device, state_.deviceManufacturer[device],
-                          state_.deviceModel[device])
+        if (state_.device(device).manufacturer.compare(manufacturer, Qt::CaseInsensitive) == 0 &&
+            state_.device(device).model.compare(model, Qt::CaseInsensitive) == 0 &&
+            createDataset(state_, *catalogue_, device, state_.device(device).manufacturer,
+                          state_.device(device).model)
                 .ok())
             showCommandLists();
 }
 
 void FrmMain::mnuEnable2_Click() {
-    setSecondProjectorEnabled(state_, !state_.secondProjectorEnabled);
+    setSecondProjectorEnabled(state_, !state_.secondProjectorEnabled());
 }
 
 void FrmMain::mnuKdx_Click() {
-    setKdxDevicePresent(state_, !state_.kdxDevicePresent);
+    setKdxDevicePresent(state_, !state_.kdxDevicePresent());
 }
 
 void FrmMain::uploadport_Click(int index) {

@@ -106,21 +106,21 @@ bool FrmMain::SaveConfiguration() {
 
 bool FrmMain::SaveAs() {
     const QString before = documentFile_;
-    const QString beforeName = state_.currentFileName;
-    state_.currentFileName.clear();
+    const QString beforeName = state_.currentFileName();
+    state_.setCurrentFileName(QString());
     documentFile_.clear();
     if (SaveConfiguration())
         return true;
     // Cancelled or failed: the configuration still belongs to the file it came from.
     documentFile_ = before;
-    state_.currentFileName = beforeName;
+    state_.setCurrentFileName(beforeName);
     return false;
 }
 
 void FrmMain::setDocumentFile(const QString& path) {
     documentFile_ = path;
     // The history and the room sheet name the configuration by it.
-    state_.currentFileName = path;
+    state_.setCurrentFileName(path);
     QSettings settings(userSettingsPath(), QSettings::IniFormat);
     QStringList recent = settings.value(kRecentKey).toStringList();
     recent.removeAll(path);

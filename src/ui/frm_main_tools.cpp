@@ -49,7 +49,8 @@ void FrmMain::connectToolWindows() {
         QPointer<FrmProjectorTest> window = findChild<FrmProjectorTest*>();
         showSingle(window, [this] {
             return new FrmProjectorTest(catalogue().path(), serialLines(),
-                                        state_.deviceManufacturer[0], state_.deviceModel[0], this);
+                                        state_.device(0).manufacturer, state_.device(0).model,
+                                        this);
         });
     });
     connect(mnuSerialPorts, &QAction::triggered, this, [this] {

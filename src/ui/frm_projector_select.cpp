@@ -106,7 +106,7 @@ void frmProjectorSelect::Command1_Click() {
                        "Nothing was stored."));
         return;
     }
-    const int device = state_.deviceNum;
+    const int device = device_;
     if (device == 0 || device == 1) {
         auto selection =
             selectModel(state_, catalogue_, device, combo1_->currentText(), combo2_->currentText());

@@ -11,7 +11,7 @@ class QPushButton;
 namespace ondrel::ui {
 
 // The model selection window: choose a manufacturer, then one of its models, for the device
-// that state.deviceNum names when "Select" is pressed. Modeless; it closes after "Select" and
+// it was last given (setDevice) when "Select" is pressed. Modeless; it closes after "Select" and
 // is destroyed on close, so each showing reloads the manufacturer list.
 class frmProjectorSelect : public QDialog {
     Q_OBJECT
@@ -24,7 +24,10 @@ public:
 
     // A manufacturer was chosen: list its models, the first shown as chosen.
     void Combo1_Click();
-    // "Select": store the model for the device state.deviceNum names, then close.
+    // The device (0 or 1) that "Select" stores the model for.
+    void setDevice(int device) { device_ = device; }
+    int device() const { return device_; }
+    // "Select": store the model for the device, then close.
     void Command1_Click();
 
 signals:
@@ -38,6 +41,7 @@ protected:
 
 private:
     ProjectState& state_;
+    int device_ = -1;
     const Catalogue& catalogue_;
     QLabel* label1_;
     QComboBox* combo1_;

@@ -92,7 +92,7 @@ void PanelProgramming::UploadConfiguration() {
     }
     pendingReport_ = image.value().report;
     const QByteArray bytes = image.value().bytes;
-    record_ = startRecord(QStringLiteral("upload"), main_.state().currentFileName, bytes);
+    record_ = startRecord(QStringLiteral("upload"), main_.state().currentFileName(), bytes);
     panelInRow_ = 1;
     const QString dir = programDir;
     start(Kind::Upload, [bytes, dir](SerialLine& line, const ProgrammingOptions& o) {
@@ -201,7 +201,7 @@ void PanelProgramming::describeUploadPorts() {
 }
 
 void PanelProgramming::start(Kind kind, Run run) {
-    const Result<QString> device = lines_.deviceForPort(main_.state().uploadPort);
+    const Result<QString> device = lines_.deviceForPort(main_.state().uploadPort());
     if (!device) {
         showMessages({errorMessage(device.error().message)});
         return;
@@ -225,7 +225,7 @@ void PanelProgramming::start(Kind kind, Run run) {
     }
     record_.time = startRecord(QString(), QString(), QByteArray()).time;
     record_.device = device.value();
-    record_.port = QString::number(main_.state().uploadPort);
+    record_.port = QString::number(main_.state().uploadPort());
     elapsed_.start();
     setCommandsEnabled(false);
 }

@@ -29,7 +29,7 @@ RoomSheet currentSheet(FrmMain& main) {
     if (const auto* open = main.findChild<FrmLabels*>())
         for (const labels::Face& face : open->faces())
             captions << face.text;
-    return buildRoomSheet(main.state(), main.state().currentFileName, QDate::currentDate(),
+    return buildRoomSheet(main.state(), main.state().currentFileName(), QDate::currentDate(),
                           captions);
 }
 
@@ -67,7 +67,7 @@ void RoomRecords::printRoomSheet() {
         return;
     }
     // No printer installed: the sheet goes to a PDF file the installer can print elsewhere.
-    const QString& current = main_.state().currentFileName;
+    const QString& current = main_.state().currentFileName();
     const QString folder = current.isEmpty()
                                ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
                                : QFileInfo(current).absolutePath();

@@ -12,13 +12,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ondrel::fromWindows1252(QByteArray(reinterpret_cast<const char*>(data), int(size)));
     const auto [primary, secondary] = ondrel::parseCommandCell(text);
     ondrel::ProjectState state;
-    ondrel::ButtonConfig& record = state.editButton(0);
+    ondrel::ButtonConfig record;
     record.setCommandString1(primary.upperBound(), primary);
     record.setCommandString1_2(secondary.upperBound(), secondary);
     record.setCommandString2(primary.upperBound(), primary);
     record.setCommandString2_2(secondary.upperBound(), secondary);
     if (!secondary.isEmpty())
         record.setDualFunction();
+    state.setButton(0, record);
     const auto image = ondrel::BuildConfigImage(state);
     if (image.ok() && image.value().bytes.size() > ondrel::kConfigCapacity)
         std::abort();

@@ -82,10 +82,15 @@ TEST(NetworkProgramming, ProceduresThroughSer2netInBothModesLeaveThePanelsMemory
     writeProgramFolder(dir.path(), kFirmwareWords, 0, "255,1,255,0,255,#");
     // Commands that hold 0xFF, the Telnet escape byte, and CR NUL.
     ProjectState state;
-    state.editButton(0).setCommandString1(0, ByteList{0xFF, 0xFF, 0x01, 0xFF});
-    state.editButton(1).setCommandString2(0, ByteList{0xFF, 0x0D, 0x00, 0x0D, 0x0A});
+    state.updateButton(0, [&](ButtonConfig& record) {
+        record.setCommandString1(0, ByteList{0xFF, 0xFF, 0x01, 0xFF});
+    });
+    state.updateButton(1, [&](ButtonConfig& record) {
+        record.setCommandString2(0, ByteList{0xFF, 0x0D, 0x00, 0x0D, 0x0A});
+    });
     for (int port = 0; port < 2; ++port)
-        state.editPort(port).BaudRate = 9600, state.editPort(port).Parity = "NONE";
+        state.updatePort(
+            port, [](CommSets& settings) { settings.BaudRate = 9600, settings.Parity = "NONE"; });
     const QString room = dir.filePath(QStringLiteral("room.qcd"));
     ASSERT_TRUE(saveQcd(state, room).ok());
     const QByteArray image = BuildConfigImage(state).value().bytes;

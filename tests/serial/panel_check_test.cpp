@@ -23,19 +23,26 @@ void configure(ProjectState& s) {
                                      TypeSource,    TypeToggle,   TypeMomentary, TypeMomentary,
                                      TypeMomentary, TypeMomentary};
     for (int i = 0; i < kButtonCount; ++i) {
-        ButtonConfig& b = s.editButton(i);
+        ButtonConfig b = s.button(i);
         b.Button_type = types[i];
         b.setCommandString1(0, ByteList{2, 'A' + i, 13});
         b.setCommandString2(0, ByteList{0xBE, 0xEF, i, 3});
+        s.setButton(i, b);
     }
-    s.editButton(6).clrWthSrc = 1;
-    s.editButton(5).setCommandString1_2(0, ByteList{2, 'z', 13});
-    s.editButton(5).setCommandString2_2(0, ByteList{0xBE, 0xEF, 0x55, 3});
-    s.editButton(5).setDualFunction();
-    s.editPort(0).BaudRate = 9600;
-    s.editPort(0).Parity = "NONE";
-    s.editPort(1).BaudRate = 19200;
-    s.editPort(1).Parity = "NONE"; // a pseudo-terminal takes no parity
+    s.updateButton(6, [&](ButtonConfig& record) { record.clrWthSrc = 1; });
+    s.updateButton(5, [&](ButtonConfig& record) {
+        record.setCommandString1_2(0, ByteList{2, 'z', 13});
+    });
+    s.updateButton(5, [&](ButtonConfig& record) {
+        record.setCommandString2_2(0, ByteList{0xBE, 0xEF, 0x55, 3});
+    });
+    s.updateButton(5, [&](ButtonConfig& record) { record.setDualFunction(); });
+    s.updatePort(0, [&](CommSets& settings) { settings.BaudRate = 9600; });
+    s.updatePort(0, [&](CommSets& settings) { settings.Parity = "NONE"; });
+    s.updatePort(1, [&](CommSets& settings) { settings.BaudRate = 19200; });
+    s.updatePort(1, [&](CommSets& settings) {
+        settings.Parity = "NONE";
+    }); // a pseudo-terminal takes no parity
 }
 
 } // namespace
@@ -47,7 +54,9 @@ TEST(PanelCheck, EveryButtonOfBothPortsIsCheckedAndAChangedByteIsCaught) {
     configure(state);
     const QString good = dir.filePath(QStringLiteral("room.qcd"));
     ASSERT_TRUE(saveQcd(state, good).ok());
-    state.editButton(4).setCommandString2(0, ByteList{0xBE, 0xEF, 4, 4}); // one byte changed
+    state.updateButton(4, [&](ButtonConfig& record) {
+        record.setCommandString2(0, ByteList{0xBE, 0xEF, 4, 4});
+    }); // one byte changed
     const QString changed = dir.filePath(QStringLiteral("changed.qcd"));
     ASSERT_TRUE(saveQcd(state, changed).ok());
 

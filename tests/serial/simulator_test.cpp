@@ -20,21 +20,23 @@ namespace {
 class SimulatorTest : public ::testing::Test {
 protected:
     SimulatorTest() {
-        CommSets& port = state.editPort(0);
+        CommSets port = state.port(0);
         port.BaudRate = Value(9600);
         port.Parity = Value("NONE"); // a pseudo-terminal takes no parity
         port.prsentAs = Value(2);
+        state.setPort(0, port);
         setButton(0, TypeOn, {2, 80});
         setButton(1, TypeOff, {3});
         setButton(2, TypeToggle, {0x11}, {0x22});
         setButton(3, TypeSource, {0x30});
         setButton(4, TypeSource, {0x40});
         setButton(5, TypeToggle, {0x50});
-        state.editButton(5).clrWthSrc = Value(1);
+        state.updateButton(5, [&](ButtonConfig& record) { record.clrWthSrc = Value(1); });
         setButton(6, TypeMomentary, {0x60});
         setButton(7, TypeMomentary, {});
-        state.editButton(7).setRelayInfo(1, RelayMomentary);
-        state.editButton(7).setRelayInfo(2, RelayOn);
+        state.updateButton(7,
+                           [&](ButtonConfig& record) { record.setRelayInfo(1, RelayMomentary); });
+        state.updateButton(7, [&](ButtonConfig& record) { record.setRelayInfo(2, RelayOn); });
     }
     void SetUp() override {
         ASSERT_TRUE(pty.ok());
@@ -45,10 +47,11 @@ protected:
 
     void setButton(int i, int type, std::initializer_list<int> primary,
                    std::initializer_list<int> secondary = {}) {
-        ButtonConfig& b = state.editButton(i);
+        ButtonConfig b = state.button(i);
         b.Button_type = Value(type);
         b.setCommandString1(int(primary.size()), ByteList(primary));
         b.setCommandString1_2(int(secondary.size()), ByteList(secondary));
+        state.setButton(i, b);
     }
     // Presses button `i` and returns what reached the far end of the line.
     QByteArray press(int i, int expectedBytes = 1) {
@@ -126,7 +129,7 @@ TEST_F(SimulatorTest, OffShutsTheControlAndLaterPressesAreRefused) {
 }
 
 TEST_F(SimulatorTest, PortTwoNotSetUpKeepsTheSettingsAndAMissingPortIsReported) {
-    state.editPort(0).Parity = Value("EVEN");
+    state.updatePort(0, [&](CommSets& settings) { settings.Parity = Value("EVEN"); });
     window->findChild<QRadioButton*>(QStringLiteral("Option1_1"))->click();
     EXPECT_EQ(logLines().value(0), "Port 2 Is not currently set up!");
     EXPECT_EQ(window->settings().toString(), "9600,N,8,1");

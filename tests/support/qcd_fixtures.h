@@ -26,19 +26,21 @@ inline QByteArray fileBytes(const QStringList& lines) {
 // The worked example: 'Maker A' 'Model 1' on port one, button One sends 2 80 3 as an "On"
 // button, port one 9600 NONE ASCII 1 stop bit 8 bits, a 90 minute timer.
 inline void setUpWorkedExample(ProjectState& s) {
-    s.deviceManufacturer[0] = "Maker A";
-    s.deviceModel[0] = "Model 1";
-    s.commandText1[0] = "On";
-    s.editButton(0).setCommandString1(3, ByteList{2, 80, 3});
-    s.editButton(0).Button_type = TypeOn;
-    s.deviceLabel1 = "Maker A Model 1";
-    s.deviceLabel1Visible = true;
-    CommSets& p = s.editPort(0);
+    s.setDeviceNames(0, "Maker A", "Model 1");
+    s.setCommandText(0, 0, "On");
+    s.updateButton(0, [&](ButtonConfig& record) {
+        record.setCommandString1(3, ByteList{2, 80, 3});
+    });
+    s.updateButton(0, [&](ButtonConfig& record) { record.Button_type = TypeOn; });
+    s.setDeviceLabel(0, "Maker A Model 1");
+    s.setDeviceLabelVisible(0, true);
+    CommSets p = s.port(0);
     p.BaudRate = 9600;
     p.Parity = "NONE";
     p.prsentAs = 1;
     p.StopBit = 1;
     p.TransmitFormat = 8;
+    s.setPort(0, p);
     setShutOffTimer(s, 90);
 }
 
@@ -61,14 +63,12 @@ inline QStringList workedExampleLines() {
 
 // Every field the file carries set to something other than its default.
 inline void setUpFullState(ProjectState& s) {
-    s.deviceManufacturer[0] = QString::fromUtf8("Société Écran");
-    s.deviceModel[0] = "SX-1";
-    s.deviceManufacturer[1] = "Maker B";
-    s.deviceModel[1] = "Model 9";
+    s.setDeviceNames(0, QString::fromUtf8("Société Écran"), "SX-1");
+    s.setDeviceNames(1, "Maker B", "Model 9");
     for (int i = 0; i < kButtonCount; ++i) {
-        s.commandText1[i] = QString("Cmd %1").arg(i);
-        s.commandText2[i] = i == 3 ? QString::fromUtf8("Custom €") : QString("Other %1").arg(i);
-        ButtonConfig& b = s.editButton(i);
+        s.setCommandText(0, i, QString("Cmd %1").arg(i));
+        s.setCommandText(1, i, i == 3 ? QString::fromUtf8("Custom €") : QString("Other %1").arg(i));
+        ButtonConfig b = s.button(i);
         b.setCommandString1(3, ByteList{2, 80 + i, 3});
         b.setCommandString1_2(2, ByteList{i, 255});
         b.setCommandString2(1, ByteList{0});
@@ -82,14 +82,15 @@ inline void setUpFullState(ProjectState& s) {
             b.setDualFunction();
         b.Repeatng = i % 2;
         b.Incr = (i + 1) % 2;
+        s.setButton(i, b);
     }
-    s.deviceLabel1 = QString::fromUtf8("Société Écran SX-1");
-    s.deviceLabel2 = "Maker B Model 9";
-    s.deviceLabel1Visible = s.deviceLabel2Visible = s.commandList2Visible = true;
-    s.editPort(0) = CommSets{"19200", "1", "8", "EVEN", "2"};
-    s.editPort(1) = CommSets{"115200", "1", "8", "ODD", "1"};
-    s.secondProjectorEnabled = true;
-    s.port1SelectDisabled = true;
+    s.setDeviceLabel(0, QString::fromUtf8("Société Écran SX-1"));
+    s.setDeviceLabel(1, "Maker B Model 9");
+    s.setCommandList2Visible(true);
+    s.setPort(0, CommSets{"19200", "1", "8", "EVEN", "2"});
+    s.setPort(1, CommSets{"115200", "1", "8", "ODD", "1"});
+    s.setSecondProjectorEnabled(true);
+    s.setPort1SelectDisabled(true);
     setShutOffTimer(s, 725);
 }
 

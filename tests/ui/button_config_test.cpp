@@ -88,14 +88,15 @@ TEST(ButtonConfiguration, NewRecordOpensAsASingleMomentaryButtonAfterTheWarning)
 
 TEST(ButtonConfiguration, DualRecordAndSwitchingBackToSingleKeepsTheStrings) {
     Fixture f;
-    ButtonConfig& record = f.state.editButton(3);
+    ButtonConfig record = f.state.button(3);
     record.setDualFunction();
     record.setCommandString1(3, ByteList{2, 80, 3});
     record.setCommandString1_2(3, ByteList{2, 81, 3});
     record.Button_type = TypeToggle;
     record.Repeatng = 1;
     record.setRelayInfo(2, RelayOn);
-    f.state.editPort(0).prsentAs = 2;
+    f.state.setButton(3, record);
+    f.state.updatePort(0, [&](CommSets& settings) { settings.prsentAs = 2; });
     f.open(3);
     for (const char* name : {"DualUse", "ButtonType_4", "Repeating", "OptRelay2_0"})
         EXPECT_TRUE(f.checked(name)) << name;
@@ -129,8 +130,8 @@ TEST(ButtonConfiguration, ClicksGoStraightIntoTheRecordAndAnotherButtonReloadsAl
 
     // The same window shows the next button; a type no option stands for (from a file) shows
     // no option and stays in the record.
-    f.state.editButton(2).Button_type = 7;
-    f.state.editButton(2).setRelayInfo(1, 9);
+    f.state.updateButton(2, [](ButtonConfig& b) { b.Button_type = 7; });
+    f.state.updateButton(2, [](ButtonConfig& b) { b.setRelayInfo(1, 9); });
     FrmConfigButtons* first = f.dialog;
     EXPECT_EQ(f.open(2), first);
     EXPECT_EQ(first->windowTitle(), "Button Three Configuration");
@@ -143,7 +144,7 @@ TEST(ButtonConfiguration, ClicksGoStraightIntoTheRecordAndAnotherButtonReloadsAl
 
 TEST(ButtonConfiguration, ConfigureButtonsAndCommandBoxesEditTheirOwnString) {
     Fixture f;
-    f.state.editButton(5).setDualFunction();
+    f.state.updateButton(5, [&](ButtonConfig& record) { record.setDualFunction(); });
     f.open(5);
     f.enterBytes(f.configure("BtnCnfgOne_1", "2"), {"02", "03"});
     EXPECT_EQ(f.state.button(5).commandString1_2(), ByteList({2, 3}));
@@ -166,9 +167,10 @@ TEST(ButtonConfiguration, ConfigureButtonsAndCommandBoxesEditTheirOwnString) {
 
 TEST(ButtonConfiguration, CountZeroBlanksTheString) {
     Fixture f;
-    f.state.editButton(2).setCommandString1(3, ByteList{2, 80, 3});
-    f.state.commandText1[2] = "Power On";
-    f.state.touch();
+    f.state.updateButton(2, [&](ButtonConfig& record) {
+        record.setCommandString1(3, ByteList{2, 80, 3});
+    });
+    f.state.setCommandText(0, 2, "Power On");
     f.open(2);
     EXPECT_EQ(f.box("TxtPort1_0"), " 2 80 3");
     EXPECT_EQ(f.configure("BtnCnfgOne_0", "0"), nullptr);
@@ -179,7 +181,8 @@ TEST(ButtonConfiguration, CountZeroBlanksTheString) {
 
 TEST(ButtonConfiguration, CountsThatAreNotWholeNumbersChangeNothingAndSaySo) {
     Fixture f;
-    f.state.editButton(2).setCommandString1(1, ByteList{7});
+    f.state.updateButton(2,
+                         [&](ButtonConfig& record) { record.setCommandString1(1, ByteList{7}); });
     f.open(2);
     MessageBoxes boxes;
     f.click("BtnCnfgOne_0");
@@ -224,13 +227,16 @@ TEST(ButtonConfiguration, StartAndEndCharactersCancelAndEsc) {
     }
 
     // Cancel stores nothing but refreshes the boxes, and so does Esc.
-    f.state.editButton(0).setCommandString1(1, ByteList{9}); // behind the window's back
+    f.state.updateButton(0, [&](ButtonConfig& record) {
+        record.setCommandString1(1, ByteList{9});
+    }); // behind the window's back
     f.click("CancelButton", entry);
     EXPECT_TRUE(f.state.button(0).commandString2().isEmpty());
     EXPECT_EQ(f.box("TxtPort1_0"), " 9");
     QPointer<FrmStringEnter> watch = f.configure("BtnCnfgTwo_0", "1");
     ASSERT_FALSE(watch.isNull());
-    f.state.editButton(0).setCommandString1(1, ByteList{8});
+    f.state.updateButton(0,
+                         [&](ButtonConfig& record) { record.setCommandString1(1, ByteList{8}); });
     QTest::keyClick(watch, Qt::Key_Escape);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(watch.isNull());
@@ -308,8 +314,7 @@ TEST(ButtonConfiguration, CustomStringsShowInTheMainWindow) {
     EXPECT_EQ(f.main.Combo2(3)->currentText(), "");
 
     // A second custom string changes its own list only.
-    f.state.deviceLabel2 = "Acme  X1";
-    f.state.touch();
+    f.state.setDeviceLabel(1, "Acme  X1");
     f.open(8);
     f.enterBytes(f.configure("BtnCnfgTwo_0", "1"), {"y"});
     EXPECT_EQ(f.main.Combo2(8)->currentText(), "Custom");
@@ -335,8 +340,10 @@ TEST(ButtonConfiguration, OkStoresIntoTheTargetSelectedAtThatMoment) {
 TEST(ButtonConfiguration, FinalizeRefreshesTheRelayMenu) {
     Fixture f;
     for (int i = 0; i < kButtonCount; ++i) {
-        f.state.editButton(i).setRelayInfo(1, RelayMomentary);
-        f.state.editButton(i).setRelayInfo(2, RelayMomentary);
+        f.state.updateButton(i,
+                             [&](ButtonConfig& record) { record.setRelayInfo(1, RelayMomentary); });
+        f.state.updateButton(i,
+                             [&](ButtonConfig& record) { record.setRelayInfo(2, RelayMomentary); });
     }
     f.main.CheckRelays();
     QPointer<FrmConfigButtons> dialog = f.open(1);

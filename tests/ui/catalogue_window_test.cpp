@@ -95,14 +95,14 @@ TEST_F(CatalogueWindows, ModelsForBothDevicesFillTheirListsOnly) {
     EXPECT_EQ(main.frmButton(7)->title(), "Button 8");
     EXPECT_EQ(main.Label4(0)->text(), "Zeta NoOn");
     EXPECT_EQ(list(0, 0)->currentText(), "On"); // device #1 keeps its command
-    EXPECT_EQ(state.commandText1[0], "On");
+    EXPECT_EQ(state.device(0).commandTexts[0], "On");
 }
 
 TEST_F(CatalogueWindows, ADoubleClickReappliesTheTypeOfTheButtonChosenLast) {
     chooseModel(0, "Acme", "A100");
     test::pick(list(0, 2), "Mute_Audio");
     EXPECT_EQ(state.button(2).Button_type, Value(TypeToggle));
-    state.editButton(2).Button_type = TypeOn;
+    state.updateButton(2, [&](ButtonConfig& record) { record.Button_type = TypeOn; });
     QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
                     Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list(0, 7)->lineEdit(), &dbl); // whichever list it hits
@@ -120,7 +120,7 @@ TEST_F(CatalogueWindows, MissingCatalogueIsReportedOnceAndNothingBreaks) {
     EXPECT_EQ(window->Combo1()->count(), 0);
     emit window->Combo1()->activated(0);
     window->Command1()->click();
-    EXPECT_TRUE(state.deviceManufacturer[0].isEmpty());
+    EXPECT_TRUE(state.device(0).manufacturer.isEmpty());
     EXPECT_FALSE(state.isModified());
     // "Select" without a model says why nothing happened, and the window stays.
     EXPECT_TRUE(boxes.next().text.contains("Nothing was stored."));
@@ -138,19 +138,18 @@ TEST_F(CatalogueWindows, EnterInTheMakerListShowsModelsEnterInTheModelListSelect
     QApplication::processEvents();
     EXPECT_EQ(main.projectorSelect(), window);
     EXPECT_EQ(window->Combo2()->currentText(), "A100");
-    EXPECT_TRUE(state.deviceModel[0].isEmpty());
+    EXPECT_TRUE(state.device(0).model.isEmpty());
     // Enter in the model list presses "Select", the default button.
     QKeyEvent select(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(window->Combo2()->lineEdit(), &select);
     QApplication::processEvents();
-    EXPECT_EQ(state.deviceModel[0], "A100");
+    EXPECT_EQ(state.device(0).model, "A100");
 }
 
 // An opened configuration file runs the lookups in the core; the lists follow the project.
 TEST_F(CatalogueWindows, ListsFollowLookupsMadeWithoutTheWindows) {
     ASSERT_TRUE(createDataset(state, main.catalogue(), 0, "Acme", "M50").value());
-    state.commandText1[1] = "Off";
-    state.touch();
+    state.setCommandText(0, 1, "Off");
     EXPECT_EQ(list(0, 1)->count(), 9);
     EXPECT_EQ(list(0, 1)->currentText(), "Off");
     EXPECT_EQ(list(0, 0)->currentText(), "");

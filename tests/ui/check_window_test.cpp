@@ -24,10 +24,16 @@ TEST(CheckWindows, MonitorNamesBurstsAndCheckTicksBothPorts) {
     QtSerialLineFactory lines;
     QTemporaryDir dir;
     ProjectState state;
-    state.editButton(0).setCommandString1(0, ByteList{2, 'O', 'n', 13});
-    state.editButton(0).setCommandString2(0, ByteList{0xA5, 1});
-    state.editButton(1).setCommandString2(0, ByteList{0xA5, 2, 2});
-    state.commandText1[0] = "On";
+    state.updateButton(0, [&](ButtonConfig& record) {
+        record.setCommandString1(0, ByteList{2, 'O', 'n', 13});
+    });
+    state.updateButton(0, [&](ButtonConfig& record) {
+        record.setCommandString2(0, ByteList{0xA5, 1});
+    });
+    state.updateButton(1, [&](ButtonConfig& record) {
+        record.setCommandString2(0, ByteList{0xA5, 2, 2});
+    });
+    state.setCommandText(0, 0, "On");
 
     Diagnostic_in monitor(lines, nullptr, &state);
     monitor.setAttribute(Qt::WA_DeleteOnClose, false);

@@ -32,7 +32,9 @@ void paste(QLineEdit* box, const QString& text) {
 TEST(CommandEditor, PastedHexCommandLandsInTheRecordTheListAndTheImage) {
     ProjectState state;
     FrmMain main(state);
-    state.editPort(0).prsentAs = 2; // a binary protocol: the editor starts in hex
+    state.updatePort(0, [&](CommSets& settings) {
+        settings.prsentAs = 2;
+    }); // a binary protocol: the editor starts in hex
     FrmConfigButtons* config = main.openButtonConfiguration(3);
     config->findChild<QRadioButton*>("DualUse")->click();
     config->findChild<QPushButton*>("BtnEditOne_1")->click();
@@ -68,7 +70,9 @@ TEST(CommandEditor, PastedHexCommandLandsInTheRecordTheListAndTheImage) {
 TEST(CommandEditor, LookalikeNamesHexInTextAndFramesOverTwoLines) {
     ProjectState state;
     FrmMain main(state);
-    state.editPort(0).prsentAs = 1; // an ASCII protocol: the editor starts in text
+    state.updatePort(0, [&](CommSets& settings) {
+        settings.prsentAs = 1;
+    }); // an ASCII protocol: the editor starts in text
     FrmConfigButtons* config = main.openButtonConfiguration(0);
     config->findChild<QPushButton*>("BtnEditOne_0")->click();
     CommandNotationEdit* edit = config->commandEditor()->editor();

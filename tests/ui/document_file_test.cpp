@@ -30,7 +30,7 @@ TEST(DocumentFile, CaptionNamesTheFileAndMarksChangesCtrlSSavesToIt) {
     };
     const QString version = QStringLiteral("Corvane Ondrel   Version: 1.0.0");
 
-    state.editButton(0).Button_type = TypeOn;
+    state.updateButton(0, [&](ButtonConfig& record) { record.Button_type = TypeOn; });
     EXPECT_EQ(main.windowTitle(), version + "[*]");
     EXPECT_TRUE(main.isWindowModified());
     ctrlS(); // a new configuration: asks for the name
@@ -40,7 +40,7 @@ TEST(DocumentFile, CaptionNamesTheFileAndMarksChangesCtrlSSavesToIt) {
     EXPECT_FALSE(main.isWindowModified());
     EXPECT_EQ(main.statusBar()->currentMessage(), "Saved " + QDir::toNativeSeparators(room1));
 
-    state.editButton(1).Button_type = TypeOff;
+    state.updateButton(1, [&](ButtonConfig& record) { record.Button_type = TypeOff; });
     EXPECT_TRUE(main.isWindowModified());
     ctrlS(); // to the same file, without asking
     EXPECT_EQ(asked, 1);
@@ -52,15 +52,15 @@ TEST(DocumentFile, CaptionNamesTheFileAndMarksChangesCtrlSSavesToIt) {
     const QString room2 = dir.filePath("Room 2.qcd");
     EXPECT_EQ(main.windowTitle(), version + " - Room 2.qcd[*]");
     EXPECT_EQ(main.recentFiles().mid(0, 2), QStringList({room2, room1}));
-    EXPECT_EQ(state.currentFileName, room2); // what the history and the room sheet name
+    EXPECT_EQ(state.currentFileName(), room2); // what the history and the room sheet name
     main.chooseConfigurationFile = [](bool) { return QString(); };
     ctrlS(Qt::ShiftModifier); // cancelled: still Room 2
-    EXPECT_EQ(state.currentFileName, room2);
+    EXPECT_EQ(state.currentFileName(), room2);
 
     // Another window reopens Room 1 from File > Recent Files; it becomes that window's file.
     ProjectState other;
     ui::FrmMain second(other);
     emit second.mnuRecent->aboutToShow();
     second.findChild<QAction*>("mnuRecent_1")->trigger();
-    EXPECT_EQ(other.currentFileName + second.windowTitle(), room1 + version + " - Room 1.qcd[*]");
+    EXPECT_EQ(other.currentFileName() + second.windowTitle(), room1 + version + " - Room 1.qcd[*]");
 }

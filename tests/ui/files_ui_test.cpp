@@ -60,7 +60,7 @@ TEST_F(FilesUi, TimerDialogFromTheMenuPictureAndBoxesChecksAndFillsTheDisplay) {
         QApplication::processEvents();
         EXPECT_TRUE(d.isNull());
     }
-    EXPECT_FALSE(state.timerMinutes);
+    EXPECT_FALSE(state.timerMinutes());
 
     TimerDialog* dialog = openTimer();
     EXPECT_FALSE(dialog->isModal());
@@ -74,7 +74,7 @@ TEST_F(FilesUi, TimerDialogFromTheMenuPictureAndBoxesChecksAndFillsTheDisplay) {
         dialog->OKButton()->click();
         EXPECT_EQ(boxes.next().text, text);
         EXPECT_TRUE(dialog->isVisible());
-        EXPECT_FALSE(state.timerMinutes);
+        EXPECT_FALSE(state.timerMinutes());
     }
     EXPECT_EQ(boxes.seen()[0].title, "Re-Enter Timer length");
     EXPECT_EQ(boxes.seen()[0].icon, QMessageBox::Critical);
@@ -85,13 +85,13 @@ TEST_F(FilesUi, TimerDialogFromTheMenuPictureAndBoxesChecksAndFillsTheDisplay) {
     dialog->OKButton()->click();
     QApplication::processEvents();
     EXPECT_TRUE(closing.isNull());
-    EXPECT_EQ(state.timerMinutes, 5.0);
+    EXPECT_EQ(state.timerMinutes(), 5.0);
     EXPECT_EQ(QStringList({boxText(main, 0), boxText(main, 1), boxText(main, 2), boxText(main, 3)}),
               QStringList({"0:05", "0:04", "0:02", "0:01"}));
     dialog = openTimer();
     dialog->Text1()->setText("1.5");
     dialog->OKButton()->click();
-    EXPECT_EQ(state.timerMinutes, 90.0);
+    EXPECT_EQ(state.timerMinutes(), 90.0);
     EXPECT_EQ(boxText(main, 1), "1:08");
 }
 
@@ -110,7 +110,7 @@ TEST_F(FilesUi, SaveAndOpenThroughTheFileDialog) {
     EXPECT_EQ(folder, QDir(dir.path()).absolutePath());
     EXPECT_EQ(name, "CommonDialog1");
     EXPECT_EQ(readFile(dir.filePath("setup.qcd")), fileBytes(workedExampleLines()));
-    EXPECT_EQ(state.currentFileName, dir.filePath("setup.qcd"));
+    EXPECT_EQ(state.currentFileName(), dir.filePath("setup.qcd"));
 
     // Saving again under the bare name: the dialog asks before replacing "setup.qcd".
     boxes.answerWith(QMessageBox::No);
@@ -139,8 +139,8 @@ TEST_F(FilesUi, SaveAndOpenThroughTheFileDialog) {
               "\"" + QDir::toNativeSeparators(dir.filePath("setup.qcd")) +
                   "\" was opened, but:\n\nLine 2: the catalogue has no model \"Model 1\" of "
                   "\"Maker A\"; device #1 keeps its command lists and settings.");
-    EXPECT_EQ(other.timerMinutes, 90.0);
-    EXPECT_EQ(other.currentFileName, dir.filePath("setup.qcd"));
+    EXPECT_EQ(other.timerMinutes(), 90.0);
+    EXPECT_EQ(other.currentFileName(), dir.filePath("setup.qcd"));
     EXPECT_FALSE(other.isModified());
 }
 
@@ -184,7 +184,7 @@ TEST_F(FilesUi, ClosingOrOpeningWithUnsavedChangesAsks) {
     EXPECT_TRUE(boxes.seen().isEmpty());
 
     main.show();
-    state.editButton(0).Button_type = TypeOn;
+    state.updateButton(0, [&](ButtonConfig& record) { record.Button_type = TypeOn; });
     boxes.answerWith(QMessageBox::Cancel);
     main.mnuExit->trigger();
     EXPECT_EQ(boxes.next().text,
@@ -205,7 +205,7 @@ TEST_F(FilesUi, ClosingOrOpeningWithUnsavedChangesAsks) {
     const QString file = writeFile("end.qcd", "<End>\r\n");
     int asked = 0;
     main.chooseConfigurationFile = [&](bool) { return ++asked, file; };
-    state.editButton(0).Button_type = TypeOff;
+    state.updateButton(0, [&](ButtonConfig& record) { record.Button_type = TypeOff; });
     boxes.answerWith(QMessageBox::Cancel);
     EXPECT_FALSE(main.OpenConfiguration());
     EXPECT_EQ(boxes.seen().last().text, "The configuration has changes that were not saved.Save "
@@ -219,7 +219,7 @@ TEST_F(FilesUi, ClosingOrOpeningWithUnsavedChangesAsks) {
     EXPECT_EQ(state.button(0).Button_type, Value(TypeOff)); // what the file does not hold stays
 
     main.show();
-    state.editButton(1).Button_type = TypeOn;
+    state.updateButton(1, [&](ButtonConfig& record) { record.Button_type = TypeOn; });
     boxes.answerWith(QMessageBox::Discard);
     main.close();
     EXPECT_EQ(closes, 3);

@@ -222,7 +222,7 @@ TEST(Journey, FirstConfigurationFromModelChoiceToProgrammedPanel) {
     ASSERT_NE(list, nullptr);
     const QString changed = list->itemText(list->count() - 1);
     choose(list, changed);
-    EXPECT_EQ(str(state.commandText1[2]), str(changed));
+    EXPECT_EQ(str(state.device(0).commandTexts[2]), str(changed));
 
     // Button Five gets a custom port-one string, typed byte by byte, and becomes a Toggle.
     press(&main, QStringLiteral("cmdReConfig_4"));

@@ -25,7 +25,9 @@ TEST_P(MainWindowFits, NoFrameOverlapsEveryArrowIsItsOwnListAndTheWindowFits) {
     const Screen s = GetParam();
     const QSize area(s.width * 100 / s.percent, s.height * 100 / s.percent);
     ProjectState state;
-    state.commandList2Visible = state.deviceLabel1Visible = state.deviceLabel2Visible = true;
+    state.setCommandList2Visible(true);
+    state.setDeviceLabelVisible(0, true);
+    state.setDeviceLabelVisible(1, true);
     FrmMain main(state);
     main.refreshFromState();
     main.applyWindowWorkArea(area, s.percent / 100.0);

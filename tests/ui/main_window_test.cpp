@@ -26,10 +26,10 @@ TEST(FrmMain, StartsWithHiddenLabelsEmptyListsAndOneUploadPortMarked) {
     main.uploadport[3]->trigger();
     for (int p = 1; p <= 3; ++p)
         EXPECT_EQ(main.uploadport[size_t(p)]->isChecked(), p == 3) << p;
-    EXPECT_EQ(state.uploadPort, 3);
+    EXPECT_EQ(state.uploadPort(), 3);
     main.mnuKdx->trigger();
-    EXPECT_TRUE(state.kdxDevicePresent && main.mnuKdx->isChecked());
-    EXPECT_EQ(state.kdxCodeTable[13], 43);
+    EXPECT_TRUE(state.kdxDevicePresent() && main.mnuKdx->isChecked());
+    EXPECT_EQ(state.kdxCodeTable()[13], 43);
 }
 
 TEST(FrmMain, RendersTheViewStateOfTheProject) {
@@ -37,15 +37,14 @@ TEST(FrmMain, RendersTheViewStateOfTheProject) {
     FrmMain main(state);
     int edits = 0;
     QObject::connect(main.Combo1(3), &QComboBox::editTextChanged, [&] { ++edits; });
-    state.commandText1[3] = "Power On";
-    state.commandText2[9] = "Input 2";
-    state.deviceLabel1 = "Acme  X1";
-    state.deviceLabel1Visible = true;
-    state.commandList2Visible = true;
-    state.secondProjectorEnabled = true;
-    state.port1SelectDisabled = true;
-    state.timerTexts = {"60", "45", "30", "15"};
-    state.touch();
+    state.setCommandText(0, 3, "Power On");
+    state.setCommandText(1, 9, "Input 2");
+    state.setDeviceLabel(0, "Acme  X1");
+    state.setDeviceLabelVisible(0, true);
+    state.setCommandList2Visible(true);
+    state.setSecondProjectorEnabled(true);
+    state.setPort1SelectDisabled(true);
+    state.setTimerTexts({"60", "45", "30", "15"});
 
     EXPECT_EQ(main.Combo1(3)->currentText(), "Power On");
     EXPECT_EQ(edits, 0); // rendering is not an edit by the user

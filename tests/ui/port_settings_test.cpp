@@ -58,7 +58,7 @@ TEST(PortSettings, PortTwoStoresTheTextsAsShownAndLeavesPortOneAlone) {
 
 TEST(PortSettings, CatalogueValuesShowAndComeBackAsTexts) {
     ProjectState state;
-    state.editPort(0) = CommSets{9600, 1, 8, "NONE", 1};
+    state.setPort(0, CommSets{9600, 1, 8, "NONE", 1});
     FrmMain main(state);
     FrmControlPortSettings* dialog = openFromMenu(main, 0);
     EXPECT_EQ(dialog->windowTitle(), "Setup Control Port One");
@@ -96,7 +96,7 @@ TEST(PortSettings, TheCloseBoxStoresNothingAndNeitherFormatLeavesPresentationAsI
 // another case is stored in the list's spelling.
 TEST(PortSettings, TypedValuesOutsideTheListsAreRefusedAndTheDialogStays) {
     ProjectState state;
-    state.editPort(1) = CommSets{9600, 1, 8, "NONE", 2};
+    state.setPort(1, CommSets{9600, 1, 8, "NONE", 2});
     FrmMain main(state);
     test::MessageBoxes boxes;
     FrmControlPortSettings* dialog = openFromMenu(main, 1);

@@ -323,15 +323,15 @@ TEST_F(Programming, UploadPortItemsNameTheirDeviceAndNothingStartsWithoutAPortOr
 
     // A configuration the panel cannot take is refused before the port is touched.
     const Value type = state_.button(2).Button_type;
-    state_.editButton(2).Button_type = 9;
+    state_.updateButton(2, [&](ButtonConfig& record) { record.Button_type = 9; });
     main_->uploadButton()->click();
     const test::MessageBoxes::Box refused = boxes_.next(3000);
     EXPECT_EQ(refused.title, "Error");
     EXPECT_TRUE(refused.text.startsWith("Button 3")) << refused.text.toStdString();
     EXPECT_FALSE(programming().resetPrompt()->isVisible());
-    state_.editButton(2).Button_type = type;
+    state_.updateButton(2, [&](ButtonConfig& record) { record.Button_type = type; });
     // So is a baud rate the panel does not know on a port Button One sends on (from a file).
-    state_.editPort(0).BaudRate = "96OO";
+    state_.updatePort(0, [&](CommSets& settings) { settings.BaudRate = "96OO"; });
     main_->mnuUpload->trigger();
     const test::MessageBoxes::Box baud = boxes_.next(3000);
     EXPECT_EQ(baud.title, "Error");
@@ -339,7 +339,7 @@ TEST_F(Programming, UploadPortItemsNameTheirDeviceAndNothingStartsWithoutAPortOr
                                      "rate \"96OO\""))
         << baud.text.toStdString();
     EXPECT_FALSE(programming().resetPrompt()->isVisible());
-    state_.editPort(0).BaudRate = 9600;
+    state_.updatePort(0, [&](CommSets& settings) { settings.BaudRate = 9600; });
 
     ports_->set(1, QStringLiteral("/dev/ondrel-no-such-port"));
     main_->uploadButton()->click();

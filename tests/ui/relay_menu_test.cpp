@@ -19,7 +19,7 @@ QAction* relayItem(FrmMain& main, int buttonNumber, int index) {
 
 TEST(RelayMenu, ClicksCycleMomentaryAndOffAndMarksFollowTheRecords) {
     ProjectState state;
-    state.editButton(4).setRelayInfo(1, RelayOn);
+    state.updateButton(4, [&](ButtonConfig& record) { record.setRelayInfo(1, RelayOn); });
     FrmMain main(state);
     // No Change and On show no mark; a click makes them Momentary, unchecking gives Off.
     for (int button : {1, 5}) {

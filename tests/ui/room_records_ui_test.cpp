@@ -63,7 +63,7 @@ TEST(RoomRecordsUi, ManyRoomsGiveOneRecordPerPanelShownNewestFirst) {
 
     const HistoryContents history = readHistory().value();
     ASSERT_EQ(history.records.size(), 2);
-    const RoomSheet sheet = buildRoomSheet(opened, opened.currentFileName, QDate::currentDate());
+    const RoomSheet sheet = buildRoomSheet(opened, opened.currentFileName(), QDate::currentDate());
     EXPECT_EQ(sheet.title, "Room 9");
     for (const HistoryRecord& r : history.records)
         EXPECT_EQ(QStringList({r.result, r.crc, r.port, r.file}),

@@ -39,7 +39,7 @@ TEST(UserModelsWindow, EditingTheModelInUseUpdatesItsLists) {
     window->commandEditor()->commandBox()->setText("SOURCE 12<CR>");
     window->findChild<QPushButton*>("cmdSave")->click();
     ASSERT_EQ(window->lstModels()->count(), 1);
-    EXPECT_GE(state.deviceProtocol[0].toInteger(), kUserNumberBase);
+    EXPECT_GE(state.device(0).protocol.toInteger(), kUserNumberBase);
     ASSERT_TRUE(chooseCommand(state, catalogue, 0, 4, "Computer_1").ok());
     EXPECT_EQ(state.button(4).commandString1().toBytes(), QByteArray("SOURCE 12\r"));
 
@@ -54,7 +54,7 @@ TEST(UserModelsWindow, EditingTheModelInUseUpdatesItsLists) {
     window->lstModels()->setCurrentRow(0);
     window->findChild<QPushButton*>("cmdRemove")->click();
     EXPECT_EQ(window->lstModels()->count(), 0);
-    EXPECT_LT(state.deviceProtocol[0].toInteger(), kUserNumberBase);
+    EXPECT_LT(state.device(0).protocol.toInteger(), kUserNumberBase);
     QFile::remove(userCataloguePath());
 }
 

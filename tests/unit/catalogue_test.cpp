@@ -72,20 +72,21 @@ TEST_F(CatalogueTest, SelectingAModelStoresItAndPreselectsTheDefaults) {
     const ModelSelection s = select(0, "Acme", "A100");
     ASSERT_TRUE(s.found);
     EXPECT_TRUE(s.hasSettings);
-    EXPECT_EQ(state.deviceManufacturer[0] + "|" + state.deviceModel[0] + "|" + state.deviceLabel1,
+    EXPECT_EQ(state.device(0).manufacturer + "|" + state.device(0).model + "|" +
+                  state.device(0).label,
               "Acme|A100|Acme A100");
-    EXPECT_EQ(state.protocolNumber, Value(1));
-    EXPECT_EQ(state.rs232Option, Value(1));
-    EXPECT_TRUE(state.deviceLabel1Visible);
+    EXPECT_EQ(state.protocolNumber(), Value(1));
+    EXPECT_EQ(state.rs232Option(), Value(1));
+    EXPECT_TRUE(state.device(0).labelVisible);
     EXPECT_EQ(state.port(0), (CommSets{9600, 1, 8, "NONE", 1}));
     EXPECT_TRUE(state.port(1).BaudRate.isUnset());
 
     EXPECT_EQ(s.lists.items.size(), 13);
     EXPECT_EQ(s.lists.items[0], "");
-    EXPECT_EQ(state.commandItems[0], s.lists.items);
+    EXPECT_EQ(state.device(0).commandItems, s.lists.items);
     for (int k = 0; k < kButtonCount; ++k) {
         EXPECT_EQ(s.lists.position[size_t(k)], k + 1);
-        EXPECT_EQ(state.commandText1[size_t(k)], kDefaultCommands[size_t(k)]);
+        EXPECT_EQ(state.device(0).commandTexts[size_t(k)], kDefaultCommands[size_t(k)]);
     }
     EXPECT_FALSE(s.lists.renameButton8);
     EXPECT_EQ(dec(state.button(0).commandString1()), " 1 1");
@@ -107,13 +108,13 @@ TEST_F(CatalogueTest, ProtocolLackingOnAndSVideo) {
                            "Computer_2", "Auto_Image", "Mute_Audio"}));
     EXPECT_EQ(s.lists.position[0], 0);
     EXPECT_EQ(s.lists.position[1], 1);
-    EXPECT_EQ(state.commandText1[0], "");
-    EXPECT_EQ(state.commandText1[1], "Off");
+    EXPECT_EQ(state.device(0).commandTexts[0], "");
+    EXPECT_EQ(state.device(0).commandTexts[1], "Off");
     EXPECT_EQ(dec(state.button(1).commandString1()), " 2 1 3");
     EXPECT_EQ(state.button(0), untouched);
     EXPECT_TRUE(s.lists.renameButton8);
     EXPECT_EQ(s.lists.position[7], -1);
-    EXPECT_EQ(state.commandText1[7], "");
+    EXPECT_EQ(state.device(0).commandTexts[7], "");
 }
 
 TEST_F(CatalogueTest, ANewModelWithoutADefaultDropsThePreviousModelsCommand) {
@@ -133,22 +134,22 @@ TEST_F(CatalogueTest, ANewModelWithoutADefaultDropsThePreviousModelsCommand) {
 
 TEST_F(CatalogueTest, DeviceTwoLeavesDeviceOneAlone) {
     select(0, "Acme", "A100");
-    const auto texts1 = state.commandText1;
+    const auto texts1 = state.device(0).commandTexts;
     const CommSets port0 = state.port(0);
     const ByteList on = state.button(0).commandString1();
 
     // Its protocol lacks "On": the reset of button One's list must hit device #2's list.
     const ModelSelection s = select(1, "Zeta", "NoOn");
-    EXPECT_EQ(state.deviceModel[0] + "|" + state.deviceLabel1, "A100|Acme A100");
-    EXPECT_EQ(state.commandText1, texts1);
+    EXPECT_EQ(state.device(0).model + "|" + state.device(0).label, "A100|Acme A100");
+    EXPECT_EQ(state.device(0).commandTexts, texts1);
     EXPECT_EQ(state.port(0), port0);
     EXPECT_EQ(state.button(0).commandString1(), on);
 
-    EXPECT_EQ(state.deviceManufacturer[1] + "|" + state.deviceLabel2, "Zeta|Zeta NoOn");
-    EXPECT_TRUE(state.deviceLabel2Visible);
+    EXPECT_EQ(state.device(1).manufacturer + "|" + state.device(1).label, "Zeta|Zeta NoOn");
+    EXPECT_TRUE(state.device(1).labelVisible);
     EXPECT_EQ(state.port(1), (CommSets{19200, 1, 8, "EVEN", 2}));
-    EXPECT_EQ(state.protocolNumber, Value(2));
-    EXPECT_EQ(state.commandText2[1], "Off");
+    EXPECT_EQ(state.protocolNumber(), Value(2));
+    EXPECT_EQ(state.device(1).commandTexts[1], "Off");
     EXPECT_EQ(dec(state.button(1).commandString2()), " 2 1 3");
     EXPECT_EQ(state.button(1).Button_type, Value(TypeOff)); // from device #1's "Off"
     EXPECT_EQ(s.lists.position[0], 0);
@@ -164,16 +165,16 @@ TEST_F(CatalogueTest, ModelWithoutSerialSettingsKeepsThePortSettings) {
     const ModelSelection s = select(0, "Zeta", "NoSettings");
     EXPECT_TRUE(s.found);
     EXPECT_FALSE(s.hasSettings);
-    EXPECT_EQ(state.deviceLabel1, "Zeta NoSettings");
-    EXPECT_EQ(state.rs232Option, Value(99));
-    EXPECT_EQ(state.commandText1[0], "On");
+    EXPECT_EQ(state.device(0).label, "Zeta NoSettings");
+    EXPECT_EQ(state.rs232Option(), Value(99));
+    EXPECT_EQ(state.device(0).commandTexts[0], "On");
     EXPECT_EQ(state.port(0), (CommSets{19200, 1, 8, "EVEN", 1}));
 }
 
 TEST_F(CatalogueTest, ApostrophesInNames) {
     const ModelSelection s = select(1, "O'Neil", "Bell's 1");
     EXPECT_TRUE(s.found);
-    EXPECT_EQ(state.deviceLabel2, "O'Neil Bell's 1");
+    EXPECT_EQ(state.device(1).label, "O'Neil Bell's 1");
     EXPECT_EQ(dec(state.button(0).commandString2()), " 3 0");
 }
 
@@ -210,10 +211,10 @@ TEST_F(CatalogueTest, EmptyOrUnknownChoicesStoreNothing) {
     EXPECT_EQ(state.button(4), before);
 
     // A protocol without a row leaves lists and records as they were.
-    const auto items = state.commandItems[0];
-    state.protocolNumber = 42;
+    const auto items = state.device(0).commandItems;
+    state.setProtocolNumber(42);
     EXPECT_FALSE(populateCommandListsWithDefaults(state, *catalogue, 0).ok());
-    EXPECT_EQ(state.commandItems[0], items);
+    EXPECT_EQ(state.device(0).commandItems, items);
     EXPECT_EQ(state.button(4), before);
 }
 
@@ -222,14 +223,14 @@ TEST_F(CatalogueTest, CreateDatasetLooksUpWithoutDefaultsOrNames) {
     const ButtonConfig before = state.button(0);
     EXPECT_FALSE(createDataset(state, *catalogue, 0, "Zeta", "Q9").value());
     EXPECT_FALSE(createDataset(state, *catalogue, 0, "", "").value());
-    EXPECT_EQ(state.deviceLabel1, "Acme A100");
+    EXPECT_EQ(state.device(0).label, "Acme A100");
 
     EXPECT_TRUE(createDataset(state, *catalogue, 0, "Acme", "M50").value());
-    EXPECT_EQ(state.deviceModel[0], "A100"); // the file reader stores names itself
-    EXPECT_EQ(state.deviceLabel1, "Acme M50");
+    EXPECT_EQ(state.device(0).model, "A100"); // the file reader stores names itself
+    EXPECT_EQ(state.device(0).label, "Acme M50");
     EXPECT_EQ(state.port(0), (CommSets{19200, 1, 8, "EVEN", 2}));
-    EXPECT_EQ(state.commandItems[0].size(), 9);
-    EXPECT_EQ(state.commandText1[1], "");
+    EXPECT_EQ(state.device(0).commandItems.size(), 9);
+    EXPECT_EQ(state.device(0).commandTexts[1], "");
     EXPECT_EQ(state.button(0), before);
 }
 
@@ -254,26 +255,28 @@ TEST(DeviceOptions, KdxTableSecondProjectorAndUploadPort) {
     setKdxDevicePresent(state, true);
     const std::array<int, 21> table{126, 126, 126, 126, 126, 126, 126, 126, 126, 126, 0,
                                     54,  55,  43,  49,  51,  53,  45,  50,  52,  56};
-    EXPECT_EQ(state.kdxCodeTable, table);
+    EXPECT_EQ(state.kdxCodeTable(), table);
     setKdxDevicePresent(state, false);
-    EXPECT_FALSE(state.kdxDevicePresent);
-    EXPECT_EQ(state.kdxCodeTable, table);
+    EXPECT_FALSE(state.kdxDevicePresent());
+    EXPECT_EQ(state.kdxCodeTable(), table);
 
-    state.editButton(3).setCommandString2(2, ByteList{1, 2});
+    state.updateButton(3, [&](ButtonConfig& record) {
+        record.setCommandString2(2, ByteList{1, 2});
+    });
     setSecondProjectorEnabled(state, true);
-    state.deviceLabel2Visible = true;
+    state.setDeviceLabelVisible(1, true);
     setSecondProjectorEnabled(state, false);
     EXPECT_TRUE(state.button(3).commandString2().isEmpty());
-    EXPECT_FALSE(state.deviceLabel2Visible);
-    EXPECT_FALSE(state.commandList2Visible);
+    EXPECT_FALSE(state.device(1).labelVisible);
+    EXPECT_FALSE(state.commandList2Visible());
     setSecondProjectorEnabled(state, true);
-    EXPECT_TRUE(state.commandList2Visible);
-    EXPECT_FALSE(state.deviceLabel2Visible);
+    EXPECT_TRUE(state.commandList2Visible());
+    EXPECT_FALSE(state.device(1).labelVisible);
 
     setUploadPort(state, 3);
-    EXPECT_EQ(state.uploadPort, 3);
+    EXPECT_EQ(state.uploadPort(), 3);
     setUploadPort(state, 4);
-    EXPECT_EQ(state.uploadPort, 3);
+    EXPECT_EQ(state.uploadPort(), 3);
 }
 
 // Every command cell of the shipped catalogue is decimal bytes with single blanks and at most

@@ -40,7 +40,7 @@ TEST(CommandEntry, ByteCountIsAWholeNumberInRange) {
 
 TEST(CommandEntry, TargetsAndTheirTextForms) {
     ProjectState state;
-    ButtonConfig& record = state.editButton(4);
+    ButtonConfig record = state.button(4);
     storeCommandString(record, {CommandPort::One, 0}, ByteList{2, 80, 3});
     storeCommandString(record, {CommandPort::One, 1}, ByteList{10});
     storeCommandString(record, {CommandPort::Two, 0}, ByteList{65, 13});
@@ -49,11 +49,12 @@ TEST(CommandEntry, TargetsAndTheirTextForms) {
     EXPECT_EQ(record.commandString1_2(), ByteList({10}));
     EXPECT_EQ(record.commandString2(), ByteList({65, 13}));
     EXPECT_EQ(record.commandString2_2(), ByteList({7, 8}));
+    state.setButton(4, record);
 
     using Strings = std::array<QString, 4>;
     EXPECT_EQ(ShowButtonStrings(state, 4), (Strings{" 2 80 3", " 10", " 65 13", " 7 8"}));
-    state.editPort(0).prsentAs = 2;
-    state.editPort(1).prsentAs = "1";
+    state.updatePort(0, [&](CommSets& settings) { settings.prsentAs = 2; });
+    state.updatePort(1, [&](CommSets& settings) { settings.prsentAs = "1"; });
     EXPECT_EQ(ShowButtonStrings(state, 4),
               (Strings{" 02H 50H 03H", " 0AH", "A <CR> ", QString(QChar(7)) + QChar(8)}));
     EXPECT_EQ(ShowButtonStrings(state, 0), (Strings{"", "", "", ""}));

@@ -64,11 +64,11 @@ TEST(ConfigImage, ShippedFactorySetupIsTheNewProjectImage) {
 
 TEST(ConfigImage, PortSettingsWordAndTimer) {
     ProjectState state;
-    state.editPort(0).BaudRate = 9600;
-    state.editPort(0).Parity = "NONE";
-    state.editPort(1).BaudRate = "19200";
-    state.editPort(1).Parity = "EVEN";
-    state.timerMinutes = 300;
+    state.updatePort(0, [&](CommSets& settings) { settings.BaudRate = 9600; });
+    state.updatePort(0, [&](CommSets& settings) { settings.Parity = "NONE"; });
+    state.updatePort(1, [&](CommSets& settings) { settings.BaudRate = "19200"; });
+    state.updatePort(1, [&](CommSets& settings) { settings.Parity = "EVEN"; });
+    state.setTimerMinutes(300);
     const ConfigImage image = built(state);
     EXPECT_EQ(hex(image.bytes.mid(4, 4)), "09 82 01 2c");
     EXPECT_TRUE(image.report.startsWith("Baud Rate: 9 130 \r\nTimer: 1 44\r\n"));
@@ -90,31 +90,32 @@ TEST(ConfigImage, PortSettingsWordAndTimer) {
 TEST(ConfigImage, TimerIsRoundedAndMustFitItsWord) {
     ProjectState state;
     for (const auto& [minutes, word] : {std::pair{22.5, "00 16"}, {65535.0, "ff ff"}}) {
-        state.timerMinutes = minutes; // half to even
+        state.setTimerMinutes(minutes); // half to even
         EXPECT_EQ(hex(built(state).bytes.mid(6, 2)), word);
     }
     for (double minutes : {65536.0, -5.0}) {
-        state.timerMinutes = minutes;
+        state.setTimerMinutes(minutes);
         EXPECT_TRUE(refusal(state).contains("timer")) << minutes;
     }
 }
 
 TEST(ConfigImage, TypeWordStateAndOffMasks) {
     ProjectState state;
-    ButtonConfig& toggle = state.editButton(3);
+    ButtonConfig toggle = state.button(3);
     toggle.Button_type = TypeToggle;
     toggle.Repeatng = 1;
     toggle.Incr = "1";
     toggle.setRelayInfo(1, RelayOn);
     toggle.setRelayInfo(2, RelayMomentary);
     toggle.setRelayInfo(3, RelayOn); // secondary relays are not sent
-    state.editButton(0).Button_type = TypeSource;
-    state.editButton(1).Button_type = "2";
-    state.editButton(2).clrWthSrc = 1;
-    state.editButton(9).Button_type = TypeOff;
-    state.editButton(8).Button_type = TypeOn;
-    state.editButton(8).setRelayInfo(1, RelayOff);
-    state.editButton(8).setRelayInfo(2, RelayOff);
+    state.setButton(3, toggle);
+    state.updateButton(0, [&](ButtonConfig& record) { record.Button_type = TypeSource; });
+    state.updateButton(1, [&](ButtonConfig& record) { record.Button_type = "2"; });
+    state.updateButton(2, [&](ButtonConfig& record) { record.clrWthSrc = 1; });
+    state.updateButton(9, [&](ButtonConfig& record) { record.Button_type = TypeOff; });
+    state.updateButton(8, [&](ButtonConfig& record) { record.Button_type = TypeOn; });
+    state.updateButton(8, [&](ButtonConfig& record) { record.setRelayInfo(1, RelayOff); });
+    state.updateButton(8, [&](ButtonConfig& record) { record.setRelayInfo(2, RelayOff); });
 
     const QByteArray image = built(state).bytes;
     EXPECT_EQ(hex(record(image, 3, 2)), "03 1a"); // 2 + 8 + 16 + 512 + 256
@@ -124,14 +125,18 @@ TEST(ConfigImage, TypeWordStateAndOffMasks) {
     EXPECT_EQ(hex(record(image, 8, 2)), "18 24"); // 36 + 2048 + 4096
     EXPECT_EQ(hex(record(image, 9, 6)), "00 41 00 01 01 ff");
 
-    toggle.Incr = 0;
+    state.updateButton(3, [](ButtonConfig& b) { b.Incr = 0; });
     EXPECT_EQ(hex(record(built(state).bytes, 3, 2)), "03 12");
 }
 
 TEST(ConfigImage, CommandLengthsDataAndReport) {
     ProjectState state;
-    state.editButton(0).setCommandString1(5, ByteList{2, 80, 87, 79, 78});
-    state.editButton(0).setCommandString2(3, SplitCommandText(" 7 8 13").commandTokens);
+    state.updateButton(0, [&](ButtonConfig& record) {
+        record.setCommandString1(5, ByteList{2, 80, 87, 79, 78});
+    });
+    state.updateButton(0, [&](ButtonConfig& record) {
+        record.setCommandString2(3, SplitCommandText(" 7 8 13").commandTokens);
+    });
     const ConfigImage image = built(state);
     EXPECT_EQ(image.bytes.size(), 108 + 16);
     EXPECT_EQ(hex(record(image.bytes, 0, 26)),
@@ -144,10 +149,11 @@ TEST(ConfigImage, CommandLengthsDataAndReport) {
 
 TEST(ConfigImage, SecondaryCommandGoesFirst) {
     ProjectState state;
-    ButtonConfig& b = state.editButton(0);
+    ButtonConfig b = state.button(0);
     b.setCommandString1(2, ByteList{1, 2});
     b.setCommandString1_2(3, ByteList{7, 8, 9});
     b.setCommandString2(1, ByteList{5});
+    state.setButton(0, b);
     const ConfigImage image = built(state);
     EXPECT_EQ(hex(record(image.bytes, 0, 22)),
               "00 01 00 00 00 00 00 83 00 02 00 07 00 08 00 09 00 05 00 01 00 02");
@@ -157,10 +163,12 @@ TEST(ConfigImage, SecondaryCommandGoesFirst) {
 
 TEST(ConfigImage, KdxCodesFollowTheFirstPortOneCommand) {
     ProjectState state;
-    state.kdxDevicePresent = true;
+    state.setKdxDevicePresent(true);
     for (int k = 0; k < 21; ++k)
-        state.kdxCodeTable[static_cast<size_t>(k)] = 0x40 + k;
-    state.editButton(0).setCommandString1(2, ByteList{1, 2});
+        state.setKdxCode(k, 0x40 + k);
+    state.updateButton(0, [&](ButtonConfig& record) {
+        record.setCommandString1(2, ByteList{1, 2});
+    });
     const ConfigImage image = built(state);
     EXPECT_EQ(image.bytes.size(), 108 + 4 + 40);
     EXPECT_EQ(hex(record(image.bytes, 0, 18)),
@@ -172,40 +180,47 @@ TEST(ConfigImage, KdxCodesFollowTheFirstPortOneCommand) {
 
     // With a secondary command on port one the codes and their count go with it, the command
     // placed first; the primary command's count stays its own.
-    state.editButton(0).setCommandString1_2(1, ByteList{9});
+    state.updateButton(0,
+                       [&](ButtonConfig& record) { record.setCommandString1_2(1, ByteList{9}); });
     EXPECT_EQ(hex(record(built(state).bytes, 0, 20)),
               "00 01 00 00 00 00 00 03 00 02 00 09 00 40 00 4b 00 01 00 02");
 
-    state.kdxCodeTable[11] = 256;
+    state.setKdxCode(11, 256);
     EXPECT_TRUE(refusal(state).startsWith("Button 1: KDX code 256"));
 }
 
 TEST(ConfigImage, RefusedBeforeAnythingIsSent) {
     ProjectState state;
-    state.editButton(4).Button_type = 5;
+    state.updateButton(4, [&](ButtonConfig& record) { record.Button_type = 5; });
     EXPECT_TRUE(refusal(state).startsWith("Button 5: button type \"5\""));
-    state.editButton(4).Button_type = "On";
+    state.updateButton(4, [&](ButtonConfig& record) { record.Button_type = "On"; });
     EXPECT_TRUE(refusal(state).startsWith("Button 5: "));
-    state.editButton(4).Button_type = TypeOn;
+    state.updateButton(4, [&](ButtonConfig& record) { record.Button_type = TypeOn; });
 
     ByteList bad{1, 2, 3};
     bad.setSlot(1, Value("300"));
-    state.editButton(6).setCommandString2_2(3, bad);
+    state.updateButton(6, [&](ButtonConfig& record) { record.setCommandString2_2(3, bad); });
     EXPECT_EQ(refusal(state),
               "Button 7, control port 2: byte 2 (\"300\") of the secondary command is not a number "
               "from 0 to 255");
-    state.editButton(6).setCommandString2_2(0, ByteList());
+    state.updateButton(6, [&](ButtonConfig& record) { record.setCommandString2_2(0, ByteList()); });
 
     // Length fields hold 7 bits: 127 bytes, 125 for the first port-one command with the KDX device.
-    state.editButton(1).setCommandString1(127, ByteList::fromBytes(QByteArray(127, 'a')));
+    state.updateButton(1, [&](ButtonConfig& record) {
+        record.setCommandString1(127, ByteList::fromBytes(QByteArray(127, 'a')));
+    });
     built(state);
-    state.editButton(1).setCommandString2(128, ByteList::fromBytes(QByteArray(128, 'a')));
+    state.updateButton(1, [&](ButtonConfig& record) {
+        record.setCommandString2(128, ByteList::fromBytes(QByteArray(128, 'a')));
+    });
     EXPECT_TRUE(refusal(state).startsWith("Button 2, control port 2: a command of 128 bytes"));
-    state.editButton(1).setCommandString2(0, ByteList());
-    state.kdxDevicePresent = true;
+    state.updateButton(1, [&](ButtonConfig& record) { record.setCommandString2(0, ByteList()); });
+    state.setKdxDevicePresent(true);
     EXPECT_EQ(refusal(state), "Button 2, control port 1: a command of 127 bytes is too long; at "
                               "most 125 bytes fit with the KDX device");
-    state.editButton(1).setCommandString1(125, ByteList::fromBytes(QByteArray(125, 'a')));
+    state.updateButton(1, [&](ButtonConfig& record) {
+        record.setCommandString1(125, ByteList::fromBytes(QByteArray(125, 'a')));
+    });
     EXPECT_EQ(built(state).bytes.size(), 108 + 40 + 250);
 }
 
@@ -213,18 +228,19 @@ TEST(ConfigImage, ImageLargerThanThePanelTableIsRefused) {
     ProjectState state;
     const ByteList longest = ByteList::fromBytes(QByteArray(127, 'x'));
     for (int i = 0; i < 10; ++i) {
-        ButtonConfig& b = state.editButton(i);
+        ButtonConfig b = state.button(i);
         b.setCommandString1(127, longest);
         b.setCommandString1_2(127, longest);
         b.setCommandString2(127, longest);
         b.setCommandString2_2(127, longest);
+        state.setButton(i, b);
     }
     EXPECT_EQ(refusal(state), "Button 4, control port 2: the configuration does not fit the "
                               "panel's memory (at most 4097 bytes)");
     // Three full buttons and a fourth with three commands still fit: 3096 + 3 * 254 bytes.
-    state.editButton(3).setCommandString2_2(0, ByteList());
+    state.updateButton(3, [&](ButtonConfig& record) { record.setCommandString2_2(0, ByteList()); });
     for (int i = 4; i < 10; ++i)
-        state.editButton(i) = ButtonConfig();
+        state.setButton(i, ButtonConfig());
     EXPECT_EQ(built(state).bytes.size(), 3096 + 762 + 60);
 }
 
@@ -244,19 +260,20 @@ TEST(ConfigImage, PortSettingsThePanelDoesNotKnow) {
           {CommSets{"", "", "", "", {}}, true, ""},
           {CommSets{" 19200 ", 1, 8, "ODD", 2}, true, ""}}) {
         ProjectState state;
-        state.editPort(0) = port;
+        state.setPort(0, port);
         if (used)
-            state.editButton(2).setCommandString1_2(1, ByteList{13});
+            state.updateButton(
+                2, [&](ButtonConfig& record) { record.setCommandString1_2(1, ByteList{13}); });
         const auto image = BuildConfigImage(state);
         const QString shown = image ? "!" + image.value().warnings.join("") : image.error().message;
         EXPECT_TRUE(*said ? shown.contains(said) : shown == "!") << shown.toStdString();
     }
     // Port two, where only Button Ten sends; the KDX device sends on port one.
     ProjectState state;
-    state.editPort(1).BaudRate = "1200";
-    state.kdxDevicePresent = true;
+    state.updatePort(1, [&](CommSets& settings) { settings.BaudRate = "1200"; });
+    state.setKdxDevicePresent(true);
     EXPECT_TRUE(built(state).warnings.value(0).startsWith("Control port 2 has a setting"));
-    state.editButton(9).setCommandString2(1, ByteList{1});
+    state.updateButton(9, [&](ButtonConfig& record) { record.setCommandString2(1, ByteList{1}); });
     EXPECT_TRUE(refusal(state).contains("Button 10 sends on that port: correct it under Control "
                                         "Ports > Settings > Port 2 before uploading."));
 }

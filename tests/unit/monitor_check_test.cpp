@@ -15,18 +15,21 @@ TEST(ConfigTable, ReadsBackWhatBuildingWrote) {
     test::setUpWorkedExample(worked);
     const int types[kButtonCount] = {0, 1, 2, 2, 3, 4, 4, 3, 3, 3};
     for (int i = 0; i < kButtonCount; ++i) {
-        ButtonConfig& b = mixed.editButton(i);
+        ButtonConfig b = mixed.button(i);
         b.Button_type = types[i];
         b.Incr = i % 2;
         b.Repeatng = i % 3 == 0;
         b.setRelayInfo(1, i % 4);
         b.setRelayInfo(2, (i + 1) % 4);
         b.setCommandString2(0, ByteList{i, 255, 13});
+        mixed.setButton(i, b);
     }
-    mixed.editButton(4).clrWthSrc = 1;
-    mixed.editButton(5).setCommandString1_2(0, ByteList{7, 8, 9});
-    mixed.editPort(1).BaudRate = 115200;
-    mixed.editPort(1).Parity = "ODD";
+    mixed.updateButton(4, [&](ButtonConfig& record) { record.clrWthSrc = 1; });
+    mixed.updateButton(5, [&](ButtonConfig& record) {
+        record.setCommandString1_2(0, ByteList{7, 8, 9});
+    });
+    mixed.updatePort(1, [&](CommSets& settings) { settings.BaudRate = 115200; });
+    mixed.updatePort(1, [&](CommSets& settings) { settings.Parity = "ODD"; });
     for (const ProjectState* state : {&worked, &mixed}) {
         const QByteArray image = BuildConfigImage(*state).value().bytes;
         ProjectState read;
@@ -54,8 +57,10 @@ TEST(MonitorBursts, EndAtAGapOrAtTheirLimit) {
 TEST(PanelCheck, TicksStringsBackToBackAndNamesTheNearestForTheRest) {
     ProjectState state;
     for (int i = 0; i < 3; ++i)
-        state.editButton(i).setCommandString1(0, ByteList{'P', 'W', i == 2 ? 'R' : '1', 13});
-    state.commandText1[0] = "On";
+        state.updateButton(i, [&](ButtonConfig& record) {
+            record.setCommandString1(0, ByteList{'P', 'W', i == 2 ? 'R' : '1', 13});
+        });
+    state.setCommandText(0, 0, "On");
     PanelCheck check(state, {0});
     check.feed(0, "PW1\rPW1\rXPWQ\r"); // Buttons One and Two send the same; then a stray byte
     EXPECT_EQ(check.summaryLine(0), "Port one: 2 of 3 buttons sent what was programmed");

@@ -20,23 +20,23 @@ namespace {
 void expectSameFileState(const ProjectState& a, const ProjectState& b) {
     for (int i = 0; i < kButtonCount; ++i) {
         EXPECT_EQ(a.button(i), b.button(i)) << "button " << i;
-        EXPECT_EQ(a.commandText1[i], b.commandText1[i]);
-        EXPECT_EQ(a.commandText2[i], b.commandText2[i]);
+        EXPECT_EQ(a.device(0).commandTexts[i], b.device(0).commandTexts[i]);
+        EXPECT_EQ(a.device(1).commandTexts[i], b.device(1).commandTexts[i]);
     }
     for (int d = 0; d < 2; ++d) {
-        EXPECT_EQ(a.deviceManufacturer[d], b.deviceManufacturer[d]);
-        EXPECT_EQ(a.deviceModel[d], b.deviceModel[d]);
+        EXPECT_EQ(a.device(d).manufacturer, b.device(d).manufacturer);
+        EXPECT_EQ(a.device(d).model, b.device(d).model);
         EXPECT_EQ(a.port(d), b.port(d)) << "port " << d;
     }
-    EXPECT_EQ(a.deviceLabel1, b.deviceLabel1);
-    EXPECT_EQ(a.deviceLabel2, b.deviceLabel2);
-    EXPECT_EQ(a.deviceLabel1Visible, b.deviceLabel1Visible);
-    EXPECT_EQ(a.deviceLabel2Visible, b.deviceLabel2Visible);
-    EXPECT_EQ(a.commandList2Visible, b.commandList2Visible);
-    EXPECT_EQ(a.secondProjectorEnabled, b.secondProjectorEnabled);
-    EXPECT_EQ(a.port1SelectDisabled, b.port1SelectDisabled);
-    EXPECT_EQ(a.timerTexts, b.timerTexts);
-    EXPECT_EQ(a.timerMinutes, b.timerMinutes);
+    EXPECT_EQ(a.device(0).label, b.device(0).label);
+    EXPECT_EQ(a.device(1).label, b.device(1).label);
+    EXPECT_EQ(a.device(0).labelVisible, b.device(0).labelVisible);
+    EXPECT_EQ(a.device(1).labelVisible, b.device(1).labelVisible);
+    EXPECT_EQ(a.commandList2Visible(), b.commandList2Visible());
+    EXPECT_EQ(a.secondProjectorEnabled(), b.secondProjectorEnabled());
+    EXPECT_EQ(a.port1SelectDisabled(), b.port1SelectDisabled());
+    EXPECT_EQ(a.timerTexts(), b.timerTexts());
+    EXPECT_EQ(a.timerMinutes(), b.timerMinutes());
 }
 
 class QcdFile : public ::testing::Test {
@@ -72,7 +72,7 @@ TEST_F(QcdFile, WorkedExampleIsWrittenByteForByte) {
     ASSERT_TRUE(saved.ok());
     EXPECT_EQ(readFile(path("example.qcd")), fileBytes(expected));
     EXPECT_FALSE(state.isModified());
-    EXPECT_EQ(state.currentFileName, path("example"));
+    EXPECT_EQ(state.currentFileName(), path("example"));
     expectResavesIdentically(fileBytes(expected));
 }
 
@@ -90,7 +90,7 @@ TEST_F(QcdFile, SaveThenOpenRestoresEveryFieldAndBytes) {
     ProjectState opened;
     open(opened, bytes);
     expectSameFileState(full, opened);
-    EXPECT_EQ(opened.timerMinutes, 725.0);
+    EXPECT_EQ(opened.timerMinutes(), 725.0);
     EXPECT_FALSE(opened.isModified());
     EXPECT_EQ(writeQcd(opened), bytes);
 }
@@ -99,11 +99,11 @@ TEST_F(QcdFile, CatalogueLookupRunsPerDeviceAndSavedPortSettingsWin) {
     std::vector<QString> calls;
     const DatasetLookup lookup = [&](ProjectState& s, int device, const QString& maker,
                                      const QString& model) {
-        calls.push_back(QString("%1:%2:%3:%4").arg(device).arg(s.deviceNum).arg(maker, model));
+        calls.push_back(QString("%1:%2:%3:%4").arg(device).arg(s.deviceNum()).arg(maker, model));
         if (maker.isEmpty())
             return Status(makeError("no such model"));
-        s.protocolNumber = 7;
-        s.editPort(device).BaudRate = 38400;
+        s.setProtocolNumber(7);
+        s.updatePort(device, [&](CommSets& settings) { settings.BaudRate = 38400; });
         return Status(Ok{});
     };
     ProjectState state;
@@ -113,9 +113,9 @@ TEST_F(QcdFile, CatalogueLookupRunsPerDeviceAndSavedPortSettingsWin) {
     EXPECT_EQ(calls, (std::vector<QString>{"0:0:Maker A:Model 1", "1:1::"}));
     ASSERT_EQ(r.value().size(), 1u); // device #2 not found: a warning naming its line
     EXPECT_EQ(r.value()[0].line, 4);
-    EXPECT_EQ(state.protocolNumber, Value(7));
+    EXPECT_EQ(state.protocolNumber(), Value(7));
     EXPECT_EQ(state.port(0).BaudRate, Value(9600)); // "<Port Settings>" follows "<Data Set>"
-    EXPECT_EQ(state.deviceNum, 1);
+    EXPECT_EQ(state.deviceNum(), 1);
 }
 
 TEST_F(QcdFile, BlockOrderDoesNotMatter) {
@@ -134,8 +134,11 @@ TEST_F(QcdFile, BlockOrderDoesNotMatter) {
 
 TEST_F(QcdFile, NoneKeepsStringsAndDesignCaptionsKeepLabels) {
     ProjectState state;
-    state.editButton(4).setCommandString1(2, ByteList{1, 2});
-    state.editButton(4).setCommandString2_2(1, ByteList{9});
+    state.updateButton(4, [&](ButtonConfig& record) {
+        record.setCommandString1(2, ByteList{1, 2});
+    });
+    state.updateButton(4,
+                       [&](ButtonConfig& record) { record.setCommandString2_2(1, ByteList{9}); });
     open(state, fileBytes(workedExampleLines()));
     EXPECT_EQ(state.button(4).commandString1(), (ByteList{1, 2}));
     EXPECT_EQ(state.button(4).commandString2_2(), (ByteList{9}));
@@ -143,18 +146,18 @@ TEST_F(QcdFile, NoneKeepsStringsAndDesignCaptionsKeepLabels) {
 
     // "<BL>": a caption other than the design text goes to all ten labels and shows them;
     // "Label4" leaves device #2's labels and lists hidden.
-    EXPECT_EQ(state.deviceLabel1, "Maker A Model 1");
-    EXPECT_TRUE(state.deviceLabel1Visible);
-    EXPECT_EQ(state.deviceLabel2, "Label4");
-    EXPECT_FALSE(state.deviceLabel2Visible);
-    EXPECT_FALSE(state.commandList2Visible);
+    EXPECT_EQ(state.device(0).label, "Maker A Model 1");
+    EXPECT_TRUE(state.device(0).labelVisible);
+    EXPECT_EQ(state.device(1).label, "Label4");
+    EXPECT_FALSE(state.device(1).labelVisible);
+    EXPECT_FALSE(state.commandList2Visible());
 
     ProjectState custom;
     open(custom, fileBytes({"<BL>", "Label3", "Custom", "<End>"}));
-    EXPECT_FALSE(custom.deviceLabel1Visible);
-    EXPECT_EQ(custom.deviceLabel2, "Custom");
-    EXPECT_TRUE(custom.deviceLabel2Visible);
-    EXPECT_TRUE(custom.commandList2Visible);
+    EXPECT_FALSE(custom.device(0).labelVisible);
+    EXPECT_EQ(custom.device(1).label, "Custom");
+    EXPECT_TRUE(custom.device(1).labelVisible);
+    EXPECT_TRUE(custom.commandList2Visible());
 }
 
 TEST_F(QcdFile, FileOfOnlyEndChangesNothing) {
@@ -247,13 +250,13 @@ TEST_F(QcdFile, LongValuesAreCutAndUnknownTagsAreWarnedOf) {
     EXPECT_EQ(fileErrorText("t", opened.value()[1]), "t:172: \"<Ti\\0mer>\" is not a tag of a "
                                                      "configuration file; lines 172 to 176 were "
                                                      "skipped");
-    EXPECT_FALSE(state.timerMinutes);
+    EXPECT_FALSE(state.timerMinutes());
 }
 
 TEST_F(QcdFile, EmptyTimerMeansNotSetAndLaterTagsStillApply) {
     ProjectState saved;
-    saved.secondProjectorEnabled = true;
-    saved.port1SelectDisabled = true;
+    saved.setSecondProjectorEnabled(true);
+    saved.setPort1SelectDisabled(true);
     const QByteArray bytes = writeQcd(saved);
     EXPECT_TRUE(bytes.contains(
         "<Timer>\r\n\r\n\r\n\r\n\r\n<Port2.Enable>\r\n<Port1.Disable>\r\n<End>\r\n"));
@@ -261,15 +264,15 @@ TEST_F(QcdFile, EmptyTimerMeansNotSetAndLaterTagsStillApply) {
     ProjectState state;
     setShutOffTimer(state, 90); // a timer set before the open is replaced by "not set"
     open(state, bytes);
-    EXPECT_TRUE(state.secondProjectorEnabled);
-    EXPECT_TRUE(state.port1SelectDisabled);
-    EXPECT_FALSE(state.timerMinutes.has_value());
-    EXPECT_EQ(state.timerTexts[0], "");
+    EXPECT_TRUE(state.secondProjectorEnabled());
+    EXPECT_TRUE(state.port1SelectDisabled());
+    EXPECT_FALSE(state.timerMinutes().has_value());
+    EXPECT_EQ(state.timerTexts()[0], "");
     expectResavesIdentically(bytes);
 
     // A file without the optional tags leaves the menu state as it was.
     open(state, fileBytes(workedExampleLines()));
-    EXPECT_TRUE(state.secondProjectorEnabled);
+    EXPECT_TRUE(state.secondProjectorEnabled());
 }
 
 TEST_F(QcdFile, LineEndsWithoutCarriageReturnAlsoRead) {

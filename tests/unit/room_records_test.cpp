@@ -57,9 +57,13 @@ TEST(RoomSheet, WorkedExamplePdfNamesEveryButtonModelTimerAndCrc) {
     QTemporaryDir dir;
     ProjectState state;
     setUpWorkedExample(state);
-    state.editButton(1).setCommandString1(2, ByteList{13, 10}); // custom, no list text
+    state.updateButton(1, [&](ButtonConfig& record) {
+        record.setCommandString1(2, ByteList{13, 10});
+    }); // custom, no list text
     // Control characters wrap between their names, never inside one.
-    state.editButton(2).setCommandString1(120, ByteList::fromBytes(QByteArray(120, '\0')));
+    state.updateButton(2, [&](ButtonConfig& record) {
+        record.setCommandString1(120, ByteList::fromBytes(QByteArray(120, '\0')));
+    });
     const QString qcd = dir.filePath(QStringLiteral("Room 101.qcd"));
     ASSERT_TRUE(saveQcd(state, qcd).ok());
     const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
@@ -128,9 +132,13 @@ TEST(RoomSheet, LongCustomStringsContinueOnTheNextPageWithoutCuttingARow) {
         while (bytes.size() < 110)
             bytes += "word ";
         bytes += QStringLiteral("b%1end").arg(b).toLatin1();
-        state.editButton(b).setCommandString1(0, ByteList::fromBytes(bytes));
-        state.editButton(b).setCommandString1_2(0, ByteList::fromBytes(bytes));
-        state.editButton(b).setDualFunction();
+        state.updateButton(b, [&](ButtonConfig& record) {
+            record.setCommandString1(0, ByteList::fromBytes(bytes));
+        });
+        state.updateButton(b, [&](ButtonConfig& record) {
+            record.setCommandString1_2(0, ByteList::fromBytes(bytes));
+        });
+        state.updateButton(b, [&](ButtonConfig& record) { record.setDualFunction(); });
     }
     const QString pdf = dir.filePath(QStringLiteral("long.pdf"));
     const Result<int> pages = writeRoomSheetPdf(

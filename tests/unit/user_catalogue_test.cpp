@@ -59,7 +59,8 @@ TEST_F(UserFixture, ImportedModelServesBothDevicesThroughTheModelSelection) {
     ProjectState state;
     for (int device = 0; device < 2; ++device)
         ASSERT_TRUE(selectModel(state, catalogue, device, "Acme", "PJ-100").value().found);
-    EXPECT_EQ(state.commandItems[1], (QStringList{"", "On", "Off", "Computer_1", "Mute_Audio"}));
+    EXPECT_EQ(state.device(1).commandItems,
+              (QStringList{"", "On", "Off", "Computer_1", "Mute_Audio"}));
     EXPECT_EQ(state.button(0).commandString1().toBytes(), QByteArray("PWR ON\r"));
     EXPECT_EQ(state.button(1).commandString2().toBytes(), QByteArray("PWR OFF\r"));
     EXPECT_EQ(state.button(4).commandString2().toBytes(), QByteArray("SOURCE 11\r"));

@@ -27,17 +27,23 @@ void serialToolShots(ondrel::shots::Shots& shots) {
     shots::FakeSerialPorts ports;
 
     ProjectState& state = shots.state();
-    CommSets& port = state.editPort(0);
-    port.BaudRate = Value(9600);
-    port.Parity = Value("NONE");
-    port.prsentAs = Value(2);
-    state.editButton(0).Button_type = Value(TypeOn);
-    state.editButton(0).setCommandString1(3, ByteList{2, 80, 3});
-    state.editButton(1).Button_type = Value(TypeOff);
+    state.updatePort(0, [](CommSets& port) {
+        port.BaudRate = Value(9600);
+        port.Parity = Value("NONE");
+        port.prsentAs = Value(2);
+    });
+    state.updateButton(0, [&](ButtonConfig& record) { record.Button_type = Value(TypeOn); });
+    state.updateButton(0, [&](ButtonConfig& record) {
+        record.setCommandString1(3, ByteList{2, 80, 3});
+    });
+    state.updateButton(1, [&](ButtonConfig& record) { record.Button_type = Value(TypeOff); });
     for (int i = 2; i < 6; ++i)
-        state.editButton(i).Button_type = Value(TypeSource);
-    state.editButton(6).Button_type = Value(TypeToggle);
-    state.editButton(3).setCommandString1(4, ByteList{2, 73, 49, 3});
+        state.updateButton(i,
+                           [&](ButtonConfig& record) { record.Button_type = Value(TypeSource); });
+    state.updateButton(6, [&](ButtonConfig& record) { record.Button_type = Value(TypeToggle); });
+    state.updateButton(3, [&](ButtonConfig& record) {
+        record.setCommandString1(4, ByteList{2, 73, 49, 3});
+    });
 
     shots.mainWindow().mnuIncmDta->trigger();
     auto* monitor = shots.mainWindow().findChild<Diagnostic_in*>();

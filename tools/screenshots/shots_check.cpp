@@ -32,16 +32,19 @@ void checkShots(ondrel::shots::Shots& shots) {
                            "S_Video", "Volume_Up", "Volume_Down", "Black_Screen", "Auto_Image"};
     const int types[] = {0, 1, 2, 2, 2, 2, 3, 3, 4, 3};
     for (int i = 0; i < kButtonCount; ++i) {
-        ButtonConfig& b = state.editButton(i);
+        ButtonConfig b = state.button(i);
         b.Button_type = types[i];
         b.setCommandString1(0, ByteList::fromBytes(QByteArray("\x02") + names[i] + "\r"));
         b.setCommandString2(0, ByteList{0xA5, 0x10 + i, 0x03});
-        state.commandText1[size_t(i)] = QString::fromLatin1(names[i]);
-        state.commandText2[size_t(i)] = i == 9 ? QStringLiteral("Custom") : QString();
+        state.setButton(i, b);
+        state.setCommandText(0, i, QString::fromLatin1(names[i]));
+        state.setCommandText(1, i, i == 9 ? QStringLiteral("Custom") : QString());
     }
-    state.editButton(8).setCommandString1_2(0, ByteList::fromBytes("\x02Unblank\r"));
-    state.editPort(0).BaudRate = 9600;
-    state.editPort(1).BaudRate = 19200;
+    state.updateButton(8, [&](ButtonConfig& record) {
+        record.setCommandString1_2(0, ByteList::fromBytes("\x02Unblank\r"));
+    });
+    state.updatePort(0, [&](CommSets& settings) { settings.BaudRate = 9600; });
+    state.updatePort(1, [&](CommSets& settings) { settings.BaudRate = 19200; });
 
     shots.mainWindow().mnuIncmDta->trigger();
     auto* monitor = shots.mainWindow().findChild<Diagnostic_in*>();

@@ -11,8 +11,9 @@ namespace {
 
 void commandShots(ondrel::shots::Shots& shots) {
     using namespace ondrel;
-    shots.state().editPort(0).prsentAs = 1; // an ASCII protocol
-    shots.state().editPort(1).prsentAs = 2; // a binary one
+    shots.state().updatePort(
+        0, [&](CommSets& settings) { settings.prsentAs = 1; }); // an ASCII protocol
+    shots.state().updatePort(1, [&](CommSets& settings) { settings.prsentAs = 2; }); // a binary one
     ui::FrmConfigButtons* config = shots.mainWindow().openButtonConfiguration(0);
 
     ui::FrmCommandEditor* text = config->openCommandEditor(0, CommandPort::One);

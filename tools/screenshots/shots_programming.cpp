@@ -13,11 +13,14 @@ void programmingShots(ondrel::shots::Shots& shots) {
     ondrel::ui::PanelProgramming& programming = shots.mainWindow().programming();
 
     ondrel::ProjectState& state = shots.state();
-    state.editButton(0).setCommandString1(3, ondrel::ByteList{2, 80, 3});
-    ondrel::CommSets& port = state.editPort(0);
-    port.BaudRate = 9600;
-    port.Parity = "NONE";
-    state.timerMinutes = 90;
+    state.updateButton(0, [&](ondrel::ButtonConfig& record) {
+        record.setCommandString1(3, ondrel::ByteList{2, 80, 3});
+    });
+    state.updatePort(0, [](ondrel::CommSets& port) {
+        port.BaudRate = 9600;
+        port.Parity = "NONE";
+    });
+    state.setTimerMinutes(90);
     if (const auto image = ondrel::BuildConfigImage(state)) {
         QString report = image.value().report;
         programming.upload()->Text1()->setPlainText(report.replace("\r\n", "\n"));

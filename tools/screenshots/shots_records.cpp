@@ -16,26 +16,29 @@ namespace {
 void sheetPage(ondrel::shots::Shots& shots, const QString& dir) {
     using namespace ondrel;
     ProjectState& state = shots.state();
-    state.deviceManufacturer[0] = QStringLiteral("Maker A");
-    state.deviceModel[0] = QStringLiteral("Model 1");
-    CommSets& port = state.editPort(0);
-    port.BaudRate = 9600;
-    port.Parity = "NONE";
-    port.StopBit = 1;
-    port.TransmitFormat = 8;
-    port.prsentAs = 1;
+    state.setDeviceNames(0, QStringLiteral("Maker A"), QStringLiteral("Model 1"));
+    state.updatePort(0, [](CommSets& port) {
+        port.BaudRate = 9600;
+        port.Parity = "NONE";
+        port.StopBit = 1;
+        port.TransmitFormat = 8;
+        port.prsentAs = 1;
+    });
     const char* names[] = {"On", "Off", "Vol+", "Vol-", "Video", "DVD", "RGB1", "RGB2", "Blank"};
     const QByteArray commands[] = {"PON",     "POF",     "AUU",     "AUD", "IIS:VID",
                                    "IIS:SVD", "IIS:RG1", "IIS:RG2", "OSH"};
     for (int b = 0; b < 9; ++b) {
-        state.commandText1[size_t(b)] = QString::fromLatin1(names[b]);
-        state.editButton(b).setCommandString1(0,
-                                              ByteList::fromBytes("\x02" + commands[b] + "\x03"));
-        state.editButton(b).Button_type = b == 0 ? TypeOn : b == 1 ? TypeOff : TypeMomentary;
+        state.setCommandText(0, b, QString::fromLatin1(names[b]));
+        state.updateButton(b, [&](ButtonConfig& record) {
+            record.setCommandString1(0, ByteList::fromBytes("\x02" + commands[b] + "\x03"));
+        });
+        state.updateButton(b, [&](ButtonConfig& record) {
+            record.Button_type = b == 0 ? TypeOn : b == 1 ? TypeOff : TypeMomentary;
+        });
     }
-    state.editButton(0).setRelayInfo(1, RelayOn);
-    state.editButton(2).Repeatng = 1;
-    state.editButton(3).Repeatng = 1;
+    state.updateButton(0, [&](ButtonConfig& record) { record.setRelayInfo(1, RelayOn); });
+    state.updateButton(2, [&](ButtonConfig& record) { record.Repeatng = 1; });
+    state.updateButton(3, [&](ButtonConfig& record) { record.Repeatng = 1; });
     setShutOffTimer(state, 90);
     const QString pdf = QDir(dir).filePath(QStringLiteral("sheet.pdf"));
     if (!writeRoomSheetPdf(

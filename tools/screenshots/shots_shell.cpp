@@ -28,12 +28,13 @@ void shellShots(ondrel::shots::Shots& shots) {
     }
     main.applyWorkArea({ondrel::ui::FrmMain::kClientWidth, ondrel::ui::FrmMain::kClientHeight});
 
-    ondrel::CommSets& port = shots.state().editPort(0);
+    ondrel::CommSets port = shots.state().port(0);
     port.BaudRate = 9600;
     port.TransmitFormat = 8;
     port.Parity = "NONE";
     port.StopBit = 1;
     port.prsentAs = 2;
+    shots.state().setPort(0, port);
     shots.save(main.showPortSettings(0));
 
     auto* intro = new ondrel::ui::Intro(nullptr);
@@ -44,15 +45,17 @@ void shellShots(ondrel::shots::Shots& shots) {
 
 void buttonConfigurationShots(ondrel::shots::Shots& shots) {
     using namespace ondrel;
-    ButtonConfig& single = shots.state().editButton(0);
+    ButtonConfig single = shots.state().button(0);
     single.setCommandString1(3, ByteList{2, 80, 3});
     single.setCommandString2(3, ByteList{2, 13, 3});
-    ButtonConfig& dual = shots.state().editButton(1);
+    shots.state().setButton(0, single);
+    ButtonConfig dual = shots.state().button(1);
     dual.setDualFunction();
     dual.setCommandString1(3, ByteList{2, 80, 3});
     dual.setCommandString1_2(3, ByteList{2, 81, 3});
     dual.Button_type = TypeToggle;
     dual.setRelayInfo(1, RelayMomentary);
+    shots.state().setButton(1, dual);
 
     ui::FrmConfigButtons* dialog = shots.mainWindow().openButtonConfiguration(0);
     shots.save(dialog);

@@ -10,14 +10,15 @@ namespace {
 
 QString deviceLine(const ProjectState& state, int device) {
     const QString name =
-        (state.deviceManufacturer[device] + QLatin1Char(' ') + state.deviceModel[device]).trimmed();
+        (state.device(device).manufacturer + QLatin1Char(' ') + state.device(device).model)
+            .trimmed();
     QString line = QStringLiteral("Device #%1: %2")
                        .arg(device + 1)
                        .arg(name.isEmpty() ? QStringLiteral("none") : name);
     // Filled from the catalogue; the first list item is the empty one.
-    if (const QStringList& items = state.commandItems[size_t(device)]; items.size() > 1)
+    if (const QStringList& items = state.device(device).commandItems; items.size() > 1)
         line += QStringLiteral(" (protocol %1, %2 commands)")
-                    .arg(state.deviceProtocol[size_t(device)].toText())
+                    .arg(state.device(device).protocol.toText())
                     .arg(items.size() - 1);
     return line + QLatin1Char('\n');
 }
@@ -37,12 +38,12 @@ QString summary(const ProjectState& state) {
                 .arg(port2)
                 .arg(dual);
     text += QStringLiteral("Second projector: %1\n")
-                .arg(state.secondProjectorEnabled ? QStringLiteral("enabled")
-                                                  : QStringLiteral("disabled"));
-    text += state.timerMinutes ? QStringLiteral("Shut-off timer: %1 (%2 minutes)\n")
-                                     .arg(state.timerTexts[0])
-                                     .arg(*state.timerMinutes)
-                               : QStringLiteral("Shut-off timer: not set\n");
+                .arg(state.secondProjectorEnabled() ? QStringLiteral("enabled")
+                                                    : QStringLiteral("disabled"));
+    text += state.timerMinutes() ? QStringLiteral("Shut-off timer: %1 (%2 minutes)\n")
+                                       .arg(state.timerTexts()[0])
+                                       .arg(*state.timerMinutes())
+                                 : QStringLiteral("Shut-off timer: not set\n");
     return text;
 }
 

@@ -6,10 +6,6 @@ namespace ondrel {
 
 namespace {
 
-std::array<QString, kButtonCount>& commandTexts(ProjectState& state, int device) {
-    return device == 0 ? state.commandText1 : state.commandText2;
-}
-
 Error noProtocolRow(const Value& protocolNumber) {
     return makeError(
         QStringLiteral("The catalogue has no protocol %1.")
@@ -20,33 +16,28 @@ Error noProtocolRow(const Value& protocolNumber) {
 // a model selection that a configuration file repeats.
 void storeModelRow(ProjectState& state, int device, const ModelRow& row,
                    const QString& manufacturer, const QString& model) {
-    state.protocolNumber = row.protocal;
-    state.rs232Option = row.rs_232Setup;
-    state.editPort(device).prsentAs = row.Present_As;
-    const QString caption = manufacturer + QLatin1Char(' ') + model;
-    if (device == 0) {
-        state.deviceLabel1 = caption;
-        state.deviceLabel1Visible = true;
-    } else {
-        state.deviceLabel2 = caption;
-        state.deviceLabel2Visible = true;
-    }
+    const ProjectState::Batch batch(state);
+    state.setProtocolNumber(row.protocal);
+    state.setRs232Option(row.rs_232Setup);
+    state.updatePort(device, [&](CommSets& port) { port.prsentAs = row.Present_As; });
+    state.setDeviceLabel(device, manufacturer + QLatin1Char(' ') + model);
 }
 
-// Copies the serial settings of state.rs232Option into the device's port; an option without a
+// Copies the serial settings of state.rs232Option() into the device's port; an option without a
 // row keeps the port as it was.
 Result<bool> storeSerialSettings(ProjectState& state, const Catalogue& catalogue, int device) {
-    auto settings = catalogue.serialSettings(state.rs232Option);
+    auto settings = catalogue.serialSettings(state.rs232Option());
     if (!settings)
         return settings.error();
     if (!settings.value())
         return false;
     const SerialSettingsRow& row = *settings.value();
-    CommSets& port = state.editPort(device);
-    port.BaudRate = row.baudRate;
-    port.TransmitFormat = row.bits;
-    port.StopBit = row.stopBits;
-    port.Parity = Value(row.parity.toText());
+    state.updatePort(device, [&](CommSets& port) {
+        port.BaudRate = row.baudRate;
+        port.TransmitFormat = row.bits;
+        port.StopBit = row.stopBits;
+        port.Parity = Value(row.parity.toText());
+    });
     return true;
 }
 
@@ -65,11 +56,11 @@ Result<CommandListFill> populateCommandLists(ProjectState& state, const Catalogu
     auto names = catalogue.commandNames();
     if (!names)
         return names.error();
-    auto protocol = catalogue.protocol(state.protocolNumber);
+    auto protocol = catalogue.protocol(state.protocolNumber());
     if (!protocol)
         return protocol.error();
     if (!protocol.value())
-        return noProtocolRow(state.protocolNumber);
+        return noProtocolRow(state.protocolNumber());
 
     CommandListFill fill;
     fill.items << QString();
@@ -77,10 +68,7 @@ Result<CommandListFill> populateCommandLists(ProjectState& state, const Catalogu
         if (protocol.value()->has(name))
             fill.items << name;
     }
-    state.commandItems[device] = fill.items;
-    state.deviceProtocol[device] = state.protocolNumber;
-    commandTexts(state, device).fill(QString());
-    state.touch();
+    state.fillCommandLists(device, fill.items, state.protocolNumber());
     return fill;
 }
 
@@ -105,11 +93,12 @@ void storePortCommand(ButtonConfig& record, int device, const ByteList& primary,
 
 Result<CommandListFill> populateCommandListsWithDefaults(ProjectState& state,
                                                          const Catalogue& catalogue, int device) {
+    const ProjectState::Batch batch(state);
     auto filled = populateCommandLists(state, catalogue, device);
     if (!filled)
         return filled;
     CommandListFill fill = std::move(filled).value();
-    auto protocol = catalogue.protocol(state.protocolNumber);
+    auto protocol = catalogue.protocol(state.protocolNumber());
     if (!protocol)
         return protocol.error();
 
@@ -128,7 +117,9 @@ Result<CommandListFill> populateCommandListsWithDefaults(ProjectState& state,
         } else {
             // The new model has no default for this button: it must not keep sending the
             // previous model's command, which the list no longer shows.
-            storePortCommand(state.editButton(k), device, ByteList(), ByteList());
+            state.updateButton(k, [device](ButtonConfig& record) {
+                storePortCommand(record, device, ByteList(), ByteList());
+            });
             if (k == 7)
                 fill.renameButton8 = true;
             else
@@ -140,26 +131,29 @@ Result<CommandListFill> populateCommandListsWithDefaults(ProjectState& state,
 
 Status chooseCommand(ProjectState& state, const Catalogue& catalogue, int device, int button,
                      const QString& name) {
-    commandTexts(state, device)[static_cast<size_t>(button)] = name;
-    state.touch();
-    if (name.isEmpty() || state.deviceProtocol[device].isEmpty())
+    const ProjectState::Batch batch(state);
+    state.setCommandText(device, button, name);
+    const Value& listProtocol = state.device(device).protocol;
+    if (name.isEmpty() || listProtocol.isEmpty())
         return Ok{};
-    auto protocol = catalogue.protocol(state.deviceProtocol[device]);
+    auto protocol = catalogue.protocol(listProtocol);
     if (!protocol)
         return protocol.error();
     if (!protocol.value() || !protocol.value()->has(name))
         return Ok{};
 
     const auto [primary, secondary] = parseCommandCell(protocol.value()->command(name));
-    storePortCommand(state.editButton(button), device, primary, secondary);
+    state.updateButton(button, [&, device](ButtonConfig& record) {
+        storePortCommand(record, device, primary, secondary);
+    });
 
-    if (device == 0 || state.kdxDevicePresent)
+    if (device == 0 || state.kdxDevicePresent())
         return applyButtonMask(state, catalogue, button);
     return Ok{};
 }
 
 Status applyButtonMask(ProjectState& state, const Catalogue& catalogue, int button) {
-    auto mask = catalogue.commandMask(state.commandText1[static_cast<size_t>(button)]);
+    auto mask = catalogue.commandMask(state.device(0).commandTexts[static_cast<size_t>(button)]);
     if (!mask)
         return mask.error();
     if (!mask.value())
@@ -168,7 +162,9 @@ Status applyButtonMask(ProjectState& state, const Catalogue& catalogue, int butt
     const QString& letter = *mask.value();
     const qsizetype type = letter.size() == 1 ? letters.indexOf(letter) : -1;
     if (type >= 0)
-        state.editButton(button).Button_type = Value(static_cast<int>(type));
+        state.updateButton(button, [type](ButtonConfig& record) {
+            record.Button_type = Value(static_cast<int>(type));
+        });
     return Ok{};
 }
 
@@ -181,8 +177,8 @@ Result<ModelSelection> selectModel(ProjectState& state, const Catalogue& catalog
     if (!row.value())
         return selection;
     selection.found = true;
-    state.deviceManufacturer[device] = manufacturer;
-    state.deviceModel[device] = model;
+    const ProjectState::Batch batch(state);
+    state.setDeviceNames(device, manufacturer, model);
     storeModelRow(state, device, *row.value(), manufacturer, model);
     auto lists = populateCommandListsWithDefaults(state, catalogue, device);
     if (!lists)
@@ -192,7 +188,6 @@ Result<ModelSelection> selectModel(ProjectState& state, const Catalogue& catalog
     if (!settings)
         return settings.error();
     selection.hasSettings = settings.value();
-    state.touch();
     return selection;
 }
 
@@ -203,12 +198,12 @@ Result<bool> createDataset(ProjectState& state, const Catalogue& catalogue, int 
         return row.error();
     if (!row.value())
         return false;
+    const ProjectState::Batch batch(state);
     storeModelRow(state, device, *row.value(), manufacturer, model);
     if (auto lists = populateCommandLists(state, catalogue, device); !lists)
         return lists.error();
     if (auto settings = storeSerialSettings(state, catalogue, device); !settings)
         return settings.error();
-    state.touch();
     return true;
 }
 

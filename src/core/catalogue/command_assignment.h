@@ -29,7 +29,7 @@ struct CommandCell {
 };
 CommandCell parseCommandCell(const QString& text);
 
-// Fills the command lists of `device` (0 or 1) from the protocol state.protocolNumber: every
+// Fills the command lists of `device` (0 or 1) from the protocol state.protocolNumber(): every
 // command of table available that the protocol has, in that table's order. The lists' texts are
 // emptied. A protocol without a catalogue row changes nothing and gives an error.
 Result<CommandListFill> populateCommandLists(ProjectState& state, const Catalogue& catalogue,

@@ -292,24 +292,26 @@ void applyCommandBlock(const QcdBlock& block, ProjectState& state,
     for (int i = 0; i < kButtonCount; ++i) {
         // "None" keeps what the record held.
         if (const auto& list = block.lists[static_cast<size_t>(i)])
-            (state.editButton(i).*set)(list->upperBound(), *list);
+            state.updateButton(
+                i, [&](ButtonConfig& record) { (record.*set)(list->upperBound(), *list); });
     }
 }
 
 void applyRelayBlock(const QcdBlock& block, ProjectState& state, int relayNum) {
     for (int i = 0; i < kButtonCount; ++i)
-        state.editButton(i).setRelayInfo(relayNum, block.numbers[static_cast<size_t>(i)]);
+        state.updateButton(i, [&](ButtonConfig& record) {
+            record.setRelayInfo(relayNum, block.numbers[static_cast<size_t>(i)]);
+        });
 }
 
 void applyDataSet(const QcdBlock& b, ProjectState& state, ApplyContext& context) {
     const QStringList& t = b.texts;
     for (int device = 0; device < 2; ++device) {
-        state.deviceManufacturer[device] = t[2 * device];
-        state.deviceModel[device] = t[2 * device + 1];
-        state.deviceNum = device;
+        state.setDeviceNames(device, t[2 * device], t[2 * device + 1]);
+        state.setDeviceNum(device);
         if (context.lookup) {
-            const Status found = context.lookup(state, device, state.deviceManufacturer[device],
-                                                state.deviceModel[device]);
+            const Status found = context.lookup(state, device, state.device(device).manufacturer,
+                                                state.device(device).model);
             if (!found)
                 context.lookupErrors.push_back(
                     makeError(found.error().message, b.line + 1 + 2 * device));
@@ -317,8 +319,8 @@ void applyDataSet(const QcdBlock& b, ProjectState& state, ApplyContext& context)
     }
     // Only the texts of the lists: the command strings come from their own blocks.
     for (int i = 0; i < kButtonCount; ++i) {
-        state.commandText1[static_cast<size_t>(i)] = t[4 + 2 * i];
-        state.commandText2[static_cast<size_t>(i)] = t[5 + 2 * i];
+        state.setCommandText(0, i, t[4 + 2 * i]);
+        state.setCommandText(1, i, t[5 + 2 * i]);
     }
 }
 
@@ -329,7 +331,9 @@ void applyCommands(const QcdBlock& b, ProjectState& state, ApplyContext&) {
 
 void applyButtonTypes(const QcdBlock& b, ProjectState& state, ApplyContext&) {
     for (int i = 0; i < kButtonCount; ++i)
-        state.editButton(i).Button_type = b.numbers[static_cast<size_t>(i)];
+        state.updateButton(i, [&](ButtonConfig& record) {
+            record.Button_type = b.numbers[static_cast<size_t>(i)];
+        });
 }
 
 template <int relayNum> void applyRelays(const QcdBlock& b, ProjectState& state, ApplyContext&) {
@@ -338,53 +342,60 @@ template <int relayNum> void applyRelays(const QcdBlock& b, ProjectState& state,
 
 void applyDualFunction(const QcdBlock& b, ProjectState& state, ApplyContext&) {
     for (int i = 0; i < kButtonCount; ++i) {
-        if (b.flags[static_cast<size_t>(i)])
-            state.editButton(i).setDualFunction();
-        else
-            state.editButton(i).clrDualFunction();
+        state.updateButton(i, [&](ButtonConfig& record) {
+            if (b.flags[static_cast<size_t>(i)])
+                record.setDualFunction();
+            else
+                record.clrDualFunction();
+        });
     }
 }
 
 void applyRepeatIncr(const QcdBlock& b, ProjectState& state, ApplyContext&) {
     for (int i = 0; i < kButtonCount; ++i) {
-        state.editButton(i).Repeatng = b.numbers[static_cast<size_t>(2 * i)];
-        state.editButton(i).Incr = b.numbers[static_cast<size_t>(2 * i + 1)];
+        state.updateButton(i, [&](ButtonConfig& record) {
+            record.Repeatng = b.numbers[static_cast<size_t>(2 * i)];
+            record.Incr = b.numbers[static_cast<size_t>(2 * i + 1)];
+        });
     }
 }
 
 void applyLabels(const QcdBlock& b, ProjectState& state, ApplyContext&) {
     // A caption still at its placeholder means no model was chosen for that device.
     for (int device = 0; device < 2; ++device)
-        state.setDeviceLabel(device, b.texts[device]);
+        state.restoreDeviceLabel(device, b.texts[device]);
 }
 
 void applyPortSettings(const QcdBlock& b, ProjectState& state, ApplyContext&) {
     const QStringList& t = b.texts;
     for (int p = 0; p < 2; ++p) {
-        CommSets& port = state.editPort(p);
-        port.BaudRate = fieldValue(t[p]);
-        port.Parity = fieldValue(t[2 + p]);
-        port.prsentAs = fieldValue(t[4 + p]);
-        port.StopBit = fieldValue(t[6 + p]);
-        port.TransmitFormat = fieldValue(t[8 + p]);
+        state.updatePort(p, [&](CommSets& port) {
+            port.BaudRate = fieldValue(t[p]);
+            port.Parity = fieldValue(t[2 + p]);
+            port.prsentAs = fieldValue(t[4 + p]);
+            port.StopBit = fieldValue(t[6 + p]);
+            port.TransmitFormat = fieldValue(t[8 + p]);
+        });
     }
 }
 
 void applyTimer(const QcdBlock& b, ProjectState& state, ApplyContext&) {
+    std::array<QString, 4> texts;
     for (int k = 0; k < 4; ++k)
-        state.timerTexts[static_cast<size_t>(k)] = b.texts[k];
+        texts[static_cast<size_t>(k)] = b.texts[k];
+    state.setTimerTexts(texts);
     if (b.timerMinutes)
-        state.timerMinutes = *b.timerMinutes;
+        state.setTimerMinutes(*b.timerMinutes);
     else
-        state.timerMinutes.reset();
+        state.setTimerMinutes(std::nullopt);
 }
 
 void applyPort2Enable(const QcdBlock&, ProjectState& state, ApplyContext&) {
-    state.secondProjectorEnabled = true;
+    state.setSecondProjectorEnabled(true);
 }
 
 void applyPort1Disable(const QcdBlock&, ProjectState& state, ApplyContext&) {
-    state.port1SelectDisabled = true;
+    state.setPort1SelectDisabled(true);
 }
 
 } // namespace
@@ -423,11 +434,11 @@ QString qcdPathFor(const QString& chosenName) {
 
 QByteArray writeQcd(const ProjectState& state) {
     QStringList out;
-    out << tagText(Tag::DataSet) << state.deviceManufacturer[0] << state.deviceModel[0]
-        << state.deviceManufacturer[1] << state.deviceModel[1];
+    out << tagText(Tag::DataSet) << state.device(0).manufacturer << state.device(0).model
+        << state.device(1).manufacturer << state.device(1).model;
     for (int i = 0; i < kButtonCount; ++i)
-        out << state.commandText1[static_cast<size_t>(i)]
-            << state.commandText2[static_cast<size_t>(i)];
+        out << state.device(0).commandTexts[static_cast<size_t>(i)]
+            << state.device(1).commandTexts[static_cast<size_t>(i)];
     writeCommandBlock(out, Tag::P1Primary, state, &ButtonConfig::getCommandString, 1);
     writeCommandBlock(out, Tag::P1Secondary, state, &ButtonConfig::getCommandString, 2);
     writeCommandBlock(out, Tag::P2Primary, state, &ButtonConfig::getCommandString_2, 1);
@@ -445,7 +456,7 @@ QByteArray writeQcd(const ProjectState& state) {
     out << tagText(Tag::RepeatIncr);
     for (int i = 0; i < kButtonCount; ++i)
         out << state.button(i).Repeatng.toText() << state.button(i).Incr.toText();
-    out << tagText(Tag::Labels) << state.deviceLabel1 << state.deviceLabel2;
+    out << tagText(Tag::Labels) << state.device(0).label << state.device(1).label;
     const CommSets& p0 = state.port(0);
     const CommSets& p1 = state.port(1);
     out << tagText(Tag::PortSettings) << p0.BaudRate.toText() << p1.BaudRate.toText()
@@ -453,11 +464,11 @@ QByteArray writeQcd(const ProjectState& state) {
         << p0.StopBit.toText() << p1.StopBit.toText() << p0.TransmitFormat.toText()
         << p1.TransmitFormat.toText();
     out << tagText(Tag::Timer);
-    for (const QString& text : state.timerTexts)
+    for (const QString& text : state.timerTexts())
         out << text;
-    if (state.secondProjectorEnabled)
+    if (state.secondProjectorEnabled())
         out << tagText(Tag::Port2Enable);
-    if (state.port1SelectDisabled)
+    if (state.port1SelectDisabled())
         out << tagText(Tag::Port1Disable);
     out << kEnd;
 
@@ -475,7 +486,7 @@ Status saveQcd(const ProjectState& state, const QString& path,
 Result<QString> saveConfiguration(ProjectState& state, const QString& chosenName) {
     if (chosenName.isEmpty())
         return makeError(QStringLiteral("no file name was given"));
-    state.currentFileName = chosenName;
+    state.setCurrentFileName(chosenName);
     const QString path = qcdPathFor(chosenName);
     const Status saved = saveQcd(state, path);
     if (!saved)
@@ -533,9 +544,9 @@ std::vector<Error> applyQcd(const QcdContent& content, ProjectState& state,
                             const DatasetLookup& lookup) {
     std::vector<Error> lookupErrors;
     ApplyContext context{lookup, lookupErrors};
+    const ProjectState::Batch batch(state);
     for (const QcdBlock& b : content.blocks)
         tagInfo(b.tag).apply(b, state, context);
-    state.touch();
     return lookupErrors;
 }
 

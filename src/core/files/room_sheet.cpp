@@ -113,15 +113,12 @@ QString sheetBytesText(const ByteList& list, const Value& prsentAs) {
     return text;
 }
 
-RoomSheet buildRoomSheet(const ProjectState& state, const QString& fileName, const QDate& date,
-                         const QStringList& labelCaptions) {
-    const QStringList labels =
-        labelCaptions.size() == kButtonCount ? labelCaptions : defaultLabelCaptions();
-    RoomSheet sheet;
-    const QFileInfo file(fileName);
-    sheet.title =
-        fileName.isEmpty() ? QStringLiteral("Unsaved configuration") : file.completeBaseName();
+namespace {
 
+// The facts above the tables: file, date, versions, timer and the image's size and checksum.
+void addFacts(RoomSheet& sheet, const ProjectState& state, const QString& fileName,
+              const QDate& date) {
+    const QFileInfo file(fileName);
     sheet.facts << qMakePair(QStringLiteral("Configuration file"),
                              fileName.isEmpty() ? QStringLiteral("(not saved)") : file.fileName())
                 << qMakePair(QStringLiteral("Date"), date.toString(Qt::ISODate))
@@ -130,10 +127,11 @@ RoomSheet buildRoomSheet(const ProjectState& state, const QString& fileName, con
                        QStringLiteral("Firmware programmed"),
                        QStringLiteral("%1 (firmware/%2)")
                            .arg(versionText(), QFileInfo(firmwareFilePath(QString())).fileName()));
-    const QString timer = state.timerMinutes ? QStringLiteral("%1 (%2 minutes)")
-                                                   .arg(FormatTimerText(*state.timerMinutes))
-                                                   .arg(qRound64(*state.timerMinutes))
-                                             : QStringLiteral("Not set");
+    const std::optional<double>& minutes = state.timerMinutes();
+    const QString timer = minutes ? QStringLiteral("%1 (%2 minutes)")
+                                        .arg(FormatTimerText(*minutes))
+                                        .arg(qRound64(*minutes))
+                                  : QStringLiteral("Not set");
     sheet.facts << qMakePair(QStringLiteral("Shut-off timer"), timer);
     const Result<ConfigImage> image = BuildConfigImage(state);
     if (image) {
@@ -145,54 +143,76 @@ RoomSheet buildRoomSheet(const ProjectState& state, const QString& fileName, con
         sheet.facts << qMakePair(QStringLiteral("Configuration image"),
                                  QStringLiteral("cannot be built: ") + image.error().message);
     }
+}
 
+SheetTable devicesTable(const ProjectState& state) {
     SheetTable devices;
     devices.title = QStringLiteral("Devices");
     devices.header = {QStringLiteral("Device"), QStringLiteral("Maker"), QStringLiteral("Model"),
                       QStringLiteral("Serial settings"), QStringLiteral("Commands shown as")};
     devices.widths = {0.20, 0.16, 0.16, 0.32, 0.16};
     for (int d = 0; d < 2; ++d) {
-        const bool used = d == 0 || state.secondProjectorEnabled || !state.deviceModel[d].isEmpty();
+        const DeviceView& device = state.device(d);
+        const bool used = d == 0 || state.secondProjectorEnabled() || !device.model.isEmpty();
         const CommSets& port = state.port(d);
-        devices.rows << QStringList{
-            d == 0 ? QStringLiteral("#1, control port one")
-                   : QStringLiteral("#2, control port two"),
-            used ? orDash(state.deviceManufacturer[d]) : QStringLiteral("Not used"),
-            used ? orDash(state.deviceModel[d]) : QStringLiteral("-"),
-            used ? serialSettings(port) : QStringLiteral("-"),
-            used ? presentationCaption(port.prsentAs) : QStringLiteral("-")};
+        devices.rows << QStringList{d == 0 ? QStringLiteral("#1, control port one")
+                                           : QStringLiteral("#2, control port two"),
+                                    used ? orDash(device.manufacturer) : QStringLiteral("Not used"),
+                                    used ? orDash(device.model) : QStringLiteral("-"),
+                                    used ? serialSettings(port) : QStringLiteral("-"),
+                                    used ? presentationCaption(port.prsentAs)
+                                         : QStringLiteral("-")};
     }
-    sheet.tables << devices;
+    return devices;
+}
 
+// One row of the buttons table: number and caption, type, relays and both ports' commands.
+QStringList buttonRow(const ProjectState& state, int i, const QString& label) {
+    const ButtonConfig& b = state.button(i);
+    const bool dual = b.GetDualFunct();
+    const RelayInfo relays = b.getRelayInfo();
+    QString type = buttonTypeCaption(int(b.Button_type.toInteger().value_or(-1)));
+    if (type.isEmpty())
+        type = b.Button_type.toText();
+    type += QStringLiteral("\nRepeating: %1\nClear With Sources: %2")
+                .arg(yesNo(b.Repeatng), yesNo(b.clrWthSrc));
+    if (dual)
+        type += QStringLiteral("\nDual function");
+    QString relayText = QStringLiteral("Relay 1: %1\nRelay 2: %2")
+                            .arg(relayCaption(relays.relay1), relayCaption(relays.relay2));
+    if (dual)
+        relayText += QStringLiteral("\nSecond: %1, %2")
+                         .arg(relayCaption(relays.relay1_2), relayCaption(relays.relay2_2));
+    return {QStringLiteral("%1\n%2").arg(i + 1).arg(label), type, relayText,
+            portCell(state.device(0).commandTexts[size_t(i)], b.commandString1(),
+                     b.commandString1_2(), dual, state.port(0).prsentAs),
+            portCell(state.device(1).commandTexts[size_t(i)], b.commandString2(),
+                     b.commandString2_2(), dual, state.port(1).prsentAs)};
+}
+
+SheetTable buttonsTable(const ProjectState& state, const QStringList& labels) {
     SheetTable buttons;
     buttons.title = QStringLiteral("Buttons");
     buttons.header = {QStringLiteral("Button"), QStringLiteral("Type"), QStringLiteral("Relays"),
                       QStringLiteral("Control port one"), QStringLiteral("Control port two")};
     buttons.widths = {0.14, 0.23, 0.19, 0.22, 0.22};
-    for (int i = 0; i < kButtonCount; ++i) {
-        const ButtonConfig& b = state.button(i);
-        const bool dual = b.GetDualFunct();
-        const RelayInfo relays = b.getRelayInfo();
-        QString type = buttonTypeCaption(int(b.Button_type.toInteger().value_or(-1)));
-        if (type.isEmpty())
-            type = b.Button_type.toText();
-        type += QStringLiteral("\nRepeating: %1\nClear With Sources: %2")
-                    .arg(yesNo(b.Repeatng), yesNo(b.clrWthSrc));
-        if (dual)
-            type += QStringLiteral("\nDual function");
-        QString relayText = QStringLiteral("Relay 1: %1\nRelay 2: %2")
-                                .arg(relayCaption(relays.relay1), relayCaption(relays.relay2));
-        if (dual)
-            relayText += QStringLiteral("\nSecond: %1, %2")
-                             .arg(relayCaption(relays.relay1_2), relayCaption(relays.relay2_2));
-        buttons.rows << QStringList{QStringLiteral("%1\n%2").arg(i + 1).arg(labels[i]), type,
-                                    relayText,
-                                    portCell(state.commandText1[size_t(i)], b.commandString1(),
-                                             b.commandString1_2(), dual, state.port(0).prsentAs),
-                                    portCell(state.commandText2[size_t(i)], b.commandString2(),
-                                             b.commandString2_2(), dual, state.port(1).prsentAs)};
-    }
-    sheet.tables << buttons;
+    for (int i = 0; i < kButtonCount; ++i)
+        buttons.rows << buttonRow(state, i, labels[i]);
+    return buttons;
+}
+
+} // namespace
+
+RoomSheet buildRoomSheet(const ProjectState& state, const QString& fileName, const QDate& date,
+                         const QStringList& labelCaptions) {
+    const QStringList labels =
+        labelCaptions.size() == kButtonCount ? labelCaptions : defaultLabelCaptions();
+    RoomSheet sheet;
+    sheet.title = fileName.isEmpty() ? QStringLiteral("Unsaved configuration")
+                                     : QFileInfo(fileName).completeBaseName();
+
+    addFacts(sheet, state, fileName, date);
+    sheet.tables << devicesTable(state) << buttonsTable(state, labels);
     return sheet;
 }
 

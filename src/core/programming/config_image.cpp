@@ -140,7 +140,7 @@ struct ImagePlan {
 
 // The first button that sends anything on control port `port`, or -1.
 int firstButtonSendingOn(const ProjectState& state, int port) {
-    if (port == 0 && state.kdxDevicePresent)
+    if (port == 0 && state.kdxDevicePresent())
         return 0; // the KDX codes go out on port one with every button
     for (int i = 0; i < kButtonCount; ++i) {
         const UploadStrings u = state.button(i).setUpldStrngs();
@@ -192,11 +192,11 @@ Result<ImagePlan> checkProject(const ProjectState& state) {
         if (*type == TypeSource || b.clrWthSrc == Value(1))
             plan.sourceClearMask |= 1 << i;
     }
-    const double timer = std::nearbyint(state.timerMinutes.value_or(0));
+    const double timer = std::nearbyint(state.timerMinutes().value_or(0));
     if (!(timer >= 0 && timer <= 0xFFFF))
         return makeError(QStringLiteral("The shut-off timer of %1 minutes does not fit the panel "
                                         "(0 to 65535 minutes)")
-                             .arg(*state.timerMinutes));
+                             .arg(*state.timerMinutes()));
     plan.timer = static_cast<int>(timer);
     if (const Status ports = checkPortSettings(state, plan.warnings); !ports)
         return ports.error();
@@ -219,9 +219,9 @@ Result<ButtonCommands> buttonCommands(const ProjectState& state, int i) {
     if (!port2)
         return port2.error();
     ButtonCommands c{std::move(port1.value()), std::move(port2.value()), {}};
-    if (state.kdxDevicePresent) {
+    if (state.kdxDevicePresent()) {
         for (size_t k : {static_cast<size_t>(i), static_cast<size_t>(i + 11)}) {
-            const int code = state.kdxCodeTable[k];
+            const int code = state.kdxCodeTable()[k];
             if (code < 0 || code > 255)
                 return buttonError(
                     i, QStringLiteral("KDX code %1 is not a number from 0 to 255").arg(code));

@@ -89,9 +89,10 @@ Status readConfigTable(const QByteArray& table, ProjectState& state) {
     in.word(); // two constant words
     in.word();
     const int ports = in.word();
-    readPort(ports & 0x7F, state.editPort(0));
-    readPort(ports >> 7 & 0x7F, state.editPort(1));
-    state.timerMinutes = in.word();
+    const ProjectState::Batch batch(state);
+    state.updatePort(0, [ports](CommSets& port) { readPort(ports & 0x7F, port); });
+    state.updatePort(1, [ports](CommSets& port) { readPort(ports >> 7 & 0x7F, port); });
+    state.setTimerMinutes(in.word());
     int offMasks[kButtonCount] = {};
     for (int i = 0; i < kButtonCount; ++i) {
         const auto missing =
@@ -109,8 +110,7 @@ Status readConfigTable(const QByteArray& table, ProjectState& state) {
         ByteList lists[4]; // port one first, port two first, port one second, port two second
         for (int k = 0; k < 4; ++k)
             lists[k] = in.command(counts[k]);
-        ButtonConfig& b = state.editButton(i);
-        b = ButtonConfig();
+        ButtonConfig b;
         b.Button_type = typeOf(type);
         b.Incr = type & 8 ? 1 : 0;
         b.Repeatng = type & 16 ? 1 : 0;
@@ -125,13 +125,14 @@ Status readConfigTable(const QByteArray& table, ProjectState& state) {
         b.setCommandString2_2(0, dual2 ? lists[1] : ByteList());
         if (dual1 || dual2)
             b.setDualFunction();
+        state.setButton(i, b);
     }
     for (int i = 0; i < kButtonCount; ++i) {
         if (state.button(i).Button_type == Value(TypeSource))
             continue;
         for (int j = 0; j < kButtonCount; ++j)
             if (state.button(j).Button_type == Value(TypeSource) && (offMasks[j] >> i & 1))
-                state.editButton(i).clrWthSrc = 1;
+                state.updateButton(i, [](ButtonConfig& record) { record.clrWthSrc = 1; });
     }
     return Ok{};
 }

@@ -3,32 +3,31 @@
 namespace ondrel {
 
 void setKdxDevicePresent(ProjectState& state, bool present) {
+    const ProjectState::Batch batch(state);
     if (present) {
         for (size_t i = 0; i < kKdxKeyCodes.size(); ++i) {
-            state.kdxCodeTable[i] = kKdxLeadIn;
-            state.kdxCodeTable[i + 11] = kKdxKeyCodes[i];
+            state.setKdxCode(static_cast<int>(i), kKdxLeadIn);
+            state.setKdxCode(static_cast<int>(i) + 11, kKdxKeyCodes[i]);
         }
     }
-    state.kdxDevicePresent = present;
-    state.touch();
+    state.setKdxDevicePresent(present);
 }
 
 void setSecondProjectorEnabled(ProjectState& state, bool enabled) {
-    state.secondProjectorEnabled = enabled;
-    state.commandList2Visible = enabled;
+    const ProjectState::Batch batch(state);
+    state.setSecondProjectorEnabled(enabled);
+    state.setCommandList2Visible(enabled);
     if (!enabled) {
         for (int i = 0; i < kButtonCount; ++i)
-            state.editButton(i).disablePrt2();
-        state.deviceLabel2Visible = false;
+            state.updateButton(i, [](ButtonConfig& record) { record.disablePrt2(); });
+        state.setDeviceLabelVisible(1, false);
     }
-    state.touch();
 }
 
 void setUploadPort(ProjectState& state, int port) {
     if (port < 1 || port > 3)
         return;
-    state.uploadPort = port;
-    state.touch();
+    state.setUploadPort(port);
 }
 
 } // namespace ondrel

@@ -45,7 +45,7 @@ std::vector<ExpectedString> expectedStrings(const ProjectState& state, int port)
         const ButtonConfig& b = state.button(i);
         const UploadStrings lists = b.setUpldStrngs();
         const bool toggle = b.Button_type.toInteger() == TypeToggle;
-        const auto& texts = port == 0 ? state.commandText1 : state.commandText2;
+        const auto& texts = state.device(port).commandTexts;
         for (int function = 0; function <= (toggle ? 1 : 0); ++function) {
             const auto bytes = simulatorString(lists, port, function).toBytes();
             if (bytes && !bytes->isEmpty())
@@ -60,13 +60,13 @@ std::vector<CatalogueString> catalogueStrings(const ProjectState& state,
     std::vector<CatalogueString> out;
     for (int d = 0; d < 2; ++d) {
         const QString model =
-            (state.deviceManufacturer[d] + QLatin1Char(' ') + state.deviceModel[d]).trimmed();
-        if (model.isEmpty() || state.deviceProtocol[size_t(d)].isEmpty())
+            (state.device(d).manufacturer + QLatin1Char(' ') + state.device(d).model).trimmed();
+        if (model.isEmpty() || state.device(d).protocol.isEmpty())
             continue;
-        const auto row = catalogue.protocol(state.deviceProtocol[size_t(d)]);
+        const auto row = catalogue.protocol(state.device(d).protocol);
         if (!row || !row.value())
             continue;
-        QStringList names = state.commandItems[size_t(d)];
+        QStringList names = state.device(d).commandItems;
         if (names.size() <= 1)
             names =
                 catalogue.commandNames().ok() ? catalogue.commandNames().value() : QStringList();

@@ -81,9 +81,9 @@ TimerEntry evaluateTimerEntry(const QString& hours, const QString& minutes) {
 }
 
 void setShutOffTimer(ProjectState& state, double minutes) {
-    state.timerMinutes = minutes;
-    state.timerTexts = timerDisplayTexts(minutes);
-    state.touch();
+    const ProjectState::Batch batch(state);
+    state.setTimerMinutes(minutes);
+    state.setTimerTexts(timerDisplayTexts(minutes));
 }
 
 } // namespace ondrel

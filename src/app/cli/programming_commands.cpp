@@ -37,10 +37,35 @@ const char kCommonDetails[] =
     "Press reset on the panel when asked. Ctrl+C, SIGTERM or SIGHUP gives up, closing the\n"
     "port. Exit status 0 only when every block was acknowledged.";
 
+// A number of seconds or milliseconds, not negative, scaled to milliseconds; false when the
+// option holds something else. Left alone when the option is not given.
+bool readNumber(const QCommandLineParser& parser, const QCommandLineOption& option, int& into,
+                int scale) {
+    if (!parser.isSet(option))
+        return true;
+    bool ok = false;
+    const double v = parser.value(option).toDouble(&ok);
+    into = int(v * scale);
+    return ok && v >= 0;
+}
+
+// The file first, where the command takes one; nothing may follow.
+int readPositional(const QString& name, const QCommandLineParser& parser, bool takesFile,
+                   Arguments& parsed) {
+    QStringList positional = parser.positionalArguments();
+    if (takesFile && positional.isEmpty())
+        return usageError(name, QStringLiteral("expects a file"));
+    if (takesFile)
+        parsed.file = positional.takeFirst();
+    if (!positional.isEmpty())
+        return usageError(name, QStringLiteral("unexpected argument %1").arg(positional.first()));
+    return ExitOk;
+}
+
 // Reads the shared options; `takesFile` for the commands that name a file first.
 int readArguments(const QString& name, const QStringList& args, bool takesFile, Arguments& parsed) {
     parsed.folder = programFolder();
-    parsed.options.handshakeTimeoutMs = 60'000;
+    parsed.options.handshakeTimeoutMs = 60000;
     QCommandLineParser parser;
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N|DEVICE"));
     const QCommandLineOption dir(QStringLiteral("dir"), QString(), QStringLiteral("FOLDER"));
@@ -57,18 +82,9 @@ int readArguments(const QString& name, const QStringList& args, bool takesFile, 
         parser.addOptions({kdx, report, repeat});
     if (const std::optional<int> usage = parseArguments(name, parser, args))
         return *usage;
-    // A number of seconds or milliseconds, not negative, scaled to milliseconds.
-    auto number = [&](const QCommandLineOption& option, int& into, int scale) {
-        if (!parser.isSet(option))
-            return true;
-        bool ok = false;
-        const double v = parser.value(option).toDouble(&ok);
-        into = int(v * scale);
-        return ok && v >= 0;
-    };
-    if (!number(resetTimeout, parsed.options.handshakeTimeoutMs, 1000))
+    if (!readNumber(parser, resetTimeout, parsed.options.handshakeTimeoutMs, 1000))
         return usageError(name, QStringLiteral("--reset-timeout needs seconds"));
-    if (!number(blockTimeout, parsed.options.blockTimeoutMs, 1) ||
+    if (!readNumber(parser, blockTimeout, parsed.options.blockTimeoutMs, 1) ||
         parsed.options.blockTimeoutMs < 1)
         return usageError(name, QStringLiteral("--block-timeout needs milliseconds"));
     parsed.port = parser.value(port);
@@ -77,13 +93,8 @@ int readArguments(const QString& name, const QStringList& args, bool takesFile, 
     parsed.kdx = upload && parser.isSet(kdx);
     parsed.report = upload && parser.isSet(report);
     parsed.repeat = upload && parser.isSet(repeat);
-    QStringList positional = parser.positionalArguments();
-    if (takesFile && positional.isEmpty())
-        return usageError(name, QStringLiteral("expects a file"));
-    if (takesFile)
-        parsed.file = positional.takeFirst();
-    if (!positional.isEmpty())
-        return usageError(name, QStringLiteral("unexpected argument %1").arg(positional.first()));
+    if (int status = readPositional(name, parser, takesFile, parsed))
+        return status;
     // Panel after panel: wait for each next reset until Ctrl+C, unless told otherwise.
     if (parsed.repeat && !parser.isSet(resetTimeout))
         parsed.options.handshakeTimeoutMs = 0;

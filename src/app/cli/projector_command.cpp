@@ -12,6 +12,90 @@ namespace {
 
 const QString kName = QStringLiteral("projector");
 
+// COMMAND, a catalogue command name (--off: a toggle's off string). A usage error's status, or
+// ExitOk with the request.
+int requestCommand(const QCommandLineParser& parser, const ProjectorModel& m,
+                   const QString& command, const QCommandLineOption& off,
+                   std::optional<ExchangeRequest>& request) {
+    request = commandRequest(m, command, parser.isSet(off));
+    if (!request) {
+        QStringList names;
+        for (const ModelCommand& c : m.definition.commands)
+            names << c.name + (c.secondary ? QStringLiteral(" (--off)") : QString());
+        return usageError(kName,
+                          QStringLiteral("%1 has no command %2%3; its commands: %4")
+                              .arg(m.name(), command,
+                                   parser.isSet(off) ? QStringLiteral(" with --off") : QString(),
+                                   names.join(QStringLiteral(", "))));
+    }
+    return ExitOk;
+}
+
+// --query NAME, one of the model's family's queries.
+int requestQuery(const QCommandLineParser& parser, const ProjectorModel& m,
+                 const QCommandLineOption& query, std::optional<ExchangeRequest>& request) {
+    request = queryRequest(m, parser.value(query));
+    if (!request)
+        return usageError(kName, m.replies
+                                     ? QStringLiteral("%1 knows no query %2; it has %3")
+                                           .arg(m.name(), parser.value(query),
+                                                m.replies->queryNames().join(QStringLiteral(", ")))
+                                     : QStringLiteral("the catalogue has no replies "
+                                                      "for %1, so no queries")
+                                           .arg(m.name()));
+    return ExitOk;
+}
+
+// --bytes STRING in --notation (by default the model's own).
+int requestBytes(const QCommandLineParser& parser, const ProjectorModel& m,
+                 const QCommandLineOption& bytes, const QCommandLineOption& notation,
+                 std::optional<ExchangeRequest>& request) {
+    const Notation form = parser.isSet(notation)
+                              ? notationFromName(parser.value(notation)).value_or(Notation::Text)
+                              : (m.definition.presentAs == 2 ? Notation::Hex : Notation::Text);
+    if (parser.isSet(notation) && !notationFromName(parser.value(notation)))
+        return usageError(kName, QStringLiteral("--notation is text, hex or decimal"));
+    const ParsedCommand parsed = parseCommandNotation(parser.value(bytes), form);
+    if (!parsed.ok() || parsed.bytes.isEmpty())
+        return usageError(
+            kName, QStringLiteral("--bytes: %1")
+                       .arg(parsed.ok() ? QStringLiteral("no bytes") : parsed.fault->message()));
+    request = bytesRequest(m, parsed.bytes);
+    return ExitOk;
+}
+
+// --baud and --parity over the model's settings.
+int readSettings(const QCommandLineParser& parser, const QCommandLineOption& baud,
+                 const QCommandLineOption& parity, SerialSettings& settings) {
+    if (parser.isSet(baud)) {
+        bool ok = false;
+        settings.baudRate = parser.value(baud).toInt(&ok);
+        if (!ok || settings.baudRate <= 0)
+            return usageError(kName, QStringLiteral("--baud needs a positive number"));
+    }
+    if (parser.isSet(parity)) {
+        const QString p = parser.value(parity).toUpper();
+        if (p != QLatin1String("NONE") && p != QLatin1String("EVEN") && p != QLatin1String("ODD"))
+            return usageError(kName, QStringLiteral("--parity is NONE, EVEN or ODD"));
+        settings.parity = p.at(0).toLatin1();
+    }
+    return ExitOk;
+}
+
+// Nothing (sensible) came back: what to look at, other baud rates last.
+void printChecklist(const ProjectorModel& m, const Exchange& x, const SerialSettings& settings) {
+    out(QStringLiteral("Nothing %1came back. Check:\n")
+            .arg(x.reply.outcome == ReplyOutcome::NotUnderstood ? QStringLiteral("sensible ")
+                                                                : QString()));
+    for (const QString& item : noAnswerChecklist(m, x))
+        out(QStringLiteral("  - %1\n").arg(item));
+    QStringList rates;
+    for (int rate : otherBaudRates(settings.baudRate))
+        rates << QString::number(rate);
+    out(QStringLiteral("  - Other rates: add --baud %1.\n")
+            .arg(rates.join(QStringLiteral(", --baud "))));
+}
+
 int runProjector(const QStringList& args) {
     QCommandLineParser parser;
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("N"));
@@ -41,56 +125,16 @@ int runProjector(const QStringList& args) {
     }
     const ProjectorModel& m = loaded.value();
     std::optional<ExchangeRequest> request;
-    if (!positional.isEmpty()) {
-        request = commandRequest(m, positional.first(), parser.isSet(off));
-        if (!request) {
-            QStringList names;
-            for (const ModelCommand& c : m.definition.commands)
-                names << c.name + (c.secondary ? QStringLiteral(" (--off)") : QString());
-            return usageError(
-                kName, QStringLiteral("%1 has no command %2%3; its commands: %4")
-                           .arg(m.name(), positional.first(),
-                                parser.isSet(off) ? QStringLiteral(" with --off") : QString(),
-                                names.join(QStringLiteral(", "))));
-        }
-    } else if (parser.isSet(query)) {
-        request = queryRequest(m, parser.value(query));
-        if (!request)
-            return usageError(
-                kName, m.replies ? QStringLiteral("%1 knows no query %2; it has %3")
-                                       .arg(m.name(), parser.value(query),
-                                            m.replies->queryNames().join(QStringLiteral(", ")))
-                                 : QStringLiteral("the catalogue has no replies "
-                                                  "for %1, so no queries")
-                                       .arg(m.name()));
-    } else {
-        const Notation form =
-            parser.isSet(notation)
-                ? notationFromName(parser.value(notation)).value_or(Notation::Text)
-                : (m.definition.presentAs == 2 ? Notation::Hex : Notation::Text);
-        if (parser.isSet(notation) && !notationFromName(parser.value(notation)))
-            return usageError(kName, QStringLiteral("--notation is text, hex or decimal"));
-        const ParsedCommand parsed = parseCommandNotation(parser.value(bytes), form);
-        if (!parsed.ok() || parsed.bytes.isEmpty())
-            return usageError(kName, QStringLiteral("--bytes: %1")
-                                         .arg(parsed.ok() ? QStringLiteral("no bytes")
-                                                          : parsed.fault->message()));
-        request = bytesRequest(m, parsed.bytes);
-    }
+    const int asked = !positional.isEmpty()
+                          ? requestCommand(parser, m, positional.first(), off, request)
+                      : parser.isSet(query) ? requestQuery(parser, m, query, request)
+                                            : requestBytes(parser, m, bytes, notation, request);
+    if (asked != ExitOk)
+        return asked;
 
     SerialSettings settings = m.settings();
-    if (parser.isSet(baud)) {
-        bool ok = false;
-        settings.baudRate = parser.value(baud).toInt(&ok);
-        if (!ok || settings.baudRate <= 0)
-            return usageError(kName, QStringLiteral("--baud needs a positive number"));
-    }
-    if (parser.isSet(parity)) {
-        const QString p = parser.value(parity).toUpper();
-        if (p != QLatin1String("NONE") && p != QLatin1String("EVEN") && p != QLatin1String("ODD"))
-            return usageError(kName, QStringLiteral("--parity is NONE, EVEN or ODD"));
-        settings.parity = p.at(0).toLatin1();
-    }
+    if (int status = readSettings(parser, baud, parity, settings))
+        return status;
     const QtSerialLineFactory lines;
     bool isNumber = false;
     const int number = parser.value(port).toInt(&isNumber);
@@ -117,18 +161,8 @@ int runProjector(const QStringList& args) {
     const Exchange x = runExchange(*line, m, *request, settings, &interruptFlag());
     line->close();
     out(x.line() + QLatin1Char('\n'));
-    if (x.unanswered()) {
-        out(QStringLiteral("Nothing %1came back. Check:\n")
-                .arg(x.reply.outcome == ReplyOutcome::NotUnderstood ? QStringLiteral("sensible ")
-                                                                    : QString()));
-        for (const QString& item : noAnswerChecklist(m, x))
-            out(QStringLiteral("  - %1\n").arg(item));
-        QStringList rates;
-        for (int rate : otherBaudRates(settings.baudRate))
-            rates << QString::number(rate);
-        out(QStringLiteral("  - Other rates: add --baud %1.\n")
-                .arg(rates.join(QStringLiteral(", --baud "))));
-    }
+    if (x.unanswered())
+        printChecklist(m, x, settings);
     return x.exitCode();
 }
 

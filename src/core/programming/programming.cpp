@@ -263,100 +263,156 @@ QString stoppedLate(int inARow, const QList<quint32>& late, int windowMs, quint3
 
 namespace {
 
+// One run of blocks through a writer: where it is, which blocks were late, why it stopped.
+class BlockRun {
+public:
+    BlockRun(BlockWriter& writer, const std::vector<DataBlock>& blocks, Blocks kind,
+             const ProgrammingOptions& options, ProgrammingResult& result);
+    bool run();
+
+private:
+    static constexpr int kResyncs = 3;
+
+    int size(size_t i) const { return firmware_ ? 1 : int(blocks_[i].bytes.size()); }
+    void cancel(size_t i);
+    bool stepBack(size_t& i);
+    bool record(const BlockWriter::Outcome& outcome, size_t i);
+    bool finish();
+
+    BlockWriter& writer_;
+    const std::vector<DataBlock>& blocks_;
+    const ProgrammingOptions& options_;
+    ProgrammingResult& result_;
+    const bool firmware_;
+    const char* const caption_;
+    const QString incomplete_;
+    const int stopAfter_;
+    int total_ = 0;
+    int done_ = 0, lateInARow_ = 0, resyncs_ = 0;
+    QList<quint32> late_;
+    QString stopped_;
+};
+
+BlockRun::BlockRun(BlockWriter& writer, const std::vector<DataBlock>& blocks, Blocks kind,
+                   const ProgrammingOptions& options, ProgrammingResult& result)
+    : writer_(writer), blocks_(blocks), options_(options), result_(result),
+      firmware_(kind == Blocks::Firmware),
+      caption_(firmware_ ? kFirmwareCaption : kProgrammingCaption),
+      incomplete_(firmware_ ? QStringLiteral("The panel's firmware is incomplete: press reset and "
+                                             "load it again.")
+                            : QStringLiteral("The panel's configuration is incomplete: press "
+                                             "reset and program it again.")),
+      stopAfter_(std::max(1, options.failedBlocksToStop)) {
+    for (size_t i = 0; i < blocks_.size(); ++i)
+        total_ += size(i);
+}
+
+bool BlockRun::run() {
+    progress(options_, caption_, 0, total_);
+    for (size_t i = 0; i < blocks_.size();) {
+        if (options_.cancelled()) {
+            cancel(i);
+            return false;
+        }
+        Result<BlockWriter::Outcome> sent = writer_.write(blocks_[i]);
+        if (!sent) {
+            result_ = failure(std::move(result_), sent.error().message);
+            return false;
+        }
+        if (sent.value().previousInDoubt) {
+            if (!stepBack(i))
+                break;
+            continue;
+        }
+        if (!record(sent.value(), i))
+            break;
+        done_ += size(i);
+        progress(options_, caption_, done_, total_);
+        ++i;
+        if (lateInARow_ >= stopAfter_ && i < blocks_.size()) {
+            stopped_ = stoppedLate(lateInARow_, late_, writer_.windowMs(), blocks_[i].wordAddress);
+            break;
+        }
+    }
+    return finish();
+}
+
+// Esc before block `i`.
+void BlockRun::cancel(size_t i) {
+    cancelledPartway(
+        result_,
+        QStringLiteral("%1 was cancelled after %2 of %3 %4. %5")
+            .arg(firmware_ ? QStringLiteral("Loading the firmware") : QStringLiteral("Programming"))
+            .arg(i)
+            .arg(blocks_.size())
+            .arg(firmware_ ? QStringLiteral("lines") : QStringLiteral("blocks"))
+            .arg(incomplete_));
+}
+
+// An answer no packet was owed came with block `i`: the block before goes again, its answer may
+// have been another's. False once that happened more than kResyncs times.
+bool BlockRun::stepBack(size_t& i) {
+    if (++resyncs_ > kResyncs) {
+        stopped_ = QStringLiteral("The panel sent more answers than the tool sent "
+                                  "packets, so its answers cannot be matched to the "
+                                  "blocks; writing stopped at word address %1. ")
+                       .arg(hexWord(blocks_[i].wordAddress));
+        result_.failedWordAddresses << blocks_[i].wordAddress;
+        return false;
+    }
+    if (i > 0) {
+        --i;
+        done_ -= size(i);
+        result_.failedWordAddresses.removeAll(blocks_[i].wordAddress);
+    }
+    return true;
+}
+
+// Notes how block `i` went. False when the firmware stops there.
+bool BlockRun::record(const BlockWriter::Outcome& outcome, size_t i) {
+    const bool slow = outcome.lateOrMissing || !outcome.accepted;
+    lateInARow_ = slow ? lateInARow_ + 1 : 0;
+    if (slow)
+        late_ << blocks_[i].wordAddress;
+    if (!outcome.accepted) {
+        result_.failedWordAddresses << blocks_[i].wordAddress;
+        if (firmware_ && lateInARow_ >= stopAfter_) {
+            stopped_ = stoppedLate(lateInARow_, late_, writer_.windowMs(), blocks_[i].wordAddress);
+            return false;
+        }
+        if (firmware_) {
+            stopped_ = QStringLiteral("The panel did not acknowledge firmware line %1 of %2 "
+                                      "(word address %3, %4 tries). ")
+                           .arg(i + 1)
+                           .arg(blocks_.size())
+                           .arg(hexWord(blocks_[i].wordAddress))
+                           .arg(std::max(1, options_.tries));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool BlockRun::finish() {
+    if (result_.failedWordAddresses.isEmpty() && stopped_.isEmpty())
+        return true;
+    QString text = stopped_;
+    if (!firmware_ && !result_.failedWordAddresses.isEmpty())
+        text += QStringLiteral("The panel did not acknowledge the blocks at word addresses %1 (%2 "
+                               "tries each). ")
+                    .arg(addressList(result_.failedWordAddresses))
+                    .arg(std::max(1, options_.tries));
+    result_ = failure(std::move(result_), text + incomplete_);
+    return false;
+}
+
 // Writes `blocks` in order through `writer`. The configuration's blocks all go out, those not
 // acknowledged listed; the firmware stops at its first line not acknowledged. Both stop when the
 // panel stops answering in time, and when answers keep coming that no packet was owed (the block
 // before is then sent again, at most three times in a procedure).
 bool writeBlocks(BlockWriter& writer, const std::vector<DataBlock>& blocks, Blocks kind,
                  const ProgrammingOptions& options, ProgrammingResult& result) {
-    const bool firmware = kind == Blocks::Firmware;
-    const char* caption = firmware ? kFirmwareCaption : kProgrammingCaption;
-    const QString incomplete =
-        firmware ? QStringLiteral("The panel's firmware is incomplete: press reset and load it "
-                                  "again.")
-                 : QStringLiteral("The panel's configuration is incomplete: press reset and "
-                                  "program it again.");
-    auto size = [&](size_t i) { return firmware ? 1 : int(blocks[i].bytes.size()); };
-    int total = 0;
-    for (size_t i = 0; i < blocks.size(); ++i)
-        total += size(i);
-    const int stopAfter = std::max(1, options.failedBlocksToStop);
-    constexpr int kResyncs = 3;
-    int done = 0, lateInARow = 0, resyncs = 0;
-    QList<quint32> late;
-    QString stopped;
-    progress(options, caption, 0, total);
-    for (size_t i = 0; i < blocks.size();) {
-        if (options.cancelled()) {
-            cancelledPartway(result,
-                             QStringLiteral("%1 was cancelled after %2 of %3 %4. %5")
-                                 .arg(firmware ? QStringLiteral("Loading the firmware")
-                                               : QStringLiteral("Programming"))
-                                 .arg(i)
-                                 .arg(blocks.size())
-                                 .arg(firmware ? QStringLiteral("lines") : QStringLiteral("blocks"))
-                                 .arg(incomplete));
-            return false;
-        }
-        Result<BlockWriter::Outcome> sent = writer.write(blocks[i]);
-        if (!sent) {
-            result = failure(std::move(result), sent.error().message);
-            return false;
-        }
-        if (sent.value().previousInDoubt) {
-            if (++resyncs > kResyncs) {
-                stopped = QStringLiteral("The panel sent more answers than the tool sent "
-                                         "packets, so its answers cannot be matched to the "
-                                         "blocks; writing stopped at word address %1. ")
-                              .arg(hexWord(blocks[i].wordAddress));
-                result.failedWordAddresses << blocks[i].wordAddress;
-                break;
-            }
-            if (i > 0) { // the block before again: its answer may have been another's
-                --i;
-                done -= size(i);
-                result.failedWordAddresses.removeAll(blocks[i].wordAddress);
-            }
-            continue;
-        }
-        const bool slow = sent.value().lateOrMissing || !sent.value().accepted;
-        lateInARow = slow ? lateInARow + 1 : 0;
-        if (slow)
-            late << blocks[i].wordAddress;
-        if (!sent.value().accepted) {
-            result.failedWordAddresses << blocks[i].wordAddress;
-            if (firmware && lateInARow >= stopAfter) {
-                stopped = stoppedLate(lateInARow, late, writer.windowMs(), blocks[i].wordAddress);
-                break;
-            }
-            if (firmware) {
-                stopped = QStringLiteral("The panel did not acknowledge firmware line %1 of %2 "
-                                         "(word address %3, %4 tries). ")
-                              .arg(i + 1)
-                              .arg(blocks.size())
-                              .arg(hexWord(blocks[i].wordAddress))
-                              .arg(std::max(1, options.tries));
-                break;
-            }
-        }
-        done += size(i);
-        progress(options, caption, done, total);
-        ++i;
-        if (lateInARow >= stopAfter && i < blocks.size()) {
-            stopped = stoppedLate(lateInARow, late, writer.windowMs(), blocks[i].wordAddress);
-            break;
-        }
-    }
-    if (result.failedWordAddresses.isEmpty() && stopped.isEmpty())
-        return true;
-    QString text = stopped;
-    if (!firmware && !result.failedWordAddresses.isEmpty())
-        text += QStringLiteral("The panel did not acknowledge the blocks at word addresses %1 (%2 "
-                               "tries each). ")
-                    .arg(addressList(result.failedWordAddresses))
-                    .arg(std::max(1, options.tries));
-    result = failure(std::move(result), text + incomplete);
-    return false;
+    return BlockRun(writer, blocks, kind, options, result).run();
 }
 
 } // namespace

@@ -178,6 +178,47 @@ bool Exchange::unanswered() const {
             reply.outcome == ReplyOutcome::NotUnderstood);
 }
 
+namespace {
+
+// Reads what is waiting before a send: it came before, so it is no answer to it. Each read, in hex.
+QStringList readStale(SerialLine& line) {
+    QStringList before;
+    while (line.isOpen() && line.bytesAvailable() > 0) {
+        const Result<QByteArray> stale = line.read(line.bytesAvailable(), 0);
+        if (!stale || stale.value().isEmpty())
+            break;
+        before << stale.value().toHex(' ').toUpper();
+    }
+    return before;
+}
+
+// After a complete answer: what ends its line, if it follows at once (three short reads at most).
+void readLineEnd(SerialLine& line, Exchange& x) {
+    for (int i = 0; i < 3; ++i) {
+        const Result<QByteArray> tail = line.read(4096, 5);
+        if (!tail || tail.value().isEmpty())
+            break;
+        x.received += tail.value();
+    }
+}
+
+// What the decoder cannot know: a model without replies, a command that is never answered.
+void explainReply(Exchange& x, const ProjectorModel& model, const ExchangeRequest& request) {
+    if (!model.replies && !x.received.isEmpty()) {
+        x.reply.outcome = ReplyOutcome::NotUnderstood;
+        x.reply.meaning =
+            QStringLiteral("not decoded: the catalogue has no replies for %1").arg(model.name());
+    }
+    if (request.silent && !x.reply.answered() && !x.stopped) {
+        x.reply.outcome = ReplyOutcome::NotExpected;
+        x.reply.meaning = QStringLiteral("sent; %1 never answers %2, ask its power state to see "
+                                         "whether it took")
+                              .arg(model.name(), request.command);
+    }
+}
+
+} // namespace
+
 Exchange runExchange(SerialLine& line, const ProjectorModel& model, const ExchangeRequest& request,
                      const SerialSettings& settings, const std::atomic<bool>* stop,
                      const std::function<void(qint64)>& waiting) {
@@ -186,13 +227,7 @@ Exchange runExchange(SerialLine& line, const ProjectorModel& model, const Exchan
     x.settings = settings;
     x.sent = request.bytes;
     x.timeoutMs = request.silent ? std::min(request.timeoutMs, kSilentWaitMs) : request.timeoutMs;
-    QStringList before;
-    while (line.isOpen() && line.bytesAvailable() > 0) { // what came before is no answer to this
-        const Result<QByteArray> stale = line.read(line.bytesAvailable(), 0);
-        if (!stale || stale.value().isEmpty())
-            break;
-        before << stale.value().toHex(' ').toUpper();
-    }
+    const QStringList before = readStale(line);
     static const ReplyRules kNoRules;
     ReplyDecoder decoder(model.replies ? *model.replies : kNoRules, request.bytes, request.query);
     QElapsedTimer clock;
@@ -237,25 +272,10 @@ Exchange runExchange(SerialLine& line, const ProjectorModel& model, const Exchan
             waiting(clock.elapsed());
     }
     if (decoder.done()) // what ends the answer's line, if it follows at once
-        for (int i = 0; i < 3; ++i) {
-            const Result<QByteArray> tail = line.read(4096, 5);
-            if (!tail || tail.value().isEmpty())
-                break;
-            x.received += tail.value();
-        }
+        readLineEnd(line, x);
     x.waitedMs = clock.elapsed();
     x.reply = decoder.finish();
-    if (!model.replies && !x.received.isEmpty()) {
-        x.reply.outcome = ReplyOutcome::NotUnderstood;
-        x.reply.meaning =
-            QStringLiteral("not decoded: the catalogue has no replies for %1").arg(model.name());
-    }
-    if (request.silent && !x.reply.answered() && !x.stopped) {
-        x.reply.outcome = ReplyOutcome::NotExpected;
-        x.reply.meaning = QStringLiteral("sent; %1 never answers %2, ask its power state to see "
-                                         "whether it took")
-                              .arg(model.name(), request.command);
-    }
+    explainReply(x, model, request);
     if (x.reply.answered())
         x.roundTripMs = answerAt;
     if (!before.isEmpty())

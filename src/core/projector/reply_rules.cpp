@@ -490,187 +490,264 @@ std::optional<QByteArray> ReplyRules::make(const ReplyRule& rule, const FieldVal
     return before + body + after;
 }
 
-Result<ReplyRules> parseReplyRules(const QString& section, int firstLine, QList<Error>* faultsOut) {
-    ReplyRules rules;
-    QList<Error> faults;
+namespace {
+
+// Reads a model's replies section: first the lines, then the form (text or binary) and the query
+// names every other line depends on, then each line, then what a complete section needs.
+class ReplyRulesParser {
+public:
+    ReplyRulesParser(const QString& section, int firstLine);
+    Result<ReplyRules> finish(QList<Error>* faultsOut);
+
+private:
     struct Line {
         int number;
         QStringList key; // words
         QString value;
     };
-    QList<Line> lines;
+
+    void splitLines(const QString& section);
+    void readForm();
+    void readQueryNames();
+    void readLine(const Line& l);
+    QByteArray bytes(const Line& l, const QString& key, Notation n);
+    void readTextFraming(const Line& l, const QString& key);
+    void readBinaryFraming(const Line& l, const QString& key);
+    void readTimeout(const Line& l);
+    void readQuery(const Line& l);
+    void readRule(const Line& l, const QString& key);
+    void readCode(const Line& l, const QString& key);
+    void checkComplete();
+    void fault(int line, const QString& message) { faults_ << makeError(message, line); }
+
+    ReplyRules rules_;
+    QList<Error> faults_;
+    QList<Line> lines_;
+    int firstLine_;
+    int lastLine_ = 0;
+    bool text_ = true;
+    Notation notation_ = Notation::Text;
+    QStringList queryNames_;
+    QList<QPair<int, QString>> fieldNames_; // every field's name, where used
+    bool hasLength_ = false, hasEnd_ = false;
+};
+
+ReplyRulesParser::ReplyRulesParser(const QString& section, int firstLine) : firstLine_(firstLine) {
+    splitLines(section);
+    readForm();
+    readQueryNames();
+    for (const Line& l : lines_)
+        readLine(l);
+    checkComplete();
+}
+
+void ReplyRulesParser::splitLines(const QString& section) {
     const QStringList rawLines = section.split(QLatin1Char('\n'));
     for (int i = 0; i < rawLines.size(); ++i) {
         const QString trimmed = rawLines[i].trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#')))
             continue;
         const qsizetype equals = trimmed.indexOf(QLatin1Char('='));
-        const int number = firstLine + i;
+        const int number = firstLine_ + i;
         if (equals <= 0) {
-            faults << makeError(QStringLiteral("expected KEY = VALUE, found \"%1\"").arg(trimmed),
-                                number);
+            faults_ << makeError(QStringLiteral("expected KEY = VALUE, found \"%1\"").arg(trimmed),
+                                 number);
             continue;
         }
-        lines << Line{number, trimmed.left(equals).simplified().split(QLatin1Char(' ')),
-                      trimmed.mid(equals + 1).trimmed()};
+        lines_ << Line{number, trimmed.left(equals).simplified().split(QLatin1Char(' ')),
+                       trimmed.mid(equals + 1).trimmed()};
     }
-    auto fault = [&faults](int line, const QString& message) {
-        faults << makeError(message, line);
-    };
-    for (const Line& l : lines)
+    lastLine_ = firstLine_ + int(rawLines.size()) - 1;
+}
+
+void ReplyRulesParser::readForm() {
+    for (const Line& l : lines_)
         if (l.key.size() == 1 && l.key[0].toLower() == QLatin1String("form")) {
             if (l.value.toLower() == QLatin1String("binary"))
-                rules.form = ReplyForm::Binary;
+                rules_.form = ReplyForm::Binary;
             else if (l.value.toLower() != QLatin1String("text"))
                 fault(l.number, QStringLiteral("form is text or binary, not \"%1\"").arg(l.value));
         }
-    const bool text = rules.form == ReplyForm::Text;
-    const Notation notation = text ? Notation::Text : Notation::Hex;
-    QStringList queryNames;
-    for (const Line& l : lines)
-        if (l.key.size() == 2 && l.key[0].toLower() == QLatin1String("query"))
-            queryNames << l.key[1].toLower();
+    text_ = rules_.form == ReplyForm::Text;
+    notation_ = text_ ? Notation::Text : Notation::Hex;
+}
 
-    QList<QPair<int, QString>> fieldNames; // every field's name, where used
-    bool hasLength = false, hasEnd = false;
-    for (const Line& l : lines) {
-        const QString key = l.key[0].toLower();
-        auto bytes = [&](Notation n) -> QByteArray {
-            const auto parsed = replyBytes(l.value, n);
-            if (!parsed) {
-                fault(l.number, QStringLiteral("%1: %2").arg(key, parsed.error().message));
-                return {};
-            }
-            return parsed.value();
-        };
-        if (l.key.size() == 1 && key == QLatin1String("form"))
-            continue;
-        if (l.key.size() == 1 && (key == QLatin1String("end") || key == QLatin1String("prompt") ||
-                                  key == QLatin1String("prefix") ||
-                                  key == QLatin1String("suffix") || key == QLatin1String("echo"))) {
-            if (!text) {
-                fault(l.number, QStringLiteral("%1 is for text replies").arg(key));
-            } else if (key == QLatin1String("echo")) {
-                const QString how = l.value.toLower();
-                rules.echo = how == QLatin1String("answer")   ? EchoHandling::Answer
-                             : how == QLatin1String("always") ? EchoHandling::Always
-                                                              : EchoHandling::Loopback;
-                if (how != QLatin1String("answer") && how != QLatin1String("always"))
-                    fault(l.number, QStringLiteral("echo is answer or always"));
-            } else {
-                QByteArray& target = key == QLatin1String("end")      ? rules.ends
-                                     : key == QLatin1String("prompt") ? rules.prompt
-                                     : key == QLatin1String("prefix") ? rules.prefix
-                                                                      : rules.suffix;
-                target = bytes(Notation::Text);
-                hasEnd = hasEnd || (key == QLatin1String("end") && !target.isEmpty());
-            }
-        } else if (l.key.size() == 1 && key == QLatin1String("start")) {
-            (text ? rules.start : rules.startBytes) = bytes(notation);
-        } else if (l.key.size() == 1 &&
-                   (key == QLatin1String("length") || key == QLatin1String("checksum"))) {
-            if (text) {
-                fault(l.number, QStringLiteral("%1 is for binary replies").arg(key));
-            } else if (key == QLatin1String("length")) {
-                const auto length = parseLength(l.value.toLower());
-                hasLength = length.ok();
-                length ? void(rules.length = length.value())
-                       : fault(l.number, length.error().message);
-            } else {
-                const auto checksum = parseChecksum(l.value.toLower());
-                checksum ? void(rules.checksum = checksum.value())
-                         : fault(l.number, checksum.error().message);
-            }
-        } else if (key == QLatin1String("timeout") && l.key.size() <= 2) {
-            bool ok = false;
-            const int ms = l.value.toInt(&ok);
-            if (!ok || ms < 1)
-                fault(l.number, QStringLiteral("a time-out is whole milliseconds above 0"));
-            else if (l.key.size() == 1)
-                rules.timeoutMs = ms;
-            else
-                rules.timeouts.insert(l.key[1].toLower(), ms);
-        } else if (l.key.size() == 1 &&
-                   (key == QLatin1String("silent") || key == QLatin1String("late"))) {
-            (key == QLatin1String("silent") ? rules.silent : rules.late) +=
-                l.value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        } else if (key == QLatin1String("query") && l.key.size() == 2) {
-            const QByteArray q = bytes(notation);
-            if (!q.isEmpty())
-                rules.queries << ReplyQuery{l.key[1].toLower(), q};
-            else if (faults.isEmpty() || faults.last().line != l.number)
-                fault(l.number, QStringLiteral("query %1 has no bytes").arg(l.key[1]));
-        } else if (l.key.size() == 1 && (kGenericKinds.contains(key) || queryNames.contains(key))) {
-            const qsizetype arrow = l.value.indexOf(QStringLiteral("->"));
-            ReplyRule rule{
-                key, {}, arrow < 0 ? QString() : l.value.mid(arrow + 2).trimmed(), l.number};
-            const auto parts =
-                parseTemplate(arrow < 0 ? l.value : l.value.left(arrow).trimmed(), rules.form);
-            if (!parts) {
-                fault(l.number, QStringLiteral("%1: %2").arg(key, parts.error().message));
-                continue;
-            }
-            rule.parts = parts.value();
-            for (const TemplatePart& p : rule.parts)
-                if (p.kind == TemplatePart::Kind::Field)
-                    fieldNames << qMakePair(l.number, p.name.toLower());
-            rules.rules << rule;
-        } else if (l.key.size() >= 2 && !kGenericKinds.contains(key) &&
-                   key != QLatin1String("query") && key != QLatin1String("timeout")) {
-            CodeEntry entry;
-            entry.text = l.value;
-            bool ok = true;
-            if (l.key.size() == 3 && l.key[1].toLower() == QLatin1String("bit")) {
-                entry.bit = l.key[2].toInt(&ok);
-                ok = ok && entry.bit >= 0 && entry.bit < 64 && !text;
-            } else if (l.key.size() == 2 && text) {
-                entry.value = l.key[1].toLatin1();
-            } else if (l.key.size() == 2) {
-                const QStringList vm = l.key[1].split(QLatin1Char('/'));
-                const auto value = hexCode(vm.value(0));
-                const auto mask = vm.size() == 2 ? hexCode(vm[1]) : std::optional<QByteArray>();
-                ok = value && vm.size() <= 2 &&
-                     (vm.size() == 1 || (mask && mask->size() == value->size()));
-                if (ok) {
-                    entry.value = *value;
-                    entry.mask = mask.value_or(QByteArray());
-                }
-            } else {
-                ok = false;
-            }
-            if (!ok)
-                fault(l.number, QStringLiteral("\"%1\": a code is %2")
-                                    .arg(l.key.join(' '),
-                                         text ? QStringLiteral("one word of text")
-                                              : QStringLiteral("hex bytes, hex/mask or bit N")));
-            else
-                rules.tables[key] << entry;
-        } else {
-            fault(l.number, QStringLiteral("unknown key \"%1\"").arg(l.key.join(QLatin1Char(' '))));
-        }
+void ReplyRulesParser::readQueryNames() {
+    for (const Line& l : lines_)
+        if (l.key.size() == 2 && l.key[0].toLower() == QLatin1String("query"))
+            queryNames_ << l.key[1].toLower();
+}
+
+QByteArray ReplyRulesParser::bytes(const Line& l, const QString& key, Notation n) {
+    const auto parsed = replyBytes(l.value, n);
+    if (!parsed) {
+        fault(l.number, QStringLiteral("%1: %2").arg(key, parsed.error().message));
+        return {};
     }
-    const int lastLine = firstLine + int(rawLines.size()) - 1;
-    if (text && !hasEnd)
-        fault(firstLine, QStringLiteral("text replies need \"end\": the bytes a reply ends with"));
-    if (!text && !hasLength)
-        fault(firstLine, QStringLiteral("binary replies need \"length\""));
-    if (rules.rules.isEmpty())
-        fault(lastLine, QStringLiteral("the replies name no reply (ack, refused, ...)"));
-    for (auto it = rules.tables.constBegin(); it != rules.tables.constEnd(); ++it)
-        if (std::none_of(fieldNames.begin(), fieldNames.end(),
+    return parsed.value();
+}
+
+void ReplyRulesParser::readLine(const Line& l) {
+    const QString key = l.key[0].toLower();
+    if (l.key.size() == 1 && key == QLatin1String("form"))
+        return;
+    if (l.key.size() == 1 && (key == QLatin1String("end") || key == QLatin1String("prompt") ||
+                              key == QLatin1String("prefix") || key == QLatin1String("suffix") ||
+                              key == QLatin1String("echo"))) {
+        readTextFraming(l, key);
+    } else if (l.key.size() == 1 && key == QLatin1String("start")) {
+        (text_ ? rules_.start : rules_.startBytes) = bytes(l, key, notation_);
+    } else if (l.key.size() == 1 &&
+               (key == QLatin1String("length") || key == QLatin1String("checksum"))) {
+        readBinaryFraming(l, key);
+    } else if (key == QLatin1String("timeout") && l.key.size() <= 2) {
+        readTimeout(l);
+    } else if (l.key.size() == 1 &&
+               (key == QLatin1String("silent") || key == QLatin1String("late"))) {
+        (key == QLatin1String("silent") ? rules_.silent : rules_.late) +=
+            l.value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    } else if (key == QLatin1String("query") && l.key.size() == 2) {
+        readQuery(l);
+    } else if (l.key.size() == 1 && (kGenericKinds.contains(key) || queryNames_.contains(key))) {
+        readRule(l, key);
+    } else if (l.key.size() >= 2 && !kGenericKinds.contains(key) && key != QLatin1String("query") &&
+               key != QLatin1String("timeout")) {
+        readCode(l, key);
+    } else {
+        fault(l.number, QStringLiteral("unknown key \"%1\"").arg(l.key.join(QLatin1Char(' '))));
+    }
+}
+
+void ReplyRulesParser::readTextFraming(const Line& l, const QString& key) {
+    if (!text_) {
+        fault(l.number, QStringLiteral("%1 is for text replies").arg(key));
+    } else if (key == QLatin1String("echo")) {
+        const QString how = l.value.toLower();
+        rules_.echo = how == QLatin1String("answer")   ? EchoHandling::Answer
+                      : how == QLatin1String("always") ? EchoHandling::Always
+                                                       : EchoHandling::Loopback;
+        if (how != QLatin1String("answer") && how != QLatin1String("always"))
+            fault(l.number, QStringLiteral("echo is answer or always"));
+    } else {
+        QByteArray& target = key == QLatin1String("end")      ? rules_.ends
+                             : key == QLatin1String("prompt") ? rules_.prompt
+                             : key == QLatin1String("prefix") ? rules_.prefix
+                                                              : rules_.suffix;
+        target = bytes(l, key, Notation::Text);
+        hasEnd_ = hasEnd_ || (key == QLatin1String("end") && !target.isEmpty());
+    }
+}
+
+void ReplyRulesParser::readBinaryFraming(const Line& l, const QString& key) {
+    if (text_) {
+        fault(l.number, QStringLiteral("%1 is for binary replies").arg(key));
+    } else if (key == QLatin1String("length")) {
+        const auto length = parseLength(l.value.toLower());
+        hasLength_ = length.ok();
+        length ? void(rules_.length = length.value()) : fault(l.number, length.error().message);
+    } else {
+        const auto checksum = parseChecksum(l.value.toLower());
+        checksum ? void(rules_.checksum = checksum.value())
+                 : fault(l.number, checksum.error().message);
+    }
+}
+
+void ReplyRulesParser::readTimeout(const Line& l) {
+    bool ok = false;
+    const int ms = l.value.toInt(&ok);
+    if (!ok || ms < 1)
+        fault(l.number, QStringLiteral("a time-out is whole milliseconds above 0"));
+    else if (l.key.size() == 1)
+        rules_.timeoutMs = ms;
+    else
+        rules_.timeouts.insert(l.key[1].toLower(), ms);
+}
+
+void ReplyRulesParser::readQuery(const Line& l) {
+    const QByteArray q = bytes(l, l.key[0].toLower(), notation_);
+    if (!q.isEmpty())
+        rules_.queries << ReplyQuery{l.key[1].toLower(), q};
+    else if (faults_.isEmpty() || faults_.last().line != l.number)
+        fault(l.number, QStringLiteral("query %1 has no bytes").arg(l.key[1]));
+}
+
+void ReplyRulesParser::readRule(const Line& l, const QString& key) {
+    const qsizetype arrow = l.value.indexOf(QStringLiteral("->"));
+    ReplyRule rule{key, {}, arrow < 0 ? QString() : l.value.mid(arrow + 2).trimmed(), l.number};
+    const auto parts =
+        parseTemplate(arrow < 0 ? l.value : l.value.left(arrow).trimmed(), rules_.form);
+    if (!parts) {
+        fault(l.number, QStringLiteral("%1: %2").arg(key, parts.error().message));
+        return;
+    }
+    rule.parts = parts.value();
+    for (const TemplatePart& p : rule.parts)
+        if (p.kind == TemplatePart::Kind::Field)
+            fieldNames_ << qMakePair(l.number, p.name.toLower());
+    rules_.rules << rule;
+}
+
+void ReplyRulesParser::readCode(const Line& l, const QString& key) {
+    CodeEntry entry;
+    entry.text = l.value;
+    bool ok = true;
+    if (l.key.size() == 3 && l.key[1].toLower() == QLatin1String("bit")) {
+        entry.bit = l.key[2].toInt(&ok);
+        ok = ok && entry.bit >= 0 && entry.bit < 64 && !text_;
+    } else if (l.key.size() == 2 && text_) {
+        entry.value = l.key[1].toLatin1();
+    } else if (l.key.size() == 2) {
+        const QStringList vm = l.key[1].split(QLatin1Char('/'));
+        const auto value = hexCode(vm.value(0));
+        const auto mask = vm.size() == 2 ? hexCode(vm[1]) : std::optional<QByteArray>();
+        ok = value && vm.size() <= 2 && (vm.size() == 1 || (mask && mask->size() == value->size()));
+        if (ok) {
+            entry.value = *value;
+            entry.mask = mask.value_or(QByteArray());
+        }
+    } else {
+        ok = false;
+    }
+    if (!ok)
+        fault(l.number,
+              QStringLiteral("\"%1\": a code is %2")
+                  .arg(l.key.join(' '), text_ ? QStringLiteral("one word of text")
+                                              : QStringLiteral("hex bytes, hex/mask or bit N")));
+    else
+        rules_.tables[key] << entry;
+}
+
+void ReplyRulesParser::checkComplete() {
+    if (text_ && !hasEnd_)
+        fault(firstLine_, QStringLiteral("text replies need \"end\": the bytes a reply ends with"));
+    if (!text_ && !hasLength_)
+        fault(firstLine_, QStringLiteral("binary replies need \"length\""));
+    if (rules_.rules.isEmpty())
+        fault(lastLine_, QStringLiteral("the replies name no reply (ack, refused, ...)"));
+    for (auto it = rules_.tables.constBegin(); it != rules_.tables.constEnd(); ++it)
+        if (std::none_of(fieldNames_.begin(), fieldNames_.end(),
                          [&](const auto& f) { return f.second == it.key(); }))
-            for (const Line& l : lines)
+            for (const Line& l : lines_)
                 if (l.key[0].toLower() == it.key()) {
                     fault(l.number, QStringLiteral("no reply has a field {%1}").arg(l.key[0]));
                     break;
                 }
-    std::stable_sort(faults.begin(), faults.end(),
+}
+
+Result<ReplyRules> ReplyRulesParser::finish(QList<Error>* faultsOut) {
+    std::stable_sort(faults_.begin(), faults_.end(),
                      [](const Error& a, const Error& b) { return a.line < b.line; });
     if (faultsOut)
-        *faultsOut = faults;
-    if (!faults.isEmpty())
-        return faults.front();
-    return rules;
+        *faultsOut = faults_;
+    if (!faults_.isEmpty())
+        return faults_.front();
+    return rules_;
+}
+
+} // namespace
+
+Result<ReplyRules> parseReplyRules(const QString& section, int firstLine, QList<Error>* faultsOut) {
+    return ReplyRulesParser(section, firstLine).finish(faultsOut);
 }
 
 } // namespace ondrel

@@ -38,6 +38,15 @@ Diagnostic_in::Diagnostic_in(const SerialLineFactory& lines, QWidget* parent,
     setWindowTitle(QStringLiteral("Monitor Incoming Data"));
     setAttribute(Qt::WA_DeleteOnClose);
 
+    QGroupBox* settingsFrame = buildSettingsFrame();
+    QGroupBox* formatFrame = buildFormatFrame();
+    QGroupBox* viewFrame = buildViewFrame();
+    layOutWindow(settingsFrame, formatFrame, viewFrame);
+    followProject();
+    startPolling();
+}
+
+QGroupBox* Diagnostic_in::buildSettingsFrame() {
     auto* frame2 = new QGroupBox(QStringLiteral("Communication Settings"), this);
     frame2->setObjectName(QStringLiteral("Frame2"));
     auto* settingsGrid = new QGridLayout(frame2);
@@ -66,7 +75,10 @@ Diagnostic_in::Diagnostic_in(const SerialLineFactory& lines, QWidget* parent,
         connect(option, &QRadioButton::clicked, this, [this, i] { chooseBaud(i); });
         diagBaud_[size_t(i)] = option;
     }
+    return frame2;
+}
 
+QGroupBox* Diagnostic_in::buildFormatFrame() {
     auto* frame1 = new QGroupBox(QStringLiteral("Present As"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
     auto* formatRow = new QHBoxLayout(frame1);
@@ -81,7 +93,10 @@ Diagnostic_in::Diagnostic_in(const SerialLineFactory& lines, QWidget* parent,
         presntInas_[size_t(i)] = option;
     }
     formatRow->addStretch();
+    return frame1;
+}
 
+QGroupBox* Diagnostic_in::buildViewFrame() {
     auto* frame3 = new QGroupBox(QStringLiteral("View"), this);
     frame3->setObjectName(QStringLiteral("Frame3"));
     auto* viewRow = new QHBoxLayout(frame3);
@@ -105,18 +120,22 @@ Diagnostic_in::Diagnostic_in(const SerialLineFactory& lines, QWidget* parent,
     connect(spnGap_, &QSpinBox::valueChanged, this, [this](int ms) { splitter_.setGap(ms); });
     connect(chkTimeStamps_, &QCheckBox::toggled, this, &Diagnostic_in::updateView);
     connect(chkHexAscii_, &QCheckBox::toggled, this, &Diagnostic_in::updateView);
+    return frame3;
+}
 
-    auto* label1 = new QLabel(QStringLiteral("Incoming Data:"), this);
-    label1->setObjectName(QStringLiteral("Label1"));
-    text1_ = new QPlainTextEdit(this);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setReadOnly(true);
-    text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    text1_->setMaximumBlockCount(kMaxParagraphs);
-    label1->setBuddy(text1_);
-    auto* command1 = new QPushButton(QStringLiteral("Clear Window"), this);
-    command1->setObjectName(QStringLiteral("Command1"));
-    connect(command1, &QPushButton::clicked, text1_, &QPlainTextEdit::clear);
+void Diagnostic_in::layOutWindow(QGroupBox* settingsFrame, QGroupBox* formatFrame,
+                                 QGroupBox* viewFrame) {
+    auto* lblIncoming = new QLabel(QStringLiteral("Incoming Data:"), this);
+    lblIncoming->setObjectName(QStringLiteral("Label1"));
+    txtIncoming_ = new QPlainTextEdit(this);
+    txtIncoming_->setObjectName(QStringLiteral("Text1"));
+    txtIncoming_->setReadOnly(true);
+    txtIncoming_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtIncoming_->setMaximumBlockCount(kMaxParagraphs);
+    lblIncoming->setBuddy(txtIncoming_);
+    auto* cmdClear = new QPushButton(QStringLiteral("Clear Window"), this);
+    cmdClear->setObjectName(QStringLiteral("Command1"));
+    connect(cmdClear, &QPushButton::clicked, txtIncoming_, &QPlainTextEdit::clear);
 
     auto* cmdSave = new QPushButton(QStringLiteral("Save..."), this);
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
@@ -124,33 +143,38 @@ Diagnostic_in::Diagnostic_in(const SerialLineFactory& lines, QWidget* parent,
     connect(cmdSave, &QPushButton::clicked, this, &Diagnostic_in::chooseSaveFile);
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(frame2, 0, 0, 1, 3);
-    layout->addWidget(frame1, 1, 0, 1, 3);
-    layout->addWidget(frame3, 2, 0, 1, 3);
-    layout->addWidget(label1, 3, 0, 1, 3);
-    layout->addWidget(text1_, 4, 0, 1, 3);
+    layout->addWidget(settingsFrame, 0, 0, 1, 3);
+    layout->addWidget(formatFrame, 1, 0, 1, 3);
+    layout->addWidget(viewFrame, 2, 0, 1, 3);
+    layout->addWidget(lblIncoming, 3, 0, 1, 3);
+    layout->addWidget(txtIncoming_, 4, 0, 1, 3);
     layout->addWidget(cmdSave, 5, 1, Qt::AlignRight);
-    layout->addWidget(command1, 5, 2);
+    layout->addWidget(cmdClear, 5, 2);
     layout->setColumnStretch(0, 1);
     // Never taller or wider than the screen (a laptop at 200 %): the lists scroll instead.
     const QRect area = workAreaOf(this);
     resize(QSize(600, 460)
                .boundedTo(area.isEmpty() ? QSize(600, 460) : area.size())
                .expandedTo(minimumSizeHint()));
+}
+
+void Diagnostic_in::followProject() {
     updateNamer();
     if (project_)
         connect(project_, &ProjectState::changed, this, &Diagnostic_in::updateNamer);
+}
 
-    timer1_.setObjectName(QStringLiteral("Timer1"));
-    timer1_.setInterval(100);
-    connect(&timer1_, &QTimer::timeout, this, &Diagnostic_in::poll);
+void Diagnostic_in::startPolling() {
+    pollTimer_.setObjectName(QStringLiteral("Timer1"));
+    pollTimer_.setInterval(100);
+    connect(&pollTimer_, &QTimer::timeout, this, &Diagnostic_in::poll);
 
     diagBaud_[0]->setChecked(true);
     chooseBaud(0);
     inDiagCom_[1]->setChecked(true);
     choosePort(1);
     presntInas_[0]->setChecked(true);
-    timer1_.start();
+    pollTimer_.start();
 }
 
 Diagnostic_in::~Diagnostic_in() = default;
@@ -204,11 +228,11 @@ bool Diagnostic_in::burstView() const {
 
 void Diagnostic_in::updateView() {
     // Bursts need a finer tick to tell their pauses apart; the plain view keeps its 100 ms.
-    timer1_.setInterval(burstView() ? 20 : 100);
-    text1_->setFont(chkHexAscii_->isChecked() ? QFontDatabase::systemFont(QFontDatabase::FixedFont)
-                                              : font());
-    text1_->setLineWrapMode(chkHexAscii_->isChecked() ? QPlainTextEdit::NoWrap
-                                                      : QPlainTextEdit::WidgetWidth);
+    pollTimer_.setInterval(burstView() ? 20 : 100);
+    txtIncoming_->setFont(
+        chkHexAscii_->isChecked() ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : font());
+    txtIncoming_->setLineWrapMode(chkHexAscii_->isChecked() ? QPlainTextEdit::NoWrap
+                                                            : QPlainTextEdit::WidgetWidth);
 }
 
 void Diagnostic_in::updateNamer() {
@@ -241,11 +265,11 @@ void Diagnostic_in::handleBurst(const Burst& burst) {
     rows[0] = stamp + rows[0] + QStringLiteral("  = ") + name;
     for (qsizetype i = 1; i < rows.size(); ++i)
         rows[i] = QString(stamp.size(), QLatin1Char(' ')) + rows[i];
-    QTextCursor cursor(text1_->document());
+    QTextCursor cursor(txtIncoming_->document());
     cursor.movePosition(QTextCursor::End);
-    if (!text1_->document()->isEmpty())
+    if (!txtIncoming_->document()->isEmpty())
         cursor.insertBlock();
-    QScrollBar* bar = text1_->verticalScrollBar();
+    QScrollBar* bar = txtIncoming_->verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
     cursor.insertText(rows.join(QLatin1Char('\n')));
     if (atEnd)
@@ -271,9 +295,9 @@ void Diagnostic_in::chooseSaveFile() {
 }
 
 void Diagnostic_in::append(const QString& text) {
-    QScrollBar* bar = text1_->verticalScrollBar();
+    QScrollBar* bar = txtIncoming_->verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
-    QTextCursor cursor(text1_->document());
+    QTextCursor cursor(txtIncoming_->document());
     cursor.movePosition(QTextCursor::End);
     // Laying out one ever longer paragraph gets slower with each byte and would freeze the window
     // on a busy line, so a long paragraph is ended between two reads.

@@ -10,6 +10,7 @@
 #include <array>
 
 class QCheckBox;
+class QGroupBox;
 class QPlainTextEdit;
 class QRadioButton;
 class QSpinBox;
@@ -44,6 +45,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The constructor's steps, in order.
+    QGroupBox* buildSettingsFrame();
+    QGroupBox* buildFormatFrame();
+    QGroupBox* buildViewFrame();
+    void layOutWindow(QGroupBox* settingsFrame, QGroupBox* formatFrame, QGroupBox* viewFrame);
+    void followProject(); // names bursts after the open configuration's strings
+    void startPolling();
+
     void chooseBaud(int index);
     void choosePort(int port);
     void append(const QString& text);
@@ -58,12 +67,12 @@ private:
     std::array<QRadioButton*, 4> inDiagCom_{}; // indices 1 to 3
     std::array<QRadioButton*, 5> diagBaud_{};
     std::array<QRadioButton*, 3> presntInas_{};
-    QPlainTextEdit* text1_ = nullptr;
+    QPlainTextEdit* txtIncoming_ = nullptr;
     QCheckBox* chkTimeStamps_ = nullptr;
     QSpinBox* spnGap_ = nullptr;
     QCheckBox* chkHexAscii_ = nullptr;
     QCheckBox* chkPause_ = nullptr;
-    QTimer timer1_;
+    QTimer pollTimer_;
     const ProjectState* project_;
     BurstNamer namer_;
     BurstSplitter splitter_;

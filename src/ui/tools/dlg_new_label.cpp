@@ -19,29 +19,29 @@ DlgNewLabel::DlgNewLabel(FrmLabels* labels) : QDialog(labels), labels_(labels) {
 
     auto* label1 = new QLabel(QStringLiteral("Button Label"), this);
     label1->setObjectName(QStringLiteral("Label1"));
-    text1_ = new QLineEdit(this);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    label1->setBuddy(text1_);
+    txtCaption_ = new QLineEdit(this);
+    txtCaption_->setObjectName(QStringLiteral("Text1"));
+    label1->setBuddy(txtCaption_);
 
     auto* frame1 = new QGroupBox(QStringLiteral("Font"), this);
     frame1->setObjectName(QStringLiteral("Frame1"));
     auto* label2 = new QLabel(QStringLiteral("Size"), frame1);
     label2->setObjectName(QStringLiteral("Label2"));
-    combo1_ = new QComboBox(frame1);
-    combo1_->setObjectName(QStringLiteral("Combo1"));
-    combo1_->addItems({"8", "10", "12", "14", "18"});
-    combo1_->setCurrentIndex(-1);
+    cmbSize_ = new QComboBox(frame1);
+    cmbSize_->setObjectName(QStringLiteral("Combo1"));
+    cmbSize_->addItems({"8", "10", "12", "14", "18"});
+    cmbSize_->setCurrentIndex(-1);
     auto* label3 = new QLabel(QStringLiteral("Weight"), frame1);
     label3->setObjectName(QStringLiteral("Label3"));
-    combo2_ = new QComboBox(frame1);
-    combo2_->setObjectName(QStringLiteral("Combo2"));
-    combo2_->addItems({"Regular", "Bold"});
-    combo2_->setCurrentIndex(-1);
+    cmbWeight_ = new QComboBox(frame1);
+    cmbWeight_->setObjectName(QStringLiteral("Combo2"));
+    cmbWeight_->addItems({"Regular", "Bold"});
+    cmbWeight_->setCurrentIndex(-1);
     auto* fontGrid = new QGridLayout(frame1);
     fontGrid->addWidget(label2, 0, 0);
-    fontGrid->addWidget(combo1_, 0, 1);
+    fontGrid->addWidget(cmbSize_, 0, 1);
     fontGrid->addWidget(label3, 1, 0);
-    fontGrid->addWidget(combo2_, 1, 1);
+    fontGrid->addWidget(cmbWeight_, 1, 1);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("OKButton"));
@@ -51,7 +51,7 @@ DlgNewLabel::DlgNewLabel(FrmLabels* labels) : QDialog(labels), labels_(labels) {
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(label1, 0, 0);
-    grid->addWidget(text1_, 1, 0);
+    grid->addWidget(txtCaption_, 1, 0);
     grid->addWidget(frame1, 2, 0);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);
@@ -59,23 +59,23 @@ DlgNewLabel::DlgNewLabel(FrmLabels* labels) : QDialog(labels), labels_(labels) {
     buttons->addStretch();
     grid->addLayout(buttons, 0, 1, 3, 1);
 
-    connect(combo1_, &QComboBox::activated, this, [this](int) {
-        labels_->setFontSize(labels_->labelNum, combo1_->currentText().toDouble());
+    connect(cmbSize_, &QComboBox::activated, this, [this](int) {
+        labels_->setFontSize(labels_->labelNum, cmbSize_->currentText().toDouble());
     });
-    connect(combo2_, &QComboBox::activated, this, [this](int) {
-        labels_->setBold(labels_->labelNum, combo2_->currentText() == QLatin1String("Bold"));
+    connect(cmbWeight_, &QComboBox::activated, this, [this](int) {
+        labels_->setBold(labels_->labelNum, cmbWeight_->currentText() == QLatin1String("Bold"));
     });
     connect(ok, &QPushButton::clicked, this, [this] {
-        labels_->setCaption(labels_->labelNum, text1_->text());
+        labels_->setCaption(labels_->labelNum, txtCaption_->text());
         close();
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::close);
 }
 
 void DlgNewLabel::setLabelText(const QString& text) {
-    text1_->setText(text);
-    text1_->selectAll();
-    text1_->setFocus();
+    txtCaption_->setText(text);
+    txtCaption_->selectAll();
+    txtCaption_->setFocus();
 }
 
 } // namespace ondrel::ui

@@ -20,9 +20,9 @@ public:
 
 private:
     FrmLabels* labels_;
-    QLineEdit* text1_;
-    QComboBox* combo1_;
-    QComboBox* combo2_;
+    QLineEdit* txtCaption_;
+    QComboBox* cmbSize_;
+    QComboBox* cmbWeight_;
 };
 
 } // namespace ondrel::ui

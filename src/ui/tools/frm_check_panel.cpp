@@ -41,6 +41,12 @@ FrmCheckPanel::FrmCheckPanel(const ProjectState& state, const SerialLineFactory&
     setWindowTitle(QStringLiteral("Check Panel"));
     setAttribute(Qt::WA_DeleteOnClose);
 
+    QGroupBox* frame = buildPortsFrame(lines);
+    layOutWindow(frame);
+    startChecking();
+}
+
+QGroupBox* FrmCheckPanel::buildPortsFrame(const SerialLineFactory& lines) {
     auto* frame = new QGroupBox(QStringLiteral("Connections"), this);
     frame->setObjectName(QStringLiteral("fraPorts"));
     auto* grid = new QGridLayout(frame);
@@ -63,7 +69,10 @@ FrmCheckPanel::FrmCheckPanel(const ProjectState& state, const SerialLineFactory&
         lblSettings_[size_t(c)] = settings;
     }
     grid->setColumnStretch(2, 1);
+    return frame;
+}
 
+void FrmCheckPanel::layOutWindow(QGroupBox* frame) {
     auto* hint = new QLabel(QStringLiteral("Press every button (Toggle buttons twice):"), this);
     hint->setToolTip(QStringLiteral("Each string that arrives as programmed is ticked"));
     lstCheck_ = new QTreeWidget(this);
@@ -84,6 +93,23 @@ FrmCheckPanel::FrmCheckPanel(const ProjectState& state, const SerialLineFactory&
     bold.setBold(true);
     lblSummary_->setFont(bold);
 
+    QHBoxLayout* buttons = buildButtons();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addWidget(hint);
+    layout->addWidget(lstCheck_, 1);
+    layout->addWidget(unexpectedLabel);
+    layout->addWidget(lstUnexpected_);
+    layout->addWidget(lblSummary_);
+    layout->addLayout(buttons);
+    // Never taller or wider than the screen (a laptop at 200 %): the lists scroll instead.
+    const QRect area = workAreaOf(this);
+    resize(QSize(640, 560)
+               .boundedTo(area.isEmpty() ? QSize(640, 560) : area.size())
+               .expandedTo(minimumSizeHint()));
+}
+
+QHBoxLayout* FrmCheckPanel::buildButtons() {
     auto* cmdRestart = new QPushButton(QStringLiteral("Start Again"), this);
     cmdRestart->setObjectName(QStringLiteral("cmdRestart"));
     connect(cmdRestart, &QPushButton::clicked, this, [this] { restart(); });
@@ -102,20 +128,10 @@ FrmCheckPanel::FrmCheckPanel(const ProjectState& state, const SerialLineFactory&
     buttons->addStretch();
     for (QPushButton* b : {cmdPrint, cmdSave, cmdExit})
         buttons->addWidget(b);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(frame);
-    layout->addWidget(hint);
-    layout->addWidget(lstCheck_, 1);
-    layout->addWidget(unexpectedLabel);
-    layout->addWidget(lstUnexpected_);
-    layout->addWidget(lblSummary_);
-    layout->addLayout(buttons);
-    // Never taller or wider than the screen (a laptop at 200 %): the lists scroll instead.
-    const QRect area = workAreaOf(this);
-    resize(QSize(640, 560)
-               .boundedTo(area.isEmpty() ? QSize(640, 560) : area.size())
-               .expandedTo(minimumSizeHint()));
+    return buttons;
+}
 
+void FrmCheckPanel::startChecking() {
     timer_.setInterval(20);
     connect(&timer_, &QTimer::timeout, this, &FrmCheckPanel::poll);
     restart();

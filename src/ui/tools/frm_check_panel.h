@@ -12,6 +12,8 @@
 #include <optional>
 
 class QComboBox;
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QPrinter;
@@ -45,6 +47,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The constructor's steps, in order.
+    QGroupBox* buildPortsFrame(const SerialLineFactory& lines);
+    void layOutWindow(QGroupBox* frame);
+    QHBoxLayout* buildButtons(); // Start Again, Print, Save, Exit
+    void startChecking();
+
     void handleBurst(int control, const Burst& burst);
     void refresh();
     void chooseSaveFile();

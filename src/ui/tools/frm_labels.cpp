@@ -77,10 +77,10 @@ FrmLabels::FrmLabels(QWidget* parent) : QWidget(parent, Qt::Window) {
         connect(label, &TemplateLabel::clicked, this, [this, i] { labelClicked(i); });
     }
 
-    command1_ = new QPushButton(QStringLiteral("Print"), this);
-    command1_->setObjectName(QStringLiteral("Command1"));
-    command1_->setGeometry(twipsToPixels(QRectF(2640, 7200, 2055, 855)));
-    connect(command1_, &QPushButton::clicked, this, &FrmLabels::print);
+    cmdPrint_ = new QPushButton(QStringLiteral("Print"), this);
+    cmdPrint_->setObjectName(QStringLiteral("Command1"));
+    cmdPrint_->setGeometry(twipsToPixels(QRectF(2640, 7200, 2055, 855)));
+    connect(cmdPrint_, &QPushButton::clicked, this, &FrmLabels::print);
 }
 
 labels::Face FrmLabels::face(int index) const {
@@ -132,7 +132,7 @@ void FrmLabels::resizeEvent(QResizeEvent* event) {
     };
     for (int i = 0; i < labels::kCount; ++i)
         place(labels_.at(size_t(i)), QRectF(labels::labelRect(i)));
-    place(command1_, QRectF(2640, 7200, 2055, 855));
+    place(cmdPrint_, QRectF(2640, 7200, 2055, 855));
 }
 
 void FrmLabels::labelClicked(int index) {
@@ -178,7 +178,7 @@ void FrmLabels::printToPdfFile(const QString& fileName) {
 }
 
 Status FrmLabels::printTo(QPrinter& printer) {
-    command1_->hide();
+    cmdPrint_->hide();
     // Positions on paper are the template's own, measured from the paper's corner.
     printer.setFullPage(true);
     printer.setDocName(windowTitle());
@@ -189,7 +189,7 @@ Status FrmLabels::printTo(QPrinter& printer) {
         labels::paint(painter, faces());
         ok = painter.end() && printer.printerState() != QPrinter::Error;
     }
-    command1_->show();
+    cmdPrint_->show();
     if (ok)
         return Ok{};
     const QString text = QStringLiteral("There was an error Pringing.  Make sure printer is\r\n"

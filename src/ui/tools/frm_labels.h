@@ -63,7 +63,7 @@ private:
     void printToPdfFile(const QString& fileName);
 
     std::array<TemplateLabel*, labels::kCount> labels_{};
-    QPushButton* command1_ = nullptr;
+    QPushButton* cmdPrint_ = nullptr;
     QPointer<DlgNewLabel> dialog_;
     double scale_ = 1; // of the template on screen
 };

@@ -61,6 +61,19 @@ FrmProjectorTest::FrmProjectorTest(const QString& cataloguePath, const SerialLin
     setObjectName(QStringLiteral("frmProjectorTest"));
     setWindowTitle(QStringLiteral("Projector Test"));
     setAttribute(Qt::WA_DeleteOnClose);
+    makeSession(lines);
+    buildInputs(lines);
+    QGridLayout* grid = layOutInputs();
+    buildExchangeList();
+    buildWaitingRow();
+    buildChecklist();
+    const auto [cmdClear, cmdExit] = layOutWindow(grid);
+    connectControls(cmdClear, cmdExit);
+    startWith(maker, model);
+    fitToScreen();
+}
+
+void FrmProjectorTest::makeSession(const SerialLineFactory& lines) {
     session_ = std::make_unique<ProjectorSession>(
         lines, ProjectorSession::Callbacks{
                    [this](const Status& opened, const QString& notice) {
@@ -75,7 +88,9 @@ FrmProjectorTest::FrmProjectorTest(const QString& cataloguePath, const SerialLin
                    [this](qint64 waited, int timeout) { showWaiting(waited, timeout); },
                    [this](const Exchange& x) { showExchange(x); },
                    [this](int rate) { showBaudsTried(rate); }});
+}
 
+void FrmProjectorTest::buildInputs(const SerialLineFactory& lines) {
     cmbPort_ = makeCombo(this, "cmbPort",
                          {QStringLiteral("None"), QStringLiteral("One"), QStringLiteral("Two"),
                           QStringLiteral("Three")},
@@ -109,7 +124,9 @@ FrmProjectorTest::FrmProjectorTest(const QString& cataloguePath, const SerialLin
     lblBytesFault_->setStyleSheet(QStringLiteral("color: #b00000"));
     lblBytesFault_->setWordWrap(true);
     lblBytesFault_->hide();
+}
 
+QGridLayout* FrmProjectorTest::layOutInputs() {
     auto* grid = new QGridLayout;
     grid->addWidget(makeLabel(this, QStringLiteral("PC &port:"), cmbPort_), 0, 0);
     grid->addWidget(cmbPort_, 0, 1);
@@ -143,7 +160,10 @@ FrmProjectorTest::FrmProjectorTest(const QString& cataloguePath, const SerialLin
     grid->addLayout(bytesRow, 3, 1, 1, 3);
     grid->addWidget(lblBytesFault_, 4, 1, 1, 3);
     grid->setColumnStretch(3, 1);
+    return grid;
+}
 
+void FrmProjectorTest::buildExchangeList() {
     lstExchanges_ = new QTreeWidget(this);
     lstExchanges_->setObjectName(QStringLiteral("lstExchanges"));
     // What it means first: the bytes are wide, and a small screen scrolls to them.
@@ -154,7 +174,9 @@ FrmProjectorTest::FrmProjectorTest(const QString& cataloguePath, const SerialLin
     lstExchanges_->setRootIsDecorated(false);
     lstExchanges_->setUniformRowHeights(true);
     lstExchanges_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+}
 
+void FrmProjectorTest::buildWaitingRow() {
     waitingRow_ = new QWidget(this);
     lblWaiting_ = new QLabel(waitingRow_);
     lblWaiting_->setObjectName(QStringLiteral("lblWaiting"));
@@ -170,14 +192,18 @@ FrmProjectorTest::FrmProjectorTest(const QString& cataloguePath, const SerialLin
     waitingLayout->addWidget(prgWaiting_);
     waitingLayout->addWidget(cmdStop_);
     waitingRow_->hide();
+}
 
+void FrmProjectorTest::buildChecklist() {
     // What to check when nothing sensible came back; it scrolls where the screen is small.
     txtChecklist_ = new QTextBrowser(this);
     txtChecklist_->setObjectName(QStringLiteral("txtChecklist"));
     txtChecklist_->hide();
     cmdTryBauds_ = makeButton(this, "cmdTryBauds", QStringLiteral("&Try Other Baud Rates"));
     cmdTryBauds_->hide();
+}
 
+std::pair<QPushButton*, QPushButton*> FrmProjectorTest::layOutWindow(QGridLayout* grid) {
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(lstExchanges_);
     split->addWidget(txtChecklist_);
@@ -195,7 +221,10 @@ FrmProjectorTest::FrmProjectorTest(const QString& cataloguePath, const SerialLin
     layout->addWidget(split, 1);
     layout->addWidget(waitingRow_);
     layout->addLayout(buttons);
+    return {cmdClear, cmdExit};
+}
 
+void FrmProjectorTest::connectControls(QPushButton* cmdClear, QPushButton* cmdExit) {
     connect(cmbPort_, &QComboBox::activated, this, &FrmProjectorTest::choosePort);
     connect(cmbMaker_, &QComboBox::activated, this, [this] {
         fillModels();
@@ -214,7 +243,9 @@ FrmProjectorTest::FrmProjectorTest(const QString& cataloguePath, const SerialLin
     connect(cmdTryBauds_, &QPushButton::clicked, this, &FrmProjectorTest::tryOtherBaudRates);
     connect(cmdClear, &QPushButton::clicked, lstExchanges_, &QTreeWidget::clear);
     connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
+}
 
+void FrmProjectorTest::startWith(const QString& maker, const QString& model) {
     const auto makers = catalogue_->manufacturers();
     if (makers)
         cmbMaker_->addItems(makers.value());
@@ -225,7 +256,9 @@ FrmProjectorTest::FrmProjectorTest(const QString& cataloguePath, const SerialLin
     fillModels();
     chooseModel(cmbMaker_->currentText(),
                 known && cmbModel_->findText(model) >= 0 ? model : cmbModel_->itemText(0));
+}
 
+void FrmProjectorTest::fitToScreen() {
     // Never larger than the screen (a laptop at 200 %): the list and the checklist scroll.
     const QRect area = workAreaOf(this);
     resize(QSize(860, 560)

@@ -6,8 +6,10 @@
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -54,6 +56,18 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The constructor's steps, in order.
+    void makeSession(const SerialLineFactory& lines);
+    void buildInputs(const SerialLineFactory& lines);
+    QGridLayout* layOutInputs();
+    void buildExchangeList();
+    void buildWaitingRow();
+    void buildChecklist();
+    std::pair<QPushButton*, QPushButton*> layOutWindow(QGridLayout* grid); // Clear, Exit
+    void connectControls(QPushButton* cmdClear, QPushButton* cmdExit);
+    void startWith(const QString& maker, const QString& model);
+    void fitToScreen();
+
     void fillModels();
     void showModel();
     void send(const ExchangeRequest& request);

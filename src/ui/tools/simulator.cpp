@@ -47,6 +47,16 @@ Simulator::Simulator(ProjectState& state, const SerialLineFactory& lines, QWidge
     setWindowTitle(QStringLiteral("Simulation"));
     setAttribute(Qt::WA_DeleteOnClose);
 
+    QGroupBox* buttons = buildButtons();
+    QVBoxLayout* devices = buildDeviceOptions();
+    QGroupBox* commPort = buildPortFrame();
+    QWidget* boxes = buildBoxes();
+    layOutWindow(buttons, devices, commPort, boxes);
+    setUpTimers();
+    start();
+}
+
+QGroupBox* Simulator::buildButtons() {
     auto* buttons = new QGroupBox(this);
     auto* grid = new QGridLayout(buttons);
     for (int i = 0; i < kButtonCount; ++i) {
@@ -59,10 +69,13 @@ Simulator::Simulator(ProjectState& state, const SerialLineFactory& lines, QWidge
         type->setMaximumWidth(110);
         grid->addWidget(button, kRow[i], kColumn[i], 1, 2);
         grid->addWidget(type, kRow[i] + 1, kColumn[i], 1, 2);
-        command1_[size_t(i)] = button;
+        panelButtons_[size_t(i)] = button;
         btype_[size_t(i)] = type;
     }
+    return buttons;
+}
 
+QVBoxLayout* Simulator::buildDeviceOptions() {
     auto* devices = new QVBoxLayout;
     auto* deviceGroup = new QButtonGroup(this);
     const QString deviceCaptions[2] = {QStringLiteral("Simulate control of device on port one."),
@@ -73,9 +86,12 @@ Simulator::Simulator(ProjectState& state, const SerialLineFactory& lines, QWidge
         deviceGroup->addButton(option);
         devices->addWidget(option);
         connect(option, &QRadioButton::clicked, this, [this, k] { chooseControlPort(k); });
-        option1_[size_t(k)] = option;
+        deviceOptions_[size_t(k)] = option;
     }
+    return devices;
+}
 
+QGroupBox* Simulator::buildPortFrame() {
     auto* commPort = new QGroupBox(QStringLiteral("CommPort"), this);
     commPort->setObjectName(QStringLiteral("CommPort"));
     auto* portRow = new QHBoxLayout(commPort);
@@ -86,29 +102,36 @@ Simulator::Simulator(ProjectState& state, const SerialLineFactory& lines, QWidge
         connect(option, &QRadioButton::clicked, this, [this, n] { choosePort(n); });
         commp_[size_t(n)] = option;
     }
+    return commPort;
+}
 
+QWidget* Simulator::buildBoxes() {
     auto* boxes = new QWidget(this);
     auto* form = new QGridLayout(boxes);
     form->setContentsMargins(0, 0, 0, 0);
     sentD_ = readOnlyBox(QStringLiteral("SentD"), boxes);
     replyD_ = readOnlyBox(QStringLiteral("ReplyD"), boxes);
-    rely1_ = readOnlyBox(QStringLiteral("rely1"), boxes);
-    rely2_ = readOnlyBox(QStringLiteral("rely2"), boxes);
-    text1_ = new QPlainTextEdit(boxes);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setReadOnly(true);
-    text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    relayOne_ = readOnlyBox(QStringLiteral("rely1"), boxes);
+    relayTwo_ = readOnlyBox(QStringLiteral("rely2"), boxes);
+    messages_ = new QPlainTextEdit(boxes);
+    messages_->setObjectName(QStringLiteral("Text1"));
+    messages_->setReadOnly(true);
+    messages_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     form->addWidget(caption(QStringLiteral("Command:"), sentD_), 0, 0);
     form->addWidget(sentD_, 0, 1, 1, 3);
     form->addWidget(caption(QStringLiteral("Reply:"), replyD_), 1, 0);
     form->addWidget(replyD_, 1, 1, 1, 3);
-    form->addWidget(caption(QStringLiteral("Relay One:"), rely1_), 2, 0);
-    form->addWidget(rely1_, 2, 1);
-    form->addWidget(caption(QStringLiteral("RelayTwo:"), rely2_), 2, 2);
-    form->addWidget(rely2_, 2, 3);
-    form->addWidget(caption(QStringLiteral("Message:"), text1_), 3, 0, Qt::AlignTop);
-    form->addWidget(text1_, 3, 1, 1, 3);
+    form->addWidget(caption(QStringLiteral("Relay One:"), relayOne_), 2, 0);
+    form->addWidget(relayOne_, 2, 1);
+    form->addWidget(caption(QStringLiteral("RelayTwo:"), relayTwo_), 2, 2);
+    form->addWidget(relayTwo_, 2, 3);
+    form->addWidget(caption(QStringLiteral("Message:"), messages_), 3, 0, Qt::AlignTop);
+    form->addWidget(messages_, 3, 1, 1, 3);
+    return boxes;
+}
 
+void Simulator::layOutWindow(QGroupBox* buttons, QVBoxLayout* devices, QGroupBox* commPort,
+                             QWidget* boxes) {
     auto* cmdExit = new QPushButton(QStringLiteral("Exit"), this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
     connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
@@ -119,27 +142,31 @@ Simulator::Simulator(ProjectState& state, const SerialLineFactory& lines, QWidge
     layout->addWidget(commPort, 1, 1);
     layout->addWidget(cmdExit, 2, 1, Qt::AlignRight | Qt::AlignBottom);
     layout->addWidget(boxes, 3, 0, 1, 2);
+}
 
-    timer1_.setObjectName(QStringLiteral("Timer1"));
-    timer1_.setInterval(kMomentaryMs);
-    timer1_.setSingleShot(true);
-    connect(&timer1_, &QTimer::timeout, this, [this] {
+void Simulator::setUpTimers() {
+    momentaryTimer_.setObjectName(QStringLiteral("Timer1"));
+    momentaryTimer_.setInterval(kMomentaryMs);
+    momentaryTimer_.setSingleShot(true);
+    connect(&momentaryTimer_, &QTimer::timeout, this, [this] {
         panel_.releaseMomentary(typeTexts());
         showLights();
     });
-    timer2_.setObjectName(QStringLiteral("Timer2"));
-    timer2_.setInterval(kReplyPollMs);
-    connect(&timer2_, &QTimer::timeout, this, &Simulator::collectReply);
+    replyTimer_.setObjectName(QStringLiteral("Timer2"));
+    replyTimer_.setInterval(kReplyPollMs);
+    connect(&replyTimer_, &QTimer::timeout, this, &Simulator::collectReply);
+}
 
+void Simulator::start() {
     showLights();
     commp_[1]->setChecked(true);
     choosePort(1);
     showTypes();
     // Types follow the records while the window is open.
     connect(&state_, &ProjectState::changed, this, &Simulator::showTypes);
-    option1_[0]->setChecked(true);
+    deviceOptions_[0]->setChecked(true);
     chooseControlPort(0);
-    timer1_.start();
+    momentaryTimer_.start();
 }
 
 Simulator::~Simulator() = default;
@@ -168,13 +195,13 @@ void Simulator::showTypes() {
 
 void Simulator::showLights() {
     for (int i = 0; i < kButtonCount; ++i)
-        command1_[size_t(i)]->setStyleSheet(panel_.isLit(i)
-                                                ? QStringLiteral("background-color: #ffff00;")
-                                                : QStringLiteral("background-color: #ffffff;"));
+        panelButtons_[size_t(i)]->setStyleSheet(panel_.isLit(i)
+                                                    ? QStringLiteral("background-color: #ffff00;")
+                                                    : QStringLiteral("background-color: #ffffff;"));
 }
 
 void Simulator::log(const QString& line) {
-    text1_->setPlainText(line + QLatin1Char('\n') + text1_->toPlainText());
+    messages_->setPlainText(line + QLatin1Char('\n') + messages_->toPlainText());
 }
 
 void Simulator::press(int button) {
@@ -188,7 +215,7 @@ void Simulator::press(int button) {
     showLights();
     showRelays(button);
     // The momentary light stays a full second after the latest press.
-    timer1_.start();
+    momentaryTimer_.start();
 }
 
 void Simulator::sendButtonString(int function) {
@@ -217,20 +244,20 @@ void Simulator::sendButtonString(int function) {
     }
     sentD_->setText(presentSent(bytes.value(), presentation()));
     replyStarted_ = false;
-    timer2_.start();
+    replyTimer_.start();
 }
 
 void Simulator::collectReply() {
     const Result<QByteArray> bytes = port_.readWaiting();
     if (!bytes) {
-        timer2_.stop();
+        replyTimer_.stop();
         showError(this, bytes.error().message);
         return;
     }
     if (bytes.value().isEmpty()) {
         // A reply is complete once the line has been quiet for one poll.
         if (replyStarted_ || !isPortOpen())
-            timer2_.stop();
+            replyTimer_.stop();
         return;
     }
     if (!replyStarted_)
@@ -242,9 +269,9 @@ void Simulator::collectReply() {
 void Simulator::showRelays(int button) {
     const ButtonConfig& record = state_.button(button);
     if (const auto text = simulatorRelayText(record.getRelay1St(0)))
-        rely1_->setText(*text);
+        relayOne_->setText(*text);
     if (const auto text = simulatorRelayText(record.getRelay2St(0)))
-        rely2_->setText(*text);
+        relayTwo_->setText(*text);
 }
 
 void Simulator::choosePort(int port) {

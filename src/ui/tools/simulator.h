@@ -9,10 +9,12 @@
 #include <QWidget>
 #include <array>
 
+class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QVBoxLayout;
 
 namespace ondrel::ui {
 
@@ -39,6 +41,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The constructor's steps, in order.
+    QGroupBox* buildButtons();
+    QVBoxLayout* buildDeviceOptions();
+    QGroupBox* buildPortFrame();
+    QWidget* buildBoxes();
+    void layOutWindow(QGroupBox* buttons, QVBoxLayout* devices, QGroupBox* commPort,
+                      QWidget* boxes);
+    void setUpTimers();
+    void start(); // shows the panel, opens port one and simulates the device on port one
+
     void press(int button);
     void choosePort(int port);
     void chooseControlPort(int index);
@@ -58,17 +70,17 @@ private:
     int simPort_ = 0;
     bool replyStarted_ = false; // bytes of the reply to the last send have arrived
 
-    std::array<QPushButton*, kButtonCount> command1_{};
+    std::array<QPushButton*, kButtonCount> panelButtons_{};
     std::array<QLineEdit*, kButtonCount> btype_{};
-    std::array<QRadioButton*, 2> option1_{};
+    std::array<QRadioButton*, 2> deviceOptions_{};
     std::array<QRadioButton*, 4> commp_{}; // indices 1 to 3
     QLineEdit* sentD_ = nullptr;
     QLineEdit* replyD_ = nullptr;
-    QLineEdit* rely1_ = nullptr;
-    QLineEdit* rely2_ = nullptr;
-    QPlainTextEdit* text1_ = nullptr;
-    QTimer timer1_;
-    QTimer timer2_;
+    QLineEdit* relayOne_ = nullptr;
+    QLineEdit* relayTwo_ = nullptr;
+    QPlainTextEdit* messages_ = nullptr;
+    QTimer momentaryTimer_;
+    QTimer replyTimer_;
 };
 
 } // namespace ondrel::ui

@@ -72,7 +72,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QGroupBox* buildTypeFrame();
+    void buildUseChoice();
     QGroupBox* buildFunctionFrame(int index);
+    void setTabOrderOfFields(QWidget* finalize);
     void loadTypeAndOptions();
     void layOut(bool dualUse);
     void relayClicked(int relayNum, int option);
@@ -80,7 +83,7 @@ private:
     void storeCustom(int button, StringTarget target, const ByteList& list);
 
     ProjectState& state_;
-    QTimer* timer1_;
+    QTimer* loadTimer_; // loads the type and options once the window is up (object Timer1)
     QButtonGroup* buttonType_;
     QCheckBox* chkClrwSrce_;
     QCheckBox* repeating_;

@@ -43,7 +43,7 @@ void checkShots(ondrel::shots::Shots& shots) {
     state.editPort(0).BaudRate = 9600;
     state.editPort(1).BaudRate = 19200;
 
-    shots.mainWindow().mnuIncmDta->trigger();
+    shots.action(QStringLiteral("mnuIncmDta"))->trigger();
     auto* monitor = shots.mainWindow().findChild<Diagnostic_in*>();
     monitor->findChild<QCheckBox*>(QStringLiteral("chkTimeStamps"))->click();
     monitor->findChild<QCheckBox*>(QStringLiteral("chkHexAscii"))->click();

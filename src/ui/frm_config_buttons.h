@@ -41,21 +41,9 @@ public:
     // Shows the record of button `index` (0 to 9).
     void setButtonNumber(int index);
 
-    // For the entry dialogs: the string they edit, as selected at this moment.
-    StringTarget target() const { return {commandPort, dual}; }
-    // Count 0: the selected string becomes empty, here and in the main window's list.
-    void storeEmptyString();
-    // A string typed byte by byte; the main window's list shows "Custom".
-    void storeCustomString(const ByteList& list);
-    // A string typed whole (FrmCommandEditor) for `button`: stored as the byte-by-byte entry
-    // stores it ("Custom" in the main window's list), or emptied as count 0 does when empty.
-    void storeTypedString(int button, StringTarget target, const QByteArray& bytes);
     // The command editor for the string of function `function`, port `port` of this button.
     FrmCommandEditor* openCommandEditor(int function, CommandPort port);
     FrmCommandEditor* commandEditor() const { return commandEditor_; }
-    const ProjectState& projectState() const { return state_; }
-    // Refreshes the four command boxes from the record.
-    void showButtonStrings();
     // The count dialog for a configure button or command box of function `function`, port `btn`.
     void openCountDialog(int function, CommandPort port);
     // The entry dialog for `count` bytes, replacing one that is open.
@@ -72,6 +60,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The string the entry dialogs store into, as selected at this moment (read at their OK).
+    StringTarget target() const { return {commandPort, dual}; }
+    // Count 0: the selected string becomes empty, here and in the main window's list.
+    void storeEmptyString();
+    // A string typed byte by byte; the main window's list shows "Custom".
+    void storeCustomString(const ByteList& list);
+    // A string typed whole (FrmCommandEditor) for `button`: stored as the byte-by-byte entry
+    // stores it ("Custom" in the main window's list), or emptied as count 0 does when empty.
+    void storeTypedString(int button, StringTarget target, const QByteArray& bytes);
+    // Refreshes the four command boxes from the record.
+    void showButtonStrings();
     QGroupBox* buildTypeFrame();
     void buildUseChoice();
     QGroupBox* buildFunctionFrame(int index);

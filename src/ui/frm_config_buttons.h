@@ -32,12 +32,6 @@ public:
     explicit FrmConfigButtons(ProjectState& state, QWidget* parent = nullptr);
     ~FrmConfigButtons() override;
 
-    // Which button is shown, and which of its strings the entry dialogs edit (read at their OK).
-    int ButtonNumber = 0;
-    int dual = 0;                               // 0 primary, 1 secondary
-    CommandPort commandPort = CommandPort::One; // the design's Btn
-    bool Dual_Function_State = false;
-
     // Shows the record of button `index` (0 to 9).
     void setButtonNumber(int index);
 
@@ -60,6 +54,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Which button is shown, and which of its strings the entry dialogs edit (read at their OK).
+    int ButtonNumber = 0;
+    int dual = 0;                               // 0 primary, 1 secondary
+    CommandPort commandPort = CommandPort::One; // the design's Btn
+    bool Dual_Function_State = false;
+
     // The string the entry dialogs store into, as selected at this moment (read at their OK).
     StringTarget target() const { return {commandPort, dual}; }
     // Count 0: the selected string becomes empty, here and in the main window's list.

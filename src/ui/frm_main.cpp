@@ -490,7 +490,6 @@ FrmConfigButtons* FrmMain::openButtonConfiguration(int index) {
     configButtons_->show();
     configButtons_->raise();
     configButtons_->activateWindow();
-    configButtons_->ButtonNumber = index;
     configButtons_->setWindowTitle(frmButton(index)->title() + tr(" Configuration"));
     configButtons_->setButtonNumber(index);
     return configButtons_;

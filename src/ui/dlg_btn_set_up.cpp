@@ -1,7 +1,7 @@
 #include "dlg_btn_set_up.h"
 
-#include "frm_config_buttons.h"
 #include "messages.h"
+#include "project/command_entry.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,8 +11,8 @@
 
 namespace ondrel::ui {
 
-DlgBtnSetUp::DlgBtnSetUp(FrmConfigButtons& config)
-    : QDialog(&config), config_(config), byteNumber_(new QLineEdit(this)) {
+DlgBtnSetUp::DlgBtnSetUp(QWidget* parent, std::function<void(int count)> counted)
+    : QDialog(parent), counted_(std::move(counted)), byteNumber_(new QLineEdit(this)) {
     setObjectName(QStringLiteral("DlgBtnSetUp"));
     setWindowTitle(tr("Configure Buttons"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -56,10 +56,7 @@ void DlgBtnSetUp::ok() {
                         .arg(kMaxCommandBytes));
         return;
     }
-    if (count == 0)
-        config_.storeEmptyString();
-    else if (count)
-        config_.openStringEntry(*count);
+    counted_(*count);
     close();
 }
 

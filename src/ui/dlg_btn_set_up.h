@@ -1,26 +1,25 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class QLineEdit;
 
 namespace ondrel::ui {
 
-class FrmConfigButtons;
-
-// Asks how many bytes the custom command string has. Count 0 empties the string; any other
-// count opens the entry dialog.
+// Asks how many bytes the custom command string has and hands a good count to `counted` (0 empties
+// the string; any other count opens the entry dialog).
 class DlgBtnSetUp : public QDialog {
     Q_OBJECT
 public:
-    explicit DlgBtnSetUp(FrmConfigButtons& config);
+    DlgBtnSetUp(QWidget* parent, std::function<void(int count)> counted);
 
     QLineEdit* ByteNumber() const { return byteNumber_; }
 
 private:
     void ok();
 
-    FrmConfigButtons& config_;
+    std::function<void(int count)> counted_;
     QLineEdit* byteNumber_;
 };
 

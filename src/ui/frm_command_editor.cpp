@@ -1,7 +1,6 @@
 #include "frm_command_editor.h"
 
 #include "command_notation_edit.h"
-#include "frm_config_buttons.h"
 #include "project/project_state.h"
 
 #include <QHBoxLayout>
@@ -11,8 +10,9 @@
 
 namespace ondrel::ui {
 
-FrmCommandEditor::FrmCommandEditor(FrmConfigButtons& config, int button, StringTarget target)
-    : QDialog(&config), config_(config), button_(button), target_(target),
+FrmCommandEditor::FrmCommandEditor(QWidget* parent, const ProjectState& state, int button,
+                                   StringTarget target, Store store)
+    : QDialog(parent), store_(std::move(store)), target_(target),
       edit_(new CommandNotationEdit(this)), ok_(new QPushButton(tr("OK"), this)) {
     setObjectName(QStringLiteral("FrmCommandEditor"));
     setWindowTitle(tr("Type or Paste a Command"));
@@ -26,7 +26,6 @@ FrmCommandEditor::FrmCommandEditor(FrmConfigButtons& config, int button, StringT
     what->setObjectName(QStringLiteral("lblTarget"));
 
     // Start in the form the port shows its strings in, on the string as stored.
-    const ProjectState& state = config.projectState();
     edit_->setNotation(notationForPresentation(state.port(portOne ? 0 : 1).prsentAs));
     const ButtonConfig& record = state.button(button);
     const ByteList& list =
@@ -64,7 +63,7 @@ FrmCommandEditor::FrmCommandEditor(FrmConfigButtons& config, int button, StringT
 void FrmCommandEditor::ok() {
     if (!edit_->isValid())
         return;
-    config_.storeTypedString(button_, target_, edit_->parsed().bytes);
+    store_(edit_->parsed().bytes);
     close();
 }
 

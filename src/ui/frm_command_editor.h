@@ -3,21 +3,28 @@
 #include "project/command_entry.h"
 
 #include <QDialog>
+#include <functional>
 
 class QPushButton;
+
+namespace ondrel {
+class ProjectState;
+}
 
 namespace ondrel::ui {
 
 class CommandNotationEdit;
-class FrmConfigButtons;
 
 // Types or pastes one of a button's four command strings whole, in the notation of the
-// projector's manual. OK stores it as the byte-by-byte entry does; Cancel stores nothing.
+// projector's manual. OK hands the bytes to `store` (stored as the byte-by-byte entry stores
+// them); Cancel stores nothing.
 class FrmCommandEditor : public QDialog {
     Q_OBJECT
 public:
-    // Edits the string `target` selects of the button the configuration window shows.
-    FrmCommandEditor(FrmConfigButtons& config, int button, StringTarget target);
+    using Store = std::function<void(const QByteArray& bytes)>;
+    // Edits the string `target` selects of button `button`, as `state` holds it.
+    FrmCommandEditor(QWidget* parent, const ProjectState& state, int button, StringTarget target,
+                     Store store);
 
     CommandNotationEdit* editor() const { return edit_; }
     QPushButton* okButton() const { return ok_; }
@@ -26,8 +33,7 @@ public:
 private:
     void ok();
 
-    FrmConfigButtons& config_;
-    int button_;
+    Store store_;
     StringTarget target_;
     CommandNotationEdit* edit_;
     QPushButton* ok_;

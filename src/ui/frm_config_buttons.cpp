@@ -44,52 +44,13 @@ void selectOption(QButtonGroup* group, const Value& value) {
 } // namespace
 
 FrmConfigButtons::FrmConfigButtons(ProjectState& state, QWidget* parent)
-    : QDialog(parent), state_(state), timer1_(new QTimer(this)) {
+    : QDialog(parent), state_(state), loadTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("FrmConfigButtons"));
     setWindowTitle(tr("Button Configuration"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    // Button type and options.
-    auto* frame1 = new QGroupBox(tr("Button Type"), this);
-    frame1->setObjectName(QStringLiteral("Frame1"));
-    auto* typeLayout = new QVBoxLayout(frame1);
-    buttonType_ = new QButtonGroup(this);
-    for (int i = 0; i < 5; ++i) {
-        auto* option = new QRadioButton(tr(kTypeCaptions[i]), frame1);
-        option->setObjectName(QStringLiteral("ButtonType_%1").arg(i));
-        buttonType_->addButton(option, i);
-        typeLayout->addWidget(option);
-    }
-    connect(buttonType_, &QButtonGroup::idClicked, this,
-            [this](int i) { setRecordField(&ButtonConfig::Button_type, i); });
-    auto checkBox = [&](const char* name, const QString& caption, auto field) {
-        auto* box = new QCheckBox(caption, frame1);
-        box->setObjectName(QString::fromLatin1(name));
-        typeLayout->addWidget(box);
-        connect(box, &QCheckBox::clicked, this,
-                [this, field](bool ticked) { setRecordField(field, ticked ? 1 : 0); });
-        return box;
-    };
-    typeLayout->addSpacing(6);
-    chkClrwSrce_ = checkBox("chkClrwSrce", tr("Clear With Sources"), &ButtonConfig::clrWthSrc);
-    repeating_ = checkBox("Repeating", tr("Repeating"), &ButtonConfig::Repeatng);
-    incrementing_ = checkBox("Incrementing", tr("Inrementing"), &ButtonConfig::Incr);
-    incrementing_->hide();
-    typeLayout->addStretch();
-
-    sngUse_ = new QRadioButton(tr("Single Command Button"), this);
-    sngUse_->setObjectName(QStringLiteral("SngUse"));
-    dualUse_ = new QRadioButton(tr("Dual Command Button"), this);
-    dualUse_->setObjectName(QStringLiteral("DualUse"));
-    connect(sngUse_, &QRadioButton::clicked, this, [this] {
-        layOut(false);
-        state_.updateButton(ButtonNumber, [](ButtonConfig& record) { record.clrDualFunction(); });
-    });
-    connect(dualUse_, &QRadioButton::clicked, this, [this] {
-        layOut(true);
-        state_.updateButton(ButtonNumber, [](ButtonConfig& record) { record.setDualFunction(); });
-    });
-
+    QGroupBox* typeFrame = buildTypeFrame();
+    buildUseChoice();
     auto* finalize = new QPushButton(tr("Finalize Configuration"), this);
     finalize->setObjectName(QStringLiteral("BtnFinalize"));
     finalize->setDefault(true);
@@ -99,7 +60,7 @@ FrmConfigButtons::FrmConfigButtons(ProjectState& state, QWidget* parent)
     });
 
     auto* left = new QVBoxLayout;
-    left->addWidget(frame1);
+    left->addWidget(typeFrame);
     left->addSpacing(8);
     left->addWidget(sngUse_);
     left->addWidget(dualUse_);
@@ -112,7 +73,63 @@ FrmConfigButtons::FrmConfigButtons(ProjectState& state, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left);
     layout->addLayout(right, 1);
+    setTabOrderOfFields(finalize);
 
+    loadTimer_->setObjectName(QStringLiteral("Timer1"));
+    loadTimer_->setSingleShot(true);
+    loadTimer_->setInterval(30);
+    connect(loadTimer_, &QTimer::timeout, this, &FrmConfigButtons::loadTypeAndOptions);
+    loadTimer_->start();
+    layOut(false);
+}
+
+QGroupBox* FrmConfigButtons::buildTypeFrame() {
+    // Button type and options.
+    auto* frame = new QGroupBox(tr("Button Type"), this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    auto* typeLayout = new QVBoxLayout(frame);
+    buttonType_ = new QButtonGroup(this);
+    for (int i = 0; i < 5; ++i) {
+        auto* option = new QRadioButton(tr(kTypeCaptions[i]), frame);
+        option->setObjectName(QStringLiteral("ButtonType_%1").arg(i));
+        buttonType_->addButton(option, i);
+        typeLayout->addWidget(option);
+    }
+    connect(buttonType_, &QButtonGroup::idClicked, this,
+            [this](int i) { setRecordField(&ButtonConfig::Button_type, i); });
+    auto checkBox = [&](const char* name, const QString& caption, auto field) {
+        auto* box = new QCheckBox(caption, frame);
+        box->setObjectName(QString::fromLatin1(name));
+        typeLayout->addWidget(box);
+        connect(box, &QCheckBox::clicked, this,
+                [this, field](bool ticked) { setRecordField(field, ticked ? 1 : 0); });
+        return box;
+    };
+    typeLayout->addSpacing(6);
+    chkClrwSrce_ = checkBox("chkClrwSrce", tr("Clear With Sources"), &ButtonConfig::clrWthSrc);
+    repeating_ = checkBox("Repeating", tr("Repeating"), &ButtonConfig::Repeatng);
+    incrementing_ = checkBox("Incrementing", tr("Inrementing"), &ButtonConfig::Incr);
+    incrementing_->hide();
+    typeLayout->addStretch();
+    return frame;
+}
+
+void FrmConfigButtons::buildUseChoice() {
+    sngUse_ = new QRadioButton(tr("Single Command Button"), this);
+    sngUse_->setObjectName(QStringLiteral("SngUse"));
+    dualUse_ = new QRadioButton(tr("Dual Command Button"), this);
+    dualUse_->setObjectName(QStringLiteral("DualUse"));
+    connect(sngUse_, &QRadioButton::clicked, this, [this] {
+        layOut(false);
+        state_.updateButton(ButtonNumber, [](ButtonConfig& record) { record.clrDualFunction(); });
+    });
+    connect(dualUse_, &QRadioButton::clicked, this, [this] {
+        layOut(true);
+        state_.updateButton(ButtonNumber, [](ButtonConfig& record) { record.setDualFunction(); });
+    });
+}
+
+void FrmConfigButtons::setTabOrderOfFields(QWidget* finalize) {
     // Tab follows what the installer fills in: the commands and relays of each function, then
     // the button type and its options, then "Finalize Configuration".
     QList<QWidget*> order;
@@ -128,13 +145,6 @@ FrmConfigButtons::FrmConfigButtons(ProjectState& state, QWidget* parent)
     order << chkClrwSrce_ << repeating_ << incrementing_ << sngUse_ << dualUse_ << finalize;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
-
-    timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setSingleShot(true);
-    timer1_->setInterval(30);
-    connect(timer1_, &QTimer::timeout, this, &FrmConfigButtons::loadTypeAndOptions);
-    timer1_->start();
-    layOut(false);
 }
 
 FrmConfigButtons::~FrmConfigButtons() = default;
@@ -226,7 +236,7 @@ void FrmConfigButtons::setButtonNumber(int index) {
 }
 
 void FrmConfigButtons::loadTypeAndOptions() {
-    timer1_->stop();
+    loadTimer_->stop();
     const ButtonConfig& record = state_.button(ButtonNumber);
     selectOption(buttonType_, record.Button_type);
     repeating_->setChecked(record.Repeatng.toInteger() == 1);
@@ -297,7 +307,12 @@ void FrmConfigButtons::storeCustom(int button, StringTarget t, const ByteList& l
 FrmCommandEditor* FrmConfigButtons::openCommandEditor(int function, CommandPort port) {
     if (commandEditor_)
         commandEditor_->close(); // it deletes itself; one editor at a time
-    commandEditor_ = new FrmCommandEditor(*this, ButtonNumber, StringTarget{port, function});
+    const int button = ButtonNumber;
+    const StringTarget target{port, function};
+    commandEditor_ = new FrmCommandEditor(this, state_, button, target,
+                                          [this, button, target](const QByteArray& bytes) {
+                                              storeTypedString(button, target, bytes);
+                                          });
     commandEditor_->show();
     commandEditor_->raise();
     commandEditor_->activateWindow();
@@ -308,7 +323,12 @@ void FrmConfigButtons::openCountDialog(int function, CommandPort port) {
     dual = function;
     commandPort = port;
     if (!countDialog_)
-        countDialog_ = new DlgBtnSetUp(*this);
+        countDialog_ = new DlgBtnSetUp(this, [this](int count) {
+            if (count == 0)
+                storeEmptyString();
+            else
+                openStringEntry(count);
+        });
     countDialog_->show();
     countDialog_->raise();
     countDialog_->activateWindow();
@@ -320,7 +340,9 @@ FrmStringEnter* FrmConfigButtons::openStringEntry(int count) {
         stringEntry_->close();
         delete stringEntry_;
     }
-    stringEntry_ = new FrmStringEnter(*this, count);
+    stringEntry_ = new FrmStringEnter(
+        this, count, [this](const ByteList& list) { storeCustomString(list); },
+        [this] { showButtonStrings(); });
     stringEntry_->show();
     return stringEntry_;
 }

@@ -32,30 +32,12 @@ public:
     explicit FrmConfigButtons(ProjectState& state, QWidget* parent = nullptr);
     ~FrmConfigButtons() override;
 
-    // Which button is shown, and which of its strings the entry dialogs edit (read at their OK).
-    int ButtonNumber = 0;
-    int dual = 0;                               // 0 primary, 1 secondary
-    CommandPort commandPort = CommandPort::One; // the design's Btn
-    bool Dual_Function_State = false;
-
     // Shows the record of button `index` (0 to 9).
     void setButtonNumber(int index);
 
-    // For the entry dialogs: the string they edit, as selected at this moment.
-    StringTarget target() const { return {commandPort, dual}; }
-    // Count 0: the selected string becomes empty, here and in the main window's list.
-    void storeEmptyString();
-    // A string typed byte by byte; the main window's list shows "Custom".
-    void storeCustomString(const ByteList& list);
-    // A string typed whole (FrmCommandEditor) for `button`: stored as the byte-by-byte entry
-    // stores it ("Custom" in the main window's list), or emptied as count 0 does when empty.
-    void storeTypedString(int button, StringTarget target, const QByteArray& bytes);
     // The command editor for the string of function `function`, port `port` of this button.
     FrmCommandEditor* openCommandEditor(int function, CommandPort port);
     FrmCommandEditor* commandEditor() const { return commandEditor_; }
-    const ProjectState& projectState() const { return state_; }
-    // Refreshes the four command boxes from the record.
-    void showButtonStrings();
     // The count dialog for a configure button or command box of function `function`, port `btn`.
     void openCountDialog(int function, CommandPort port);
     // The entry dialog for `count` bytes, replacing one that is open.
@@ -72,7 +54,27 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Which button is shown, and which of its strings the entry dialogs edit (read at their OK).
+    int ButtonNumber = 0;
+    int dual = 0;                               // 0 primary, 1 secondary
+    CommandPort commandPort = CommandPort::One; // the design's Btn
+    bool Dual_Function_State = false;
+
+    // The string the entry dialogs store into, as selected at this moment (read at their OK).
+    StringTarget target() const { return {commandPort, dual}; }
+    // Count 0: the selected string becomes empty, here and in the main window's list.
+    void storeEmptyString();
+    // A string typed byte by byte; the main window's list shows "Custom".
+    void storeCustomString(const ByteList& list);
+    // A string typed whole (FrmCommandEditor) for `button`: stored as the byte-by-byte entry
+    // stores it ("Custom" in the main window's list), or emptied as count 0 does when empty.
+    void storeTypedString(int button, StringTarget target, const QByteArray& bytes);
+    // Refreshes the four command boxes from the record.
+    void showButtonStrings();
+    QGroupBox* buildTypeFrame();
+    void buildUseChoice();
     QGroupBox* buildFunctionFrame(int index);
+    void setTabOrderOfFields(QWidget* finalize);
     void loadTypeAndOptions();
     void layOut(bool dualUse);
     void relayClicked(int relayNum, int option);
@@ -81,7 +83,7 @@ private:
     void storeCustom(int button, StringTarget target, const ByteList& list);
 
     ProjectState& state_;
-    QTimer* timer1_;
+    QTimer* loadTimer_; // loads the type and options once the window is up (object Timer1)
     QButtonGroup* buttonType_;
     QCheckBox* chkClrwSrce_;
     QCheckBox* repeating_;

@@ -40,20 +40,19 @@ const char* const kButtonNames[kButtonCount] = {
     "Button One", "Button Two",   "Button Three", "Button Four", "Button Five",
     "Button Six", "Button Seven", "Button Eight", "Button Nine", "Button Ten"};
 
-constexpr double kFrameWidth = 2775;
-constexpr double kFrameHeight = 1575;
-// Design positions of the ten frames, laid out like the panel's buttons.
-constexpr QPointF kFrameTopLeft[kButtonCount] = {
-    {2640, 1440},  {9600, 1440}, {960, 3600},  {4440, 3600}, {7920, 3600},
-    {11400, 3600}, {960, 5760},  {4440, 5760}, {7920, 5760}, {11400, 5760}};
-// Column of each frame, which decides how far the compact layout moves it left.
-constexpr int kCompactColumn[kButtonCount] = {2, 4, 1, 2, 3, 4, 1, 2, 3, 4};
-constexpr double kFrameScale = 0.9;
+// A menu, and the item that opens it, of this object name.
+QMenu* namedMenu(QWidget* parentMenu, const QString& name, const QString& title) {
+    auto* m = new QMenu(title, parentMenu);
+    m->setObjectName(name);
+    m->menuAction()->setObjectName(name);
+    return m;
+}
 
-// Decorative lines: x1, y1, x2, y2 in twips.
-constexpr QRectF kLines[9] = {{240, 1200, 14760, 0}, {5760, 7920, 0, 2520}, {9480, 7920, 0, 2520},
-                              {240, 3360, 14760, 0}, {240, 5520, 14760, 0}, {6000, 1440, 0, 1575},
-                              {9240, 1440, 0, 1575}, {5760, 7920, 3720, 0}, {5760, 10440, 3720, 0}};
+QAction* namedItem(QMenu* m, const QString& name, const QString& caption) {
+    QAction* a = m->addAction(caption);
+    a->setObjectName(name);
+    return a;
+}
 
 // Drawn for the screen's pixel ratio, so that it stays crisp at 200 %.
 QPixmap timerPicture(QSize size, qreal pixelRatio) {
@@ -94,8 +93,36 @@ FrmMain::FrmMain(ProjectState& state, QWidget* parent) : QMainWindow(parent), st
     setUpCatalogue();
     CheckRelays();
     setUpFiles();
+    connectProgramming();
+}
+
+void FrmMain::connectProgramming() {
     programming_ = new PanelProgramming(*this, serialLines());
-    new RoomRecords(*this); // room sheet and programming history
+    connect(mnuUpload, &QAction::triggered, programming_, &PanelProgramming::UploadConfiguration);
+    connect(mnuRestore, &QAction::triggered, programming_, &PanelProgramming::RestoreFactorySetup);
+    connect(mnuFrmWare, &QAction::triggered, programming_, &PanelProgramming::UpdateFirmware);
+    connect(mnuViewDta, &QAction::triggered, programming_, &PanelProgramming::showPreviousUpload);
+    mnuPrgrm->addSeparator();
+    mnuPrgrm->addAction(programming_->mnuManyRooms());
+    // Each upload port's item names the device it reaches.
+    mnuCommSett->setToolTipsVisible(true);
+    connect(mnuCommSett, &QMenu::aboutToShow, this, [this] {
+        for (int p = 1; p <= 3; ++p) {
+            const QString text = programming_->uploadPortDescription(p);
+            uploadport[size_t(p)]->setStatusTip(text);
+            uploadport[size_t(p)]->setToolTip(text);
+        }
+    });
+    connect(programming_, &PanelProgramming::commandsEnabledChanged, this, [this](bool enabled) {
+        for (QAction* action :
+             {mnuUpload, mnuRestore, mnuFrmWare, uploadport[1], uploadport[2], uploadport[3]})
+            action->setEnabled(enabled);
+    });
+
+    auto* records = new RoomRecords(*this); // room sheet and programming history
+    mnuFike->insertAction(mnuExit, records->mnuRoomSheet());
+    mnuFike->insertSeparator(mnuExit);
+    mnuPrgrm->addAction(records->mnuHistory());
 }
 
 FrmMain::~FrmMain() = default;
@@ -116,17 +143,22 @@ void FrmMain::buildControls() {
     scroll_->setWidget(client_);
     setCentralWidget(scroll_);
 
-    auto* picture1 = new QLabel(client_);
-    picture1->setObjectName(QStringLiteral("Picture1"));
-    picture1->setFrameShape(QFrame::Panel);
-    picture1->setFrameShadow(QFrame::Sunken);
-    design_[picture1] = {5880, 7980, 3480, 2340};
-    picture1->setToolTip(tr("Click to set up the shut-off timer"));
-    picture1->installEventFilter(this);
-    picture1_ = picture1;
+    buildTimerDisplay();
+    for (int i = 0; i < kButtonCount; ++i)
+        buildButtonFrame(i);
+    buildCommandsAndBrand();
+    buildLines();
+    timerPicture_->lower();
+    attachDesign();
+}
 
-    const double textLeft[4] = {6000, 6600, 7560, 8160};
-    const double textTop[4] = {8040, 9720, 8040, 9720};
+void FrmMain::buildTimerDisplay() {
+    timerPicture_ = new QLabel(client_);
+    timerPicture_->setObjectName(QStringLiteral("Picture1"));
+    timerPicture_->setFrameShape(QFrame::Panel);
+    timerPicture_->setFrameShadow(QFrame::Sunken);
+    timerPicture_->setToolTip(tr("Click to set up the shut-off timer"));
+    timerPicture_->installEventFilter(this);
     for (int i = 0; i < 4; ++i) {
         auto* box = new QLineEdit(client_);
         box->setObjectName(QStringLiteral("Text1_%1").arg(i));
@@ -134,375 +166,273 @@ void FrmMain::buildControls() {
         box->setFocusPolicy(Qt::NoFocus);
         box->setAlignment(Qt::AlignCenter);
         box->installEventFilter(this);
-        design_[box] = {textLeft[i], textTop[i], 1095, 375};
-        text1_[size_t(i)] = box;
+        timerBoxes_[size_t(i)] = box;
     }
+}
 
+void FrmMain::buildButtonFrame(int i) {
     // Explicitly not bold: a font that leaves the weight unset would inherit the frame's.
     QFont plainFont = font();
     plainFont.setBold(false);
     QFont boldFont = font();
     boldFont.setBold(true);
-    for (int i = 0; i < kButtonCount; ++i) {
-        auto* frame = new QGroupBox(tr(kButtonNames[i]), client_);
-        frame->setObjectName(QStringLiteral("frmButton_%1").arg(i));
-        frame->setFont(boldFont);
-        design_[frame] = {kFrameTopLeft[i], QSizeF(kFrameWidth, kFrameHeight)};
-        frmButton_[size_t(i)] = frame;
+    auto* frame = new QGroupBox(tr(kButtonNames[i]), client_);
+    frame->setObjectName(QStringLiteral("frmButton_%1").arg(i));
+    frame->setFont(boldFont);
+    frames_[size_t(i)] = frame;
 
-        auto makeLabel = [&](const QString& name, const QString& caption, double top) {
-            auto* label = new ElidedLabel(caption, frame);
-            label->setObjectName(name.arg(i));
-            label->setFont(plainFont);
-            label->hide();
-            design_[label] = {120, top, 2535, 240};
-            return label;
-        };
-        auto makeCombo = [&](const QString& name, double top) {
-            auto* combo = new QComboBox(frame);
-            combo->setObjectName(name.arg(i));
-            combo->setFont(plainFont);
-            combo->setEditable(true);
-            combo->setInsertPolicy(QComboBox::NoInsert);
-            combo->setMaxVisibleItems(20);
-            design_[combo] = {120, top, 2535, 315};
-            return combo;
-        };
-        label3_[size_t(i)] = makeLabel(QStringLiteral("Label3_%1"), QStringLiteral("Label3"), 240);
-        combo1_[size_t(i)] = makeCombo(QStringLiteral("Combo1_%1"), 480);
-        label4_[size_t(i)] = makeLabel(QStringLiteral("Label4_%1"), QStringLiteral("Label4"), 840);
-        combo2_[size_t(i)] = makeCombo(QStringLiteral("Combo2_%1"), 1080);
-        combo2_[size_t(i)]->hide();
+    auto makeLabel = [&](const QString& name, const QString& caption) {
+        auto* label = new ElidedLabel(caption, frame);
+        label->setObjectName(name.arg(i));
+        label->setFont(plainFont);
+        label->hide();
+        return label;
+    };
+    auto makeCombo = [&](const QString& name) {
+        auto* combo = new QComboBox(frame);
+        combo->setObjectName(name.arg(i));
+        combo->setFont(plainFont);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setMaxVisibleItems(20);
+        return combo;
+    };
+    const auto at = size_t(i);
+    deviceLabel1_[at] = makeLabel(QStringLiteral("Label3_%1"), QStringLiteral("Label3"));
+    commandList1_[at] = makeCombo(QStringLiteral("Combo1_%1"));
+    deviceLabel2_[at] = makeLabel(QStringLiteral("Label4_%1"), QStringLiteral("Label4"));
+    commandList2_[at] = makeCombo(QStringLiteral("Combo2_%1"));
+    commandList2_[at]->hide();
 
-        auto* reconfigure = new QPushButton(tr("View Button Detail/Reconfigure"), client_);
-        reconfigure->setObjectName(QStringLiteral("cmdReConfig_%1").arg(i));
-        design_[reconfigure] = {kFrameTopLeft[i].x(), kFrameTopLeft[i].y() + 1560, kFrameWidth,
-                                375};
-        connect(reconfigure, &QPushButton::clicked, this, [this, i] { cmdReConfig_Click(i); });
-        cmdReConfig_[size_t(i)] = reconfigure;
-    }
+    auto* reconfigure = new QPushButton(tr("View Button Detail/Reconfigure"), client_);
+    reconfigure->setObjectName(QStringLiteral("cmdReConfig_%1").arg(i));
+    connect(reconfigure, &QPushButton::clicked, this, [this, i] { cmdReConfig_Click(i); });
+    reconfigureButtons_[at] = reconfigure;
+}
 
+void FrmMain::buildCommandsAndBrand() {
     restoreButton_ = new WrapButton(tr("Restore Factory Setup"), client_);
     restoreButton_->setObjectName(QStringLiteral("Command2"));
-    design_[restoreButton_] = {12000, 8280, 2175, 735};
     uploadButton_ = new WrapButton(tr("Upload New configuration to Control"), client_);
     uploadButton_->setObjectName(QStringLiteral("Command1"));
-    design_[uploadButton_] = {12000, 9240, 2175, 735};
 
-    label1_ = new QLabel(QStringLiteral("Ondrel"), client_);
-    label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setFont(productNameFont(20));
-    label1_->setAlignment(Qt::AlignCenter);
-    design_[label1_] = {6960, 1440, 1695, 615};
+    productName_ = new QLabel(QStringLiteral("Ondrel"), client_);
+    productName_->setObjectName(QStringLiteral("Label1"));
+    productName_->setFont(productNameFont(20));
+    productName_->setAlignment(Qt::AlignCenter);
 
-    image1_ = new QLabel(client_);
-    image1_->setObjectName(QStringLiteral("Image1"));
-    image1_->setScaledContents(true);
-    design_[image1_] = {960, 8280, 3600, 1800};
-    image1_->setPixmap(brandPicture(twipsToPixels(design_[image1_].size()) * 2));
+    brandImage_ = new QLabel(client_);
+    brandImage_->setObjectName(QStringLiteral("Image1"));
+    brandImage_->setScaledContents(true);
+}
 
-    for (int n = 0; n < 9; ++n) {
+void FrmMain::buildLines() {
+    for (int n = 0; n < int(lines_.size()); ++n) {
         auto* line = new QFrame(client_);
         line->setObjectName(QStringLiteral("Line%1").arg(n + 1));
-        const QRectF& l = kLines[n];
-        const bool horizontal = l.height() == 0;
-        line->setFrameShape(horizontal ? QFrame::HLine : QFrame::VLine);
         line->setFrameShadow(QFrame::Sunken);
-        design_[line] = horizontal ? QRectF(l.left(), l.top() - 15, l.width(), 30)
-                                   : QRectF(l.left() - 15, l.top(), 30, l.height());
         line->lower();
-        line_[size_t(n)] = line;
+        lines_[size_t(n)] = line;
     }
-    picture1_->lower();
-    for (auto it = design_.cbegin(); it != design_.cend(); ++it)
-        designFont_[it.key()] = it.key()->font();
+}
+
+void FrmMain::attachDesign() {
+    for (const MainLayout::Control& control : mainLayout_.controls()) {
+        auto* w = client_->findChild<QWidget*>(control.name);
+        Q_ASSERT(w);
+        const bool vertical = control.design.height() > control.design.width();
+        if (control.role == MainLayout::Role::Line || control.role == MainLayout::Role::TimerLine)
+            static_cast<QFrame*>(w)->setFrameShape(vertical ? QFrame::VLine : QFrame::HLine);
+        if (w == brandImage_)
+            brandImage_->setPixmap(brandPicture(twipsToPixels(control.design.size()) * 2));
+        layoutWidgets_.push_back(w);
+    }
+    for (QWidget* w : layoutWidgets_)
+        designFonts_.push_back(w->font());
 }
 
 void FrmMain::buildMenus() {
-    QMenuBar* bar = menuBar();
-    auto menu = [](QWidget* parentMenu, const QString& name, const QString& title) {
-        auto* m = new QMenu(title, parentMenu);
-        m->setObjectName(name);
-        m->menuAction()->setObjectName(name);
-        return m;
-    };
-    auto item = [](QMenu* m, const QString& name, const QString& caption) {
-        QAction* a = m->addAction(caption);
-        a->setObjectName(name);
-        return a;
-    };
+    buildFileAndPortMenus();
+    buildProjectorAndTimerMenus();
+    buildRelaysMenu();
+    buildProgramAndToolMenus();
+    // Short confirmations (a file saved) appear at the foot of the window.
+    statusBar()->setSizeGripEnabled(false);
+}
 
-    mnuFike = menu(bar, QStringLiteral("mnuFike"), tr("&File"));
+void FrmMain::buildFileAndPortMenus() {
+    QMenuBar* bar = menuBar();
+    mnuFike = namedMenu(bar, QStringLiteral("mnuFike"), tr("&File"));
     bar->addMenu(mnuFike);
-    mnuOpenFile = item(mnuFike, QStringLiteral("mnuOpenFile"), tr("&Open"));
-    mnuSave = item(mnuFike, QStringLiteral("mnuSave"), tr("&Save"));
-    mnuSaveas = item(mnuFike, QStringLiteral("mnuSaveas"), tr("Save As"));
-    mnuExit = item(mnuFike, QStringLiteral("mnuExit"), tr("E&xit"));
+    mnuOpenFile = namedItem(mnuFike, QStringLiteral("mnuOpenFile"), tr("&Open"));
+    mnuSave = namedItem(mnuFike, QStringLiteral("mnuSave"), tr("&Save"));
+    mnuSaveas = namedItem(mnuFike, QStringLiteral("mnuSaveas"), tr("Save As"));
+    mnuExit = namedItem(mnuFike, QStringLiteral("mnuExit"), tr("E&xit"));
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
 
-    mnuControlPorts = menu(bar, QStringLiteral("mnuControlPorts"), tr("&Control Ports"));
+    mnuControlPorts = namedMenu(bar, QStringLiteral("mnuControlPorts"), tr("&Control Ports"));
     bar->addMenu(mnuControlPorts);
-    mnuSettings = menu(mnuControlPorts, QStringLiteral("mnuSettings"), tr("Settings"));
+    mnuSettings = namedMenu(mnuControlPorts, QStringLiteral("mnuSettings"), tr("Settings"));
     mnuControlPorts->addMenu(mnuSettings);
-    mnuPort[0] = item(mnuSettings, QStringLiteral("mnuPort_0"), tr("Port 1"));
-    mnuPort[1] = item(mnuSettings, QStringLiteral("mnuPort_1"), tr("Port 2"));
+    mnuPort[0] = namedItem(mnuSettings, QStringLiteral("mnuPort_0"), tr("Port 1"));
+    mnuPort[1] = namedItem(mnuSettings, QStringLiteral("mnuPort_1"), tr("Port 2"));
     for (int p = 0; p < 2; ++p)
         connect(mnuPort[size_t(p)], &QAction::triggered, this, [this, p] { showPortSettings(p); });
-    mnuKdx = item(mnuControlPorts, QStringLiteral("mnuKdx"), tr("Enable KDX Device"));
+    mnuKdx = namedItem(mnuControlPorts, QStringLiteral("mnuKdx"), tr("Enable KDX Device"));
     mnuKdx->setCheckable(true);
     mnuSerialPorts =
-        item(mnuControlPorts, QStringLiteral("mnuSerialPorts"), tr("PC Serial &Ports..."));
+        namedItem(mnuControlPorts, QStringLiteral("mnuSerialPorts"), tr("PC Serial &Ports..."));
+}
 
-    mnuProjector = menu(bar, QStringLiteral("mnuProjector"), tr("&Projector"));
+void FrmMain::buildProjectorAndTimerMenus() {
+    QMenuBar* bar = menuBar();
+
+    mnuProjector = namedMenu(bar, QStringLiteral("mnuProjector"), tr("&Projector"));
     bar->addMenu(mnuProjector);
-    mnuSelectModel = menu(mnuProjector, QStringLiteral("mnuSelectModel"), tr("Select Model"));
+    mnuSelectModel = namedMenu(mnuProjector, QStringLiteral("mnuSelectModel"), tr("Select Model"));
     mnuProjector->addMenu(mnuSelectModel);
-    mnuControl[0] = item(mnuSelectModel, QStringLiteral("mnuControl_0"), tr("Control Port 1"));
-    mnuControl[1] = item(mnuSelectModel, QStringLiteral("mnuControl_1"), tr("Control Port 2"));
+    mnuControl[0] = namedItem(mnuSelectModel, QStringLiteral("mnuControl_0"), tr("Control Port 1"));
+    mnuControl[1] = namedItem(mnuSelectModel, QStringLiteral("mnuControl_1"), tr("Control Port 2"));
     mnuControl[1]->setEnabled(false);
-    mnuEnable2 = item(mnuProjector, QStringLiteral("mnuEnable2"), tr("Enable Second Projector"));
+    mnuEnable2 =
+        namedItem(mnuProjector, QStringLiteral("mnuEnable2"), tr("Enable Second Projector"));
     mnuEnable2->setCheckable(true);
 
-    mnuTimer = menu(bar, QStringLiteral("mnuTimer"), tr("&Timer"));
+    mnuTimer = namedMenu(bar, QStringLiteral("mnuTimer"), tr("&Timer"));
     bar->addMenu(mnuTimer);
-    mnuSetupTimer = item(mnuTimer, QStringLiteral("mnuSetupTimer"), tr("Setup"));
+    mnuSetupTimer = namedItem(mnuTimer, QStringLiteral("mnuSetupTimer"), tr("Setup"));
     connect(mnuSetupTimer, &QAction::triggered, this, &FrmMain::timerDisplayClicked);
+}
 
-    Relays = menu(bar, QStringLiteral("Relays"), tr("Setup &Relays"));
+void FrmMain::buildRelaysMenu() {
+    QMenuBar* bar = menuBar();
+
+    Relays = namedMenu(bar, QStringLiteral("Relays"), tr("Setup &Relays"));
     bar->addMenu(Relays);
     for (int i = 0; i < kButtonCount; ++i) {
-        QMenu* rb = menu(Relays, QStringLiteral("RB_%1").arg(i), tr(kButtonNames[i]));
+        QMenu* rb = namedMenu(Relays, QStringLiteral("RB_%1").arg(i), tr(kButtonNames[i]));
         Relays->addMenu(rb);
         RB[size_t(i)] = rb;
         for (int relay = 0; relay < 2; ++relay) {
-            QAction* a = item(rb, QStringLiteral("RL%1_%2").arg(i + 1).arg(relay),
-                              relay == 0 ? tr("Relay One") : tr("Relay Two"));
+            QAction* a = namedItem(rb, QStringLiteral("RL%1_%2").arg(i + 1).arg(relay),
+                                   relay == 0 ? tr("Relay One") : tr("Relay Two"));
             a->setCheckable(true);
             connect(a, &QAction::triggered, this, [this, i, relay] { relayClicked(i, relay); });
             RL[size_t(i)][size_t(relay)] = a;
         }
     }
+}
 
-    mnuPrgrm = menu(bar, QStringLiteral("mnuPrgrm"), tr("Program"));
+void FrmMain::buildProgramAndToolMenus() {
+    QMenuBar* bar = menuBar();
+
+    mnuPrgrm = namedMenu(bar, QStringLiteral("mnuPrgrm"), tr("Program"));
     bar->addMenu(mnuPrgrm);
-    mnuCommSett = menu(mnuPrgrm, QStringLiteral("mnuCommSett"), tr("Upload Port"));
+    mnuCommSett = namedMenu(mnuPrgrm, QStringLiteral("mnuCommSett"), tr("Upload Port"));
     mnuPrgrm->addMenu(mnuCommSett);
     auto* uploadPorts = new QActionGroup(mnuCommSett);
     uploadPorts->setExclusive(true);
     for (int p = 1; p <= 3; ++p) {
         QAction* a =
-            item(mnuCommSett, QStringLiteral("uploadport_%1").arg(p), tr("Port %1").arg(p));
+            namedItem(mnuCommSett, QStringLiteral("uploadport_%1").arg(p), tr("Port %1").arg(p));
         a->setCheckable(true);
         uploadPorts->addAction(a);
         uploadport[size_t(p)] = a;
     }
     uploadport[1]->setChecked(true);
-    mnuUpload = item(mnuPrgrm, QStringLiteral("mnuUpload"), tr("Upload New code"));
-    mnuRestore = item(mnuPrgrm, QStringLiteral("mnuRestore"), tr("Restore Factory Setup"));
-    mnuViewDta = item(mnuPrgrm, QStringLiteral("mnuViewDta"), tr("View Previous Upload Data"));
-    mnuFrmWare = item(mnuPrgrm, QStringLiteral("mnuFrmWare"), tr("Update Firmware"));
+    mnuUpload = namedItem(mnuPrgrm, QStringLiteral("mnuUpload"), tr("Upload New code"));
+    mnuRestore = namedItem(mnuPrgrm, QStringLiteral("mnuRestore"), tr("Restore Factory Setup"));
+    mnuViewDta = namedItem(mnuPrgrm, QStringLiteral("mnuViewDta"), tr("View Previous Upload Data"));
+    mnuFrmWare = namedItem(mnuPrgrm, QStringLiteral("mnuFrmWare"), tr("Update Firmware"));
 
-    mnuLables = menu(bar, QStringLiteral("mnuLables"), tr("&Labels"));
+    mnuLables = namedMenu(bar, QStringLiteral("mnuLables"), tr("&Labels"));
     bar->addMenu(mnuLables);
-    mnuLabelLayout = item(mnuLables, QStringLiteral("mnuLabelLayout"), tr(" Layout"));
+    mnuLabelLayout = namedItem(mnuLables, QStringLiteral("mnuLabelLayout"), tr(" Layout"));
 
-    mnuDiag = menu(bar, QStringLiteral("mnuDiag"), tr("Diagnostics"));
+    mnuDiag = namedMenu(bar, QStringLiteral("mnuDiag"), tr("Diagnostics"));
     bar->addMenu(mnuDiag);
-    mnuIncmDta = item(mnuDiag, QStringLiteral("mnuIncmDta"), tr("Incoming Data"));
-    mnuSim = item(mnuDiag, QStringLiteral("mnuSim"), tr("Simulate Control"));
+    mnuIncmDta = namedItem(mnuDiag, QStringLiteral("mnuIncmDta"), tr("Incoming Data"));
+    mnuSim = namedItem(mnuDiag, QStringLiteral("mnuSim"), tr("Simulate Control"));
 
-    mnuHelp = menu(bar, QStringLiteral("mnuHelp"), tr("&Help"));
+    mnuHelp = namedMenu(bar, QStringLiteral("mnuHelp"), tr("&Help"));
     bar->addMenu(mnuHelp);
-    mnuUserGuide = item(mnuHelp, QStringLiteral("mnuUserGuide"), tr("User Guide"));
+    mnuUserGuide = namedItem(mnuHelp, QStringLiteral("mnuUserGuide"), tr("User Guide"));
     mnuUserGuide->setShortcut(QKeySequence::HelpContents);
-    mnuAbout = item(mnuHelp, QStringLiteral("mnuAbout"), tr("About"));
-
-    // Short confirmations (a file saved) appear at the foot of the window.
-    statusBar()->setSizeGripEnabled(false);
+    mnuAbout = namedItem(mnuHelp, QStringLiteral("mnuAbout"), tr("About"));
 }
 
 void FrmMain::refreshFromState() {
     for (int i = 0; i < kButtonCount; ++i) {
         const auto index = size_t(i);
         {
-            const QSignalBlocker block1(combo1_[index]);
-            combo1_[index]->setEditText(state_.device(0).commandTexts[index]);
+            const QSignalBlocker block1(commandList1_[index]);
+            commandList1_[index]->setEditText(state_.device(0).commandTexts[index]);
         }
         {
-            const QSignalBlocker block2(combo2_[index]);
-            combo2_[index]->setEditText(state_.device(1).commandTexts[index]);
+            const QSignalBlocker block2(commandList2_[index]);
+            commandList2_[index]->setEditText(state_.device(1).commandTexts[index]);
         }
-        label3_[index]->setText(state_.device(0).label);
-        label3_[index]->setVisible(state_.device(0).labelVisible);
-        label4_[index]->setText(state_.device(1).label);
-        label4_[index]->setVisible(state_.device(1).labelVisible);
-        combo2_[index]->setVisible(state_.commandList2Visible());
+        deviceLabel1_[index]->setText(state_.device(0).label);
+        deviceLabel1_[index]->setVisible(state_.device(0).labelVisible);
+        deviceLabel2_[index]->setText(state_.device(1).label);
+        deviceLabel2_[index]->setVisible(state_.device(1).labelVisible);
+        commandList2_[index]->setVisible(state_.commandList2Visible());
     }
     mnuEnable2->setChecked(state_.secondProjectorEnabled());
     mnuControl[1]->setEnabled(state_.secondProjectorEnabled());
     mnuControl[0]->setEnabled(!state_.port1SelectDisabled());
-    for (size_t t = 0; t < text1_.size(); ++t)
-        text1_[t]->setText(state_.timerTexts()[t]);
+    for (size_t t = 0; t < timerBoxes_.size(); ++t)
+        timerBoxes_[t]->setText(state_.timerTexts()[t]);
 }
 
 void FrmMain::applyWorkArea(QSizeF clientRoomTwips, qreal pixelRatio) {
     // The screen's own ratio: a window not shown yet reports 1 whatever its screen.
     const qreal ratio = pixelRatio > 0 ? pixelRatio : screen() ? screen()->devicePixelRatio() : 1.0;
-    for (auto it = design_.cbegin(); it != design_.cend(); ++it) {
-        placeInTwips(it.key(), it.value());
-        it.key()->setFont(designFont_.value(it.key()));
+    const MainLayout::Arrangement a = mainLayout_.arrange(clientRoomTwips, ratio);
+    const std::vector<MainLayout::Control>& controls = mainLayout_.controls();
+    for (size_t k = 0; k < controls.size(); ++k) {
+        QWidget* w = layoutWidgets_[k];
+        placeInTwips(w, a.place[k]);
+        const QFont& design = designFonts_[k];
+        w->setFont(a.layout == Layout::Scaled ? MainLayout::scaledFont(design, a.scale) : design);
+        // A frame's own controls keep the visibility the view state gives them.
+        const bool inFrame = controls[k].role == MainLayout::Role::FrameList ||
+                             controls[k].role == MainLayout::Role::FrameLabel;
+        if (!inFrame && w->isHidden() == a.shown[k])
+            w->setVisible(a.shown[k]);
     }
-    QList<QWidget*> hiddenWhenCompact = {picture1_, uploadButton_, restoreButton_, line_[1],
-                                         line_[2],  line_[7],      line_[8]};
-    for (QLineEdit* box : text1_)
-        hiddenWhenCompact.append(box);
-    for (QWidget* w : hiddenWhenCompact)
-        w->setVisible(true);
-    for (QFrame* line : line_)
-        line->setVisible(true);
-
-    const QSizeF design(kClientWidth, kClientHeight);
-    QSizeF clientTwips = design;
-    if (clientRoomTwips.width() >= kClientWidth && clientRoomTwips.height() >= kClientHeight) {
-        layout_ = Layout::Full;
-    } else {
-        layout_ = Layout::Compact;
-        for (QWidget* w : hiddenWhenCompact)
-            w->setVisible(false);
-        placeCompact(clientRoomTwips);
-        clientTwips = clientRoomTwips;
-        client_->setFixedSize(twipsToPixels(clientTwips));
-        if (!layoutIsSound()) {
-            // The compact arrangement overlaps here: shrink the whole design instead.
-            for (QWidget* w : hiddenWhenCompact)
-                w->setVisible(true);
-            for (QFrame* line : line_)
-                line->setVisible(true);
-            const double fit = std::min(clientRoomTwips.width() / kClientWidth,
-                                        clientRoomTwips.height() / kClientHeight);
-            // Below this the lists' texts would be too small to read (counted in the screen's
-            // own pixels, so a 200 % screen allows a smaller layout); scroll instead.
-            const double scale = std::max(fit, std::max(0.5, 0.7 / ratio));
-            placeScaled(scale);
-            clientTwips = design * scale;
-            layout_ = Layout::Scaled;
-        }
-    }
-    client_->setFixedSize(twipsToPixels(clientTwips));
-    picture1_->setPixmap(timerPicture(picture1_->size(), ratio));
-    const QSize room = twipsToPixels(clientRoomTwips);
-    QSize view = client_->size();
-    if (view.width() > room.width() || view.height() > room.height()) {
-        // A bar along one side takes room from the other direction's view.
-        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-        if (view.width() > room.width())
-            view.rheight() += bar;
-        if (view.height() > room.height())
-            view.rwidth() += bar;
-        view = view.boundedTo(room);
-    }
-    scroll_->setFixedSize(view);
+    layout_ = a.layout;
+    if (layout_ == Layout::Scaled)
+        fitFrameCaptions();
+    client_->setFixedSize(twipsToPixels(a.client));
+    timerPicture_->setPixmap(timerPicture(timerPicture_->size(), ratio));
+    scroll_->setFixedSize(MainLayout::viewSize(client_->size(), twipsToPixels(clientRoomTwips),
+                                               style()->pixelMetric(QStyle::PM_ScrollBarExtent)));
     adjustSize();
 }
 
-void FrmMain::placeCompact(QSizeF room) {
-    const double r = room.height() / kClientHeight;
-    for (int i = 0; i < kButtonCount; ++i) {
-        const int k = kCompactColumn[i];
-        for (QWidget* w : {static_cast<QWidget*>(frmButton_[size_t(i)]),
-                           static_cast<QWidget*>(cmdReConfig_[size_t(i)])}) {
-            const QRectF d = design_.value(w);
-            placeInTwips(w, {d.left() * r - 400 * k, (d.top() - 1200) * r, d.width() * kFrameScale,
-                             d.height() * kFrameScale});
-        }
-        for (QComboBox* combo : {combo1_[size_t(i)], combo2_[size_t(i)]}) {
-            const QRectF d = design_.value(combo);
-            placeInTwips(combo, {d.topLeft(), QSizeF(d.width() * kFrameScale, d.height())});
-        }
-    }
-    const QRectF image = design_.value(image1_);
-    placeInTwips(image1_, {0, twipsGeometry(cmdReConfig_[6]).top() + 700, image.width() * r,
-                           image.height() * r});
-    // The decorative lines stay where the design has them; one that would now run through a
-    // frame goes.
-    for (QFrame* line : line_)
-        for (QGroupBox* frame : frmButton_)
-            if (line->isVisibleTo(client_) && line->geometry().intersects(frame->geometry()))
-                line->hide();
-}
-
-void FrmMain::placeScaled(double scale) {
-    for (auto it = design_.cbegin(); it != design_.cend(); ++it) {
-        const QRectF d = it.value();
-        placeInTwips(it.key(), {d.topLeft() * scale, d.size() * scale});
-        QFont f = designFont_.value(it.key());
-        if (f.pixelSize() > 0)
-            f.setPixelSize(std::max(8, int(std::lround(f.pixelSize() * scale))));
-        else
-            f.setPointSizeF(f.pointSizeF() * scale);
-        it.key()->setFont(f);
-    }
+void FrmMain::fitFrameCaptions() {
     // The one-line captions below the frames get a smaller face where the scaled one would be cut
     // (on a 200 % screen that is still many screen pixels high).
-    for (QPushButton* button : cmdReConfig_) {
+    for (QPushButton* button : reconfigureButtons_) {
         QFont f = button->font();
-        while (f.pixelSize() > 6 &&
-               QFontMetrics(f).horizontalAdvance(button->text()) + 8 > button->width()) {
-            f.setPixelSize(f.pixelSize() - 1);
+        if (f.pixelSize() <= 0)
+            continue;
+        const int size = MainLayout::captionPixelSize(f.pixelSize(), button->width(), [&](int px) {
+            QFont probe = f;
+            probe.setPixelSize(px);
+            return QFontMetrics(probe).horizontalAdvance(button->text());
+        });
+        if (size != f.pixelSize()) {
+            f.setPixelSize(size);
             button->setFont(f);
         }
     }
 }
 
-bool FrmMain::layoutIsSound() const {
-    const QRect area = client_->rect();
-    QList<QWidget*> controls;
-    for (QWidget* w : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (w->isVisibleTo(client_) && !w->isWindow())
-            controls << w;
-    auto isLine = [this](const QWidget* w) {
-        return std::find(line_.begin(), line_.end(), w) != line_.end();
-    };
-    auto isFrame = [this](const QWidget* w) {
-        return std::find(frmButton_.begin(), frmButton_.end(), w) != frmButton_.end();
-    };
-    for (int a = 0; a < controls.size(); ++a) {
-        const QWidget* wa = controls[a];
-        if (!isLine(wa) && !area.contains(wa->geometry()))
-            return false;
-        for (int b = a + 1; b < controls.size(); ++b) {
-            const QWidget* wb = controls[b];
-            const QRect overlap = wa->geometry().intersected(wb->geometry());
-            if (overlap.isEmpty())
-                continue;
-            // Decorative lines may run under buttons, and the timer texts lie on its picture.
-            if ((isLine(wa) || isLine(wb)) && !isFrame(wa) && !isFrame(wb))
-                continue;
-            const auto isText = [this](const QWidget* w) {
-                return std::find(text1_.begin(), text1_.end(), w) != text1_.end();
-            };
-            if ((wa == picture1_ && isText(wb)) || (wb == picture1_ && isText(wa)))
-                continue;
-            // The design lets each frame's button below it touch the frame's lower edge.
-            const auto fa = std::find(frmButton_.begin(), frmButton_.end(), wa);
-            const auto fb = std::find(frmButton_.begin(), frmButton_.end(), wb);
-            const bool ownButton =
-                (fa != frmButton_.end() && cmdReConfig_[size_t(fa - frmButton_.begin())] == wb) ||
-                (fb != frmButton_.end() && cmdReConfig_[size_t(fb - frmButton_.begin())] == wa);
-            if (ownButton && overlap.height() <= 2)
-                continue;
-            return false;
-        }
-    }
-    return true;
-}
-
 void FrmMain::applyWindowWorkArea(QSize workArea, qreal pixelRatio) {
-    const QMargins frame = frameMarginsOf(this);
     const int bars = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
-    const QSize room(workArea.width() - frame.left() - frame.right(),
-                     workArea.height() - frame.top() - frame.bottom() - bars);
-    applyWorkArea({pixelsToTwips(room.width()), pixelsToTwips(room.height())}, pixelRatio);
+    applyWorkArea(MainLayout::clientRoom(workArea, frameMarginsOf(this), bars), pixelRatio);
 }
 
 void FrmMain::applyScreenWorkArea() {
@@ -562,7 +492,6 @@ FrmConfigButtons* FrmMain::openButtonConfiguration(int index) {
     configButtons_->show();
     configButtons_->raise();
     configButtons_->activateWindow();
-    configButtons_->ButtonNumber = index;
     configButtons_->setWindowTitle(frmButton(index)->title() + tr(" Configuration"));
     configButtons_->setButtonNumber(index);
     return configButtons_;
@@ -584,8 +513,9 @@ void FrmMain::closeEvent(QCloseEvent* event) {
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease) {
-        const bool onTimer = watched == picture1_ ||
-                             std::find(text1_.begin(), text1_.end(), watched) != text1_.end();
+        const bool onTimer =
+            watched == timerPicture_ ||
+            std::find(timerBoxes_.begin(), timerBoxes_.end(), watched) != timerBoxes_.end();
         if (onTimer)
             emit timerDisplayClicked();
     }

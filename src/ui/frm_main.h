@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/qcd_file.h"
+#include "main_layout.h"
 #include "project/project_state.h"
 
 #include <QHash>
@@ -10,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -40,27 +42,26 @@ class Simulator;
 
 // The main window: ten button frames laid out like the wall panel, the timer display, the two
 // big command buttons and the menu bar. It lives for the whole run and renders the view state
-// of the project it is given. Controls carry their design names as object names; menu items are
-// public so that the other windows' owners can connect to them.
+// of the project it is given. Controls and menu items carry their design names as object names.
 class FrmMain : public QMainWindow {
     Q_OBJECT
 public:
     // Client area in twips.
-    static constexpr double kClientWidth = 15240;
-    static constexpr double kClientHeight = 10710;
+    static constexpr double kClientWidth = MainLayout::kClientWidth;
+    static constexpr double kClientHeight = MainLayout::kClientHeight;
 
     explicit FrmMain(ProjectState& state, QWidget* parent = nullptr);
     ~FrmMain() override;
 
     ProjectState& state() { return state_; }
 
-    QGroupBox* frmButton(int i) const { return frmButton_.at(size_t(i)); }
-    QLabel* Label3(int i) const { return label3_.at(size_t(i)); }
-    QComboBox* Combo1(int i) const { return combo1_.at(size_t(i)); }
-    QLabel* Label4(int i) const { return label4_.at(size_t(i)); }
-    QComboBox* Combo2(int i) const { return combo2_.at(size_t(i)); }
-    QPushButton* cmdReConfig(int i) const { return cmdReConfig_.at(size_t(i)); }
-    QLineEdit* Text1(int i) const { return text1_.at(size_t(i)); }
+    QGroupBox* frmButton(int i) const { return frames_.at(size_t(i)); }
+    QLabel* Label3(int i) const { return deviceLabel1_.at(size_t(i)); }
+    QComboBox* Combo1(int i) const { return commandList1_.at(size_t(i)); }
+    QLabel* Label4(int i) const { return deviceLabel2_.at(size_t(i)); }
+    QComboBox* Combo2(int i) const { return commandList2_.at(size_t(i)); }
+    QPushButton* cmdReConfig(int i) const { return reconfigureButtons_.at(size_t(i)); }
+    QLineEdit* Text1(int i) const { return timerBoxes_.at(size_t(i)); }
     // "Upload New configuration to Control" and "Restore Factory Setup" (objects Command1 and
     // Command2).
     QPushButton* uploadButton() const { return uploadButton_; }
@@ -70,10 +71,8 @@ public:
     // lists, the second-projector and port-one menu states and the timer texts.
     void refreshFromState();
 
-    // How the client area is laid out: the design layout; the compact arrangement for narrow
-    // screens; or, where the compact arrangement would overlap or not fit, the design layout
-    // scaled down to the room there is (held in a scroll area below a legible minimum).
-    enum class Layout { Full, Compact, Scaled };
+    // How the client area is laid out (see MainLayout).
+    using Layout = MainLayout::Layout;
     // Lays the client area out for the room it has, in twips, on a screen of `pixelRatio`
     // device pixels per device-independent one (0: the window's own). Always starts from the
     // design layout, which is kept wherever it fits.
@@ -154,7 +153,94 @@ public:
     // Upload, factory restore, firmware update and the upload report.
     PanelProgramming& programming() const { return *programming_; }
 
-    // Menu bar, with the design's names.
+signals:
+    // A click on the timer display (Picture1 or any Text1 box).
+    void timerDisplayClicked();
+    // The window has closed for good: the program ends.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildTimerDisplay();
+    void buildButtonFrame(int i);
+    void buildCommandsAndBrand();
+    void buildLines();
+    // Pairs each control of the layout's design with its widget.
+    void attachDesign();
+    // In the scaled layout: a smaller face for captions that would be cut.
+    void fitFrameCaptions();
+    void buildMenus();
+    void buildFileAndPortMenus();
+    void buildProjectorAndTimerMenus();
+    void buildRelaysMenu();
+    void buildProgramAndToolMenus();
+    void relayClicked(int button, int relay);
+    void setUpCatalogue();
+    void showCommandLists();
+    void showModel(int device, const CommandListFill& lists);
+    // A catalogue lookup after a choice failed (the catalogue became unreadable, a protocol row
+    // is missing): shown without blocking.
+    void showCatalogueFailure(const Error& error);
+    void setUpFiles();
+    QString askForConfigurationFile(bool forSaving);
+    bool confirmClose();
+    // Makes `path` the current file: caption, Recent Files, and the name the history and the room
+    // sheet give the configuration. Every open and save ends here.
+    void setDocumentFile(const QString& path);
+    void showDocumentName();
+    void fillRecentFiles();
+    // With unsaved changes, asks whether to save them first; false when the user cancels.
+    bool askToSaveChanges(const QString& question);
+    // The menu items that open the tool windows (frm_main_tools.cpp).
+    void connectToolWindows();
+    // The programming commands and the room records, and their menu items.
+    void connectProgramming();
+    // The serial ports of this machine, for the programming commands, monitor and simulator.
+    static const SerialLineFactory& serialLines();
+
+    ProjectState& state_;
+    QWidget* client_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    std::array<QGroupBox*, kButtonCount> frames_{};
+    std::array<QLabel*, kButtonCount> deviceLabel1_{};
+    std::array<QComboBox*, kButtonCount> commandList1_{};
+    std::array<QLabel*, kButtonCount> deviceLabel2_{};
+    std::array<QComboBox*, kButtonCount> commandList2_{};
+    std::array<QPushButton*, kButtonCount> reconfigureButtons_{};
+    std::array<QLineEdit*, 4> timerBoxes_{};
+    std::array<QFrame*, 9> lines_{};
+    QPushButton* uploadButton_ = nullptr;
+    QPushButton* restoreButton_ = nullptr;
+    QLabel* timerPicture_ = nullptr;
+    QLabel* productName_ = nullptr;
+    QLabel* brandImage_ = nullptr;
+    QPointer<FrmControlPortSettings> portSettings_;
+    QPointer<FrmConfigButtons> configButtons_;
+    MainLayout mainLayout_;
+    std::vector<QWidget*> layoutWidgets_; // one per control of mainLayout_
+    std::vector<QFont> designFonts_;      // their faces in the design layout
+    Layout layout_ = Layout::Full;
+    bool followsScreen_ = false;
+    QString documentFile_;
+    std::unique_ptr<Catalogue> catalogue_;
+    QPointer<frmProjectorSelect> projectorSelect_;
+    QPointer<frmUserModels> userModels_;
+    void ownModelChanged(const QString& manufacturer, const QString& model);
+    int currentButton_ = -1; // the button whose command was chosen last
+    bool customWarningShown_ = false;
+    // Tool windows: one instance each while open.
+    QPointer<FrmLabels> frmLabels_;
+    QPointer<Diagnostic_in> monitor_;
+    QPointer<Simulator> simulator_;
+    QPointer<QWidget> serialPorts_;
+    PanelProgramming* programming_ = nullptr;
+
+    // Menu bar, with the design's names (tests and tools reach the items by object name).
     QMenu* mnuFike = nullptr;
     QAction* mnuOpenFile = nullptr;
     QAction* mnuSave = nullptr;
@@ -191,83 +277,6 @@ public:
     QMenu* mnuHelp = nullptr; // last on the bar
     QAction* mnuUserGuide = nullptr;
     QAction* mnuAbout = nullptr;
-
-signals:
-    // A click on the timer display (Picture1 or any Text1 box).
-    void timerDisplayClicked();
-    // The window has closed for good: the program ends.
-    void closed();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void buildControls();
-    void placeCompact(QSizeF room);
-    void placeScaled(double scale);
-    // No controls overlap (a frame and its own button below it may touch), no decorative line
-    // crosses a frame, and everything lies inside the client area.
-    bool layoutIsSound() const;
-    void buildMenus();
-    void relayClicked(int button, int relay);
-    void setUpCatalogue();
-    void showCommandLists();
-    void showModel(int device, const CommandListFill& lists);
-    // A catalogue lookup after a choice failed (the catalogue became unreadable, a protocol row
-    // is missing): shown without blocking.
-    void showCatalogueFailure(const Error& error);
-    void setUpFiles();
-    QString askForConfigurationFile(bool forSaving);
-    bool confirmClose();
-    // Makes `path` the current file: caption, Recent Files, and the name the history and the room
-    // sheet give the configuration. Every open and save ends here.
-    void setDocumentFile(const QString& path);
-    void showDocumentName();
-    void fillRecentFiles();
-    // With unsaved changes, asks whether to save them first; false when the user cancels.
-    bool askToSaveChanges(const QString& question);
-    // The menu items that open the tool windows (frm_main_tools.cpp).
-    void connectToolWindows();
-    // The serial ports of this machine, for the programming commands, monitor and simulator.
-    static const SerialLineFactory& serialLines();
-
-    ProjectState& state_;
-    QWidget* client_ = nullptr;
-    QScrollArea* scroll_ = nullptr;
-    std::array<QGroupBox*, kButtonCount> frmButton_{};
-    std::array<QLabel*, kButtonCount> label3_{};
-    std::array<QComboBox*, kButtonCount> combo1_{};
-    std::array<QLabel*, kButtonCount> label4_{};
-    std::array<QComboBox*, kButtonCount> combo2_{};
-    std::array<QPushButton*, kButtonCount> cmdReConfig_{};
-    std::array<QLineEdit*, 4> text1_{};
-    std::array<QFrame*, 9> line_{};
-    QPushButton* uploadButton_ = nullptr;
-    QPushButton* restoreButton_ = nullptr;
-    QLabel* picture1_ = nullptr;
-    QLabel* label1_ = nullptr;
-    QLabel* image1_ = nullptr;
-    QPointer<FrmControlPortSettings> portSettings_;
-    QPointer<FrmConfigButtons> configButtons_;
-    QHash<QWidget*, QRectF> design_; // the full layout, to return to from the compact one
-    QHash<QWidget*, QFont> designFont_;
-    Layout layout_ = Layout::Full;
-    bool followsScreen_ = false;
-    QString documentFile_;
-    std::unique_ptr<Catalogue> catalogue_;
-    QPointer<frmProjectorSelect> projectorSelect_;
-    QPointer<frmUserModels> userModels_;
-    void ownModelChanged(const QString& manufacturer, const QString& model);
-    int currentButton_ = -1; // the button whose command was chosen last
-    bool customWarningShown_ = false;
-    // Tool windows: one instance each while open.
-    QPointer<FrmLabels> frmLabels_;
-    QPointer<Diagnostic_in> monitor_;
-    QPointer<Simulator> simulator_;
-    QPointer<QWidget> serialPorts_;
-    PanelProgramming* programming_ = nullptr;
 };
 
 } // namespace ondrel::ui

@@ -18,9 +18,9 @@ class frmProjectorSelect : public QDialog {
 public:
     frmProjectorSelect(ProjectState& state, const Catalogue& catalogue, QWidget* parent = nullptr);
 
-    QComboBox* Combo1() const { return combo1_; }
-    QComboBox* Combo2() const { return combo2_; }
-    QPushButton* Command1() const { return command1_; }
+    QComboBox* Combo1() const { return makerList_; }
+    QComboBox* Combo2() const { return modelList_; }
+    QPushButton* Command1() const { return selectButton_; }
 
     // A manufacturer was chosen: list its models, the first shown as chosen.
     void Combo1_Click();
@@ -43,11 +43,11 @@ private:
     ProjectState& state_;
     int device_ = -1;
     const Catalogue& catalogue_;
-    QLabel* label1_;
-    QComboBox* combo1_;
-    QLabel* label3_;
-    QComboBox* combo2_;
-    QPushButton* command1_;
+    QLabel* makerLabel_;
+    QComboBox* makerList_;
+    QLabel* modelLabel_;
+    QComboBox* modelList_;
+    QPushButton* selectButton_;
     QString listedMaker_; // the maker whose models Combo2 lists
 };
 

@@ -1,6 +1,5 @@
 #include "frm_string_enter.h"
 
-#include "frm_config_buttons.h"
 #include "messages.h"
 #include "twips.h"
 #include "window_placement.h"
@@ -22,8 +21,9 @@ constexpr double kFooter = 1050;     // the help text, OK and Cancel under the f
 constexpr double kFieldsBelow = 450; // from the top of the last row to the footer
 } // namespace
 
-FrmStringEnter::FrmStringEnter(FrmConfigButtons& config, int count)
-    : QDialog(&config), config_(config), byteCountLast_(count - 1) {
+FrmStringEnter::FrmStringEnter(QWidget* parent, int count, Store store,
+                               std::function<void()> closed)
+    : QDialog(parent), store_(std::move(store)), byteCountLast_(count - 1) {
     setObjectName(QStringLiteral("FrmStringEnter"));
     setWindowTitle(tr("Dialog Caption"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -32,6 +32,32 @@ FrmStringEnter::FrmStringEnter(FrmConfigButtons& config, int count)
     // OK and Cancel stays in view.
     auto* body = new QWidget;
     body->setObjectName(QStringLiteral("fieldArea"));
+    buildCharacterLists(body);
+    const double bodyHeight = buildFields(body) + kFieldsBelow;
+    const double height = bodyHeight + kFooter;
+    body->setFixedSize(twipsToPixels(QSizeF(kWidth, bodyHeight)));
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName(QStringLiteral("fieldScroll"));
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setWidget(body);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(scroll_, 1);
+    layout->addWidget(buildFooter());
+
+    // Every way out (OK, Cancel, Esc, the close box) passes through finished().
+    if (closed)
+        connect(this, &QDialog::finished, this, [closed = std::move(closed)] { closed(); });
+
+    setProperty("twipsGeometry", QRectF(0, 0, kWidth, height));
+    fitInto(workAreaOf(this).marginsRemoved(frameMarginsOf(this)).height());
+    fields_.front()->setFocus();
+}
+
+void FrmStringEnter::buildCharacterLists(QWidget* body) {
     auto* startLabel = new QLabel(tr("Starting character:"), body);
     startLabel->setObjectName(QStringLiteral("Label1"));
     placeInTwips(startLabel, {240, 240, 1800, 255});
@@ -52,7 +78,9 @@ FrmStringEnter::FrmStringEnter(FrmConfigButtons& config, int count)
     endChar_->setCurrentIndex(-1);
     placeInTwips(endChar_, {2520, 540, 1800, 330});
     endLabel->setBuddy(endChar_);
+}
 
+double FrmStringEnter::buildFields(QWidget* body) {
     // Ten fields to a row, 560 twips apart; a new row every ten fields, 520 lower.
     QRectF place(240, 1200, 495, 375);
     for (int i = 0; i <= byteCountLast_; ++i) {
@@ -69,15 +97,10 @@ FrmStringEnter::FrmStringEnter(FrmConfigButtons& config, int count)
         connect(field, &QLineEdit::textEdited, this, [field] { markField(field, false); });
         fields_.push_back(field);
     }
-    const double bodyHeight = place.top() + kFieldsBelow;
-    const double height = bodyHeight + kFooter;
-    body->setFixedSize(twipsToPixels(QSizeF(kWidth, bodyHeight)));
-    scroll_ = new QScrollArea(this);
-    scroll_->setObjectName(QStringLiteral("fieldScroll"));
-    scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->setWidget(body);
+    return place.top();
+}
 
+QWidget* FrmStringEnter::buildFooter() {
     auto* footer = new QWidget(this);
     footer->setFixedHeight(twipsToPixels(kFooter));
     // How an entry is read, under the fields beside the buttons.
@@ -108,19 +131,7 @@ FrmStringEnter::FrmStringEnter(FrmConfigButtons& config, int count)
     cancelButton->setObjectName(QStringLiteral("CancelButton"));
     placeInTwips(cancelButton, {kWidth - 1215 - 240, 270, 1215, 375});
     connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(scroll_, 1);
-    layout->addWidget(footer);
-
-    // Every way out (OK, Cancel, Esc, the close box) passes through finished().
-    connect(this, &QDialog::finished, &config_, &FrmConfigButtons::showButtonStrings);
-
-    setProperty("twipsGeometry", QRectF(0, 0, kWidth, height));
-    fitInto(workAreaOf(this).marginsRemoved(frameMarginsOf(this)).height());
-    fields_.front()->setFocus();
+    return footer;
 }
 
 void FrmStringEnter::fitInto(int roomHeight) {
@@ -172,7 +183,7 @@ void FrmStringEnter::ok() {
                                    "marked field. Nothing was stored."));
         return;
     }
-    config_.storeCustomString(list);
+    store_(list);
     close();
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "project/byte_list.h"
+
 #include <QDialog>
+#include <functional>
 #include <vector>
 
 class QComboBox;
@@ -9,17 +12,16 @@ class QScrollArea;
 
 namespace ondrel::ui {
 
-class FrmConfigButtons;
-
 // One entry field per byte of a custom command string, with start and end character helpers.
-// OK stores the string into the target the configuration window selects at that moment, once
-// every field reads as a byte; otherwise the unreadable fields are marked, one message names them
-// and the dialog stays. Every way of closing refreshes that window's command boxes. Taller than
-// the screen, the fields scroll above OK and Cancel.
+// OK hands the string to `store` (the configuration window stores it into the target it selects
+// at that moment) once every field reads as a byte; otherwise the unreadable fields are marked,
+// one message names them and the dialog stays. Every way of closing calls `closed` (that window
+// refreshes its command boxes). Taller than the screen, the fields scroll above OK and Cancel.
 class FrmStringEnter : public QDialog {
     Q_OBJECT
 public:
-    FrmStringEnter(FrmConfigButtons& config, int count);
+    using Store = std::function<void(const ByteList&)>;
+    FrmStringEnter(QWidget* parent, int count, Store store, std::function<void()> closed);
 
     int byteCount() const { return static_cast<int>(fields_.size()); }
     QLineEdit* Str_Byte(int index) const { return fields_.at(size_t(index)); }
@@ -30,10 +32,14 @@ public:
     void fitInto(int roomHeight);
 
 private:
+    void buildCharacterLists(QWidget* body);
+    // The entry fields; gives the top of their last row.
+    double buildFields(QWidget* body);
+    QWidget* buildFooter();
     void ok();
     static void markField(QLineEdit* field, bool bad);
 
-    FrmConfigButtons& config_;
+    Store store_;
     std::vector<QLineEdit*> fields_;
     int byteCountLast_;
     QComboBox* startChar_;

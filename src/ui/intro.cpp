@@ -11,7 +11,7 @@ namespace ondrel::ui {
 
 Intro::Intro(QWidget* mainWindow, QWidget* parent)
     : QFrame(parent, Qt::SplashScreen | Qt::FramelessWindowHint), mainWindow_(mainWindow),
-      timer1_(new QTimer(this)) {
+      showTimer_(new QTimer(this)) {
     setObjectName(QStringLiteral("Intro"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twipsToPixels(QSizeF(7200, 3840)));
@@ -43,15 +43,15 @@ Intro::Intro(QWidget* mainWindow, QWidget* parent)
     label("Label5", tr("Unit 4, Harbour Works, Westgate  -  support@corvane.example"),
           {360, 3000, 6480, 300});
 
-    timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setSingleShot(true);
-    timer1_->setInterval(kShowMilliseconds);
-    connect(timer1_, &QTimer::timeout, this, &Intro::timer1Elapsed);
-    timer1_->start();
+    showTimer_->setObjectName(QStringLiteral("Timer1"));
+    showTimer_->setSingleShot(true);
+    showTimer_->setInterval(kShowMilliseconds);
+    connect(showTimer_, &QTimer::timeout, this, &Intro::timer1Elapsed);
+    showTimer_->start();
 }
 
 void Intro::timer1Elapsed() {
-    timer1_->stop();
+    showTimer_->stop();
     if (mainWindow_)
         mainWindow_->show();
     close();

@@ -14,13 +14,13 @@ public:
 
     explicit Intro(QWidget* mainWindow, QWidget* parent = nullptr);
 
-    QTimer* Timer1() const { return timer1_; }
+    QTimer* Timer1() const { return showTimer_; }
 
 private:
     void timer1Elapsed();
 
     QWidget* mainWindow_;
-    QTimer* timer1_;
+    QTimer* showTimer_;
 };
 
 } // namespace ondrel::ui

@@ -59,20 +59,13 @@ PanelProgramming::PanelProgramming(FrmMain& main, const SerialLineFactory& lines
 
     connect(main.uploadButton(), &QPushButton::clicked, this,
             &PanelProgramming::UploadConfiguration);
-    connect(main.mnuUpload, &QAction::triggered, this, &PanelProgramming::UploadConfiguration);
     connect(main.restoreButton(), &QPushButton::clicked, this,
             &PanelProgramming::RestoreFactorySetup);
-    connect(main.mnuRestore, &QAction::triggered, this, &PanelProgramming::RestoreFactorySetup);
-    connect(main.mnuFrmWare, &QAction::triggered, this, &PanelProgramming::UpdateFirmware);
-    connect(main.mnuViewDta, &QAction::triggered, this, &PanelProgramming::showPreviousUpload);
-    main.mnuPrgrm->addSeparator();
-    mnuManyRooms_ = main.mnuPrgrm->addAction(tr("Program &Many Rooms"));
+    mnuManyRooms_ = new QAction(tr("Program &Many Rooms"), this);
     mnuManyRooms_->setObjectName(QStringLiteral("mnuManyRooms"));
     mnuManyRooms_->setCheckable(true);
     mnuManyRooms_->setStatusTip(tr("After \"Upload Complete.\" wait for the next panel's reset "
                                    "at once; Esc stops."));
-    main.mnuCommSett->setToolTipsVisible(true);
-    connect(main.mnuCommSett, &QMenu::aboutToShow, this, &PanelProgramming::describeUploadPorts);
 }
 
 // The worker's destructor cancels a running procedure and waits: the line is closed on the way
@@ -192,12 +185,8 @@ void PanelProgramming::showPreviousUpload() {
     upload_->activateWindow();
 }
 
-void PanelProgramming::describeUploadPorts() {
-    for (int p = 1; p <= 3; ++p) {
-        const QString text = lines_.describe(p);
-        main_.uploadport[size_t(p)]->setStatusTip(text);
-        main_.uploadport[size_t(p)]->setToolTip(text);
-    }
+QString PanelProgramming::uploadPortDescription(int port) const {
+    return lines_.describe(port);
 }
 
 void PanelProgramming::start(Kind kind, Run run) {
@@ -234,9 +223,7 @@ void PanelProgramming::setCommandsEnabled(bool enabled) {
     for (QPushButton* button : {main_.uploadButton(), main_.restoreButton()})
         button->setEnabled(enabled);
     upload_->setRunning(!enabled);
-    for (QAction* action : {main_.mnuUpload, main_.mnuRestore, main_.mnuFrmWare,
-                            main_.uploadport[1], main_.uploadport[2], main_.uploadport[3]})
-        action->setEnabled(enabled);
+    emit commandsEnabledChanged(enabled);
 }
 
 void PanelProgramming::onStage(ProgrammingStage stage) {

@@ -39,8 +39,8 @@ public:
     void UpdateFirmware();
     // "View Previous Upload Data".
     void showPreviousUpload();
-    // Puts the device each upload port number reaches on its menu item.
-    void describeUploadPorts();
+    // The device upload port number `port` (1 to 3) reaches, for its menu item.
+    QString uploadPortDescription(int port) const;
 
     bool isRunning() const { return worker_.isRunning(); }
 
@@ -49,6 +49,7 @@ public:
     ResetPrompt* resetPrompt() const { return resetPrompt_; }
     ProgressWindow* progressWindow() const { return progressWindow_; }
     QFileDialog* firmwareDialog() const { return firmwareDialog_; }
+    // "Program Many Rooms", checkable; the main window puts it on its "Program" menu.
     QAction* mnuManyRooms() const { return mnuManyRooms_; }
 
     // Time-outs and tries of the procedures; the folder holding firmware/ and default.dat.
@@ -60,6 +61,9 @@ signals:
     void finished(const ondrel::ProgrammingResult& result);
     // A record was added to the programming history.
     void historyAdded();
+    // The other programming commands (upload, restore, firmware, upload port) are open to the
+    // user again, or closed while a procedure runs.
+    void commandsEnabledChanged(bool enabled);
 
 private:
     enum class Kind { Upload, Restore, Firmware };

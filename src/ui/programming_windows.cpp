@@ -15,18 +15,18 @@ UploadWindow::UploadWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("upload"));
     setWindowTitle(tr("Upload Data"));
 
-    text1_ = new QPlainTextEdit(this);
-    text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setReadOnly(true);
+    report_ = new QPlainTextEdit(this);
+    report_->setObjectName(QStringLiteral("Text1"));
+    report_->setReadOnly(true);
     // The report is a column dump: long lines scroll rather than wrap.
-    text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    text1_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    report_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    report_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    report_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    report_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
-    command1_ = new QPushButton(tr("Exit"), this);
-    command1_->setObjectName(QStringLiteral("Command1"));
-    connect(command1_, &QPushButton::clicked, this, &QWidget::hide);
+    exitButton_ = new QPushButton(tr("Exit"), this);
+    exitButton_->setObjectName(QStringLiteral("Command1"));
+    connect(exitButton_, &QPushButton::clicked, this, &QWidget::hide);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] {
         if (running_)
@@ -37,9 +37,9 @@ UploadWindow::UploadWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(command1_);
+    buttons->addWidget(exitButton_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(text1_);
+    layout->addWidget(report_);
     layout->addLayout(buttons);
     resize(560, 420);
 }
@@ -51,13 +51,13 @@ ResetPrompt::ResetPrompt(QWidget* parent)
     setWindowTitle(tr("Kestrun"));
     setModal(true);
 
-    label1_ = new QLabel(tr("Press Reset"), this);
-    label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setAlignment(Qt::AlignCenter);
-    QFont large = label1_->font();
+    promptLabel_ = new QLabel(tr("Press Reset"), this);
+    promptLabel_->setObjectName(QStringLiteral("Label1"));
+    promptLabel_->setAlignment(Qt::AlignCenter);
+    QFont large = promptLabel_->font();
     large.setPointSizeF(large.pointSizeF() * 1.6);
     large.setBold(true);
-    label1_->setFont(large);
+    promptLabel_->setFont(large);
     auto* hint = new QLabel(tr("Press the reset button on the panel. Esc gives up."), this);
     hint->setObjectName(QStringLiteral("hint"));
     hint->setAlignment(Qt::AlignCenter);
@@ -66,7 +66,7 @@ ResetPrompt::ResetPrompt(QWidget* parent)
     notice_->setWordWrap(true);
     notice_->hide();
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(label1_);
+    layout->addWidget(promptLabel_);
     layout->addWidget(hint);
     layout->addWidget(notice_);
     setMinimumSize(320, 110);
@@ -95,14 +95,14 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("Dialog1"));
     setWindowTitle(tr("Programming...."));
-    progressBar1_ = new QProgressBar(this);
-    progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName(QStringLiteral("ProgressBar1"));
     cancel_ = new QPushButton(tr("Cancel"), this);
     cancel_->setObjectName(QStringLiteral("cmdCancel"));
     cancel_->setAutoDefault(false); // Enter must not stop a transfer by accident
     connect(cancel_, &QPushButton::clicked, this, &ProgressWindow::reject);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(progressBar1_);
+    layout->addWidget(progressBar_);
     layout->addWidget(cancel_, 0, Qt::AlignRight);
     setMinimumWidth(360);
 }
@@ -114,8 +114,8 @@ void ProgressWindow::reject() {
 
 void ProgressWindow::showProgress(const QString& caption, int value, int maximum) {
     setWindowTitle(caption);
-    progressBar1_->setRange(0, maximum);
-    progressBar1_->setValue(value);
+    progressBar_->setRange(0, maximum);
+    progressBar_->setValue(value);
     if (!isVisible()) {
         cancel_->setEnabled(true);
         show();

@@ -18,16 +18,16 @@ class UploadWindow : public QWidget {
 public:
     explicit UploadWindow(QWidget* parent = nullptr);
 
-    QPlainTextEdit* Text1() const { return text1_; }
-    QPushButton* Command1() const { return command1_; }
+    QPlainTextEdit* Text1() const { return report_; }
+    QPushButton* Command1() const { return exitButton_; }
     void setRunning(bool running) { running_ = running; }
 
 signals:
     void cancelRequested();
 
 private:
-    QPlainTextEdit* text1_ = nullptr;
-    QPushButton* command1_ = nullptr;
+    QPlainTextEdit* report_ = nullptr;
+    QPushButton* exitButton_ = nullptr;
     bool running_ = false;
 };
 
@@ -38,7 +38,7 @@ class ResetPrompt : public QDialog {
 public:
     explicit ResetPrompt(QWidget* parent = nullptr);
 
-    QLabel* Label1() const { return label1_; }
+    QLabel* Label1() const { return promptLabel_; }
     // 1 after the installer gave up, 0 while waiting or after the panel answered.
     int shouldexit = 0;
 
@@ -55,7 +55,7 @@ public slots:
     void reject() override;
 
 private:
-    QLabel* label1_ = nullptr;
+    QLabel* promptLabel_ = nullptr;
     QLabel* notice_ = nullptr;
 };
 
@@ -66,7 +66,7 @@ class ProgressWindow : public QDialog {
 public:
     explicit ProgressWindow(QWidget* parent = nullptr);
 
-    QProgressBar* ProgressBar1() const { return progressBar1_; }
+    QProgressBar* ProgressBar1() const { return progressBar_; }
     QPushButton* cancelButton() const { return cancel_; }
     void showProgress(const QString& caption, int value, int maximum);
 
@@ -78,7 +78,7 @@ public slots:
     void reject() override;
 
 private:
-    QProgressBar* progressBar1_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };
 

@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -43,11 +42,9 @@ RoomRecords::RoomRecords(FrmMain& main) : QObject(&main), main_(main) {
     mnuRoomSheet_->setObjectName(QStringLiteral("mnuRoomSheet"));
     mnuRoomSheet_->setStatusTip(tr("Prints what this configuration does, for the customer and "
                                    "the next technician."));
-    main.mnuFike->insertAction(main.mnuExit, mnuRoomSheet_);
-    main.mnuFike->insertSeparator(main.mnuExit);
     connect(mnuRoomSheet_, &QAction::triggered, this, &RoomRecords::printRoomSheet);
 
-    mnuHistory_ = main.mnuPrgrm->addAction(tr("Programming &History"));
+    mnuHistory_ = new QAction(tr("Programming &History"), &main);
     mnuHistory_->setObjectName(QStringLiteral("mnuHistory"));
     connect(mnuHistory_, &QAction::triggered, this, &RoomRecords::showHistory);
     connect(&main.programming(), &PanelProgramming::historyAdded, this, [this] {

@@ -12,7 +12,7 @@ class FrmHistory;
 class FrmMain;
 
 // The room sheet ("File" > "Print Room Sheet") and the programming history window ("Program" >
-// "Programming History") of the main window.
+// "Programming History") of the main window, which puts the two items on its menus.
 class RoomRecords : public QObject {
     Q_OBJECT
 public:

@@ -39,15 +39,15 @@ TimerDialog::TimerDialog(ProjectState& state, QWidget* parent) : QDialog(parent)
     };
 
     label("Label1", QStringLiteral("Enter Timer Length:"), {240, 180, 2760, 300});
-    text1_ = box("Text1", {240, 600, 735, 345});
-    label("Label2", QStringLiteral("Hrs."), {1035, 645, 495, 255})->setBuddy(text1_);
-    text2_ = box("Text2", {1650, 600, 735, 345});
-    label("Label3", QStringLiteral("Mins."), {2445, 645, 615, 255})->setBuddy(text2_);
+    hoursBox_ = box("Text1", {240, 600, 735, 345});
+    label("Label2", QStringLiteral("Hrs."), {1035, 645, 495, 255})->setBuddy(hoursBox_);
+    minutesBox_ = box("Text2", {1650, 600, 735, 345});
+    label("Label3", QStringLiteral("Mins."), {2445, 645, 615, 255})->setBuddy(minutesBox_);
     ok_ = button("OKButton", QStringLiteral("OK"), {3240, 180, 1215, 375});
     cancel_ = button("CancelButton", QStringLiteral("Cancel"), {3240, 660, 1215, 375});
     ok_->setDefault(true);
-    setTabOrder(text1_, text2_);
-    setTabOrder(text2_, ok_);
+    setTabOrder(hoursBox_, minutesBox_);
+    setTabOrder(minutesBox_, ok_);
     setTabOrder(ok_, cancel_);
 
     connect(ok_, &QPushButton::clicked, this, &TimerDialog::okClicked);
@@ -66,11 +66,11 @@ TimerDialog* TimerDialog::showFor(ProjectState& state, QWidget* owner) {
 }
 
 void TimerDialog::okClicked() {
-    if (text2_->text().isEmpty())
-        text2_->setText(QStringLiteral("0"));
-    if (text1_->text().isEmpty())
-        text1_->setText(QStringLiteral("0"));
-    const TimerEntry entry = evaluateTimerEntry(text1_->text(), text2_->text());
+    if (minutesBox_->text().isEmpty())
+        minutesBox_->setText(QStringLiteral("0"));
+    if (hoursBox_->text().isEmpty())
+        hoursBox_->setText(QStringLiteral("0"));
+    const TimerEntry entry = evaluateTimerEntry(hoursBox_->text(), minutesBox_->text());
     switch (entry.outcome) {
     case TimerEntry::Outcome::BelowMinimum:
         showMessage(this, QMessageBox::Critical, entry.title, entry.message);

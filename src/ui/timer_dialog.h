@@ -21,8 +21,8 @@ public:
     // Shows the one dialog of `owner`, creating it when none is open.
     static TimerDialog* showFor(ProjectState& state, QWidget* owner);
 
-    QLineEdit* Text1() const { return text1_; } // hours
-    QLineEdit* Text2() const { return text2_; } // minutes
+    QLineEdit* Text1() const { return hoursBox_; }   // hours
+    QLineEdit* Text2() const { return minutesBox_; } // minutes
     QPushButton* OKButton() const { return ok_; }
     QPushButton* CancelButton() const { return cancel_; }
 
@@ -30,8 +30,8 @@ private:
     void okClicked();
 
     ProjectState& state_;
-    QLineEdit* text1_ = nullptr;
-    QLineEdit* text2_ = nullptr;
+    QLineEdit* hoursBox_ = nullptr;
+    QLineEdit* minutesBox_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };

@@ -120,8 +120,8 @@ TEST(ToolMenus, OpenOneMonitorAndOneSimulatorAndReleaseTheMonitorsPort) {
     test::PortMapping ports{pty1.path(), pty2.path()};
     ProjectState state;
     FrmMain main(state);
-    main.mnuIncmDta->trigger();
-    main.mnuIncmDta->trigger();
+    test::action(main, "mnuIncmDta")->trigger();
+    test::action(main, "mnuIncmDta")->trigger();
     const auto monitors = main.findChildren<Diagnostic_in*>();
     ASSERT_EQ(monitors.size(), 1);
     EXPECT_TRUE(monitors.first()->isVisible());
@@ -129,7 +129,7 @@ TEST(ToolMenus, OpenOneMonitorAndOneSimulatorAndReleaseTheMonitorsPort) {
 
     // The simulator also wants port 1; the monitor holds it.
     test::MessageBoxes boxes;
-    main.mnuSim->trigger();
+    test::action(main, "mnuSim")->trigger();
     ASSERT_EQ(main.findChildren<Simulator*>().size(), 1);
     EXPECT_EQ(boxes.next().title, "Error");
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -18,6 +20,18 @@
 #include <gtest/gtest.h>
 
 namespace ondrel::test {
+
+// A menu item, or a menu, of `window` by its object name (a menu's own item carries its name).
+inline QAction* action(const QObject& window, const QString& name) {
+    auto* a = window.findChild<QAction*>(name);
+    EXPECT_NE(a, nullptr) << qPrintable(name);
+    return a;
+}
+inline QMenu* menu(const QObject& window, const QString& name) {
+    auto* m = window.findChild<QMenu*>(name);
+    EXPECT_NE(m, nullptr) << qPrintable(name);
+    return m;
+}
 
 // Runs the event loop until `done` holds or `timeoutMs` has passed; says whether it held.
 inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 3000) {

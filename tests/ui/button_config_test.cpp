@@ -348,10 +348,12 @@ TEST(ButtonConfiguration, FinalizeRefreshesTheRelayMenu) {
     f.main.CheckRelays();
     QPointer<FrmConfigButtons> dialog = f.open(1);
     f.click("OptRelay2_1");
-    EXPECT_TRUE(f.main.RL[1][1]->isChecked()); // not before "Finalize Configuration"
+    EXPECT_TRUE(test::action(f.main, "RL2_1")->isChecked()); // not before "Finalize Configuration"
     f.click("BtnFinalize");
     EXPECT_TRUE(dialog.isNull());
     for (int n = 0; n < kButtonCount; ++n)
         for (int relay = 0; relay < 2; ++relay)
-            EXPECT_EQ(f.main.RL[size_t(n)][size_t(relay)]->isChecked(), !(n == 1 && relay == 1));
+            EXPECT_EQ(
+                test::action(f.main, QStringLiteral("RL%1_%2").arg(n + 1).arg(relay))->isChecked(),
+                !(n == 1 && relay == 1));
 }

@@ -33,7 +33,7 @@ protected:
     }
 
     frmProjectorSelect* openSelection(int device) {
-        main.mnuControl[size_t(device)]->trigger();
+        test::action(main, QStringLiteral("mnuControl_%1").arg(device))->trigger();
         return main.findChild<frmProjectorSelect*>("frmProjectorSelect");
     }
 
@@ -76,7 +76,7 @@ TEST_F(CatalogueWindows, SelectionWindowListsMakersThenSortedModels) {
     EXPECT_EQ(window->Combo2()->currentText(), "A100");
 
     // One instance: the second port's item retitles the same window.
-    main.mnuEnable2->trigger();
+    test::action(main, "mnuEnable2")->trigger();
     EXPECT_EQ(openSelection(1), window);
     EXPECT_EQ(window->windowTitle(), "Select Device #2");
 }
@@ -86,8 +86,8 @@ TEST_F(CatalogueWindows, ModelsForBothDevicesFillTheirListsOnly) {
     EXPECT_EQ(main.projectorSelect(), nullptr); // "Select" closed it
     EXPECT_EQ(list(0, 9)->currentText(), "Auto_Image");
 
-    main.mnuEnable2->trigger();
-    EXPECT_TRUE(main.mnuControl[1]->isEnabled());
+    test::action(main, "mnuEnable2")->trigger();
+    EXPECT_TRUE(test::action(main, "mnuControl_1")->isEnabled());
     EXPECT_FALSE(list(1, 0)->isHidden());
     chooseModel(1, "Zeta", "NoOn");
     EXPECT_EQ(list(1, 0)->currentText(), "");

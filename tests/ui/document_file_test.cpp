@@ -2,6 +2,7 @@
 // caption, Ctrl+S to the same file, Ctrl+Shift+S to another, and a recent-files list.
 #include "files/qcd_file.h"
 #include "support/test_support.h"
+#include "support/ui_helpers.h"
 #include "ui/frm_main.h"
 
 #include <QAction>
@@ -60,7 +61,7 @@ TEST(DocumentFile, CaptionNamesTheFileAndMarksChangesCtrlSSavesToIt) {
     // Another window reopens Room 1 from File > Recent Files; it becomes that window's file.
     ProjectState other;
     ui::FrmMain second(other);
-    emit second.mnuRecent->aboutToShow();
+    emit test::menu(second, "mnuRecent")->aboutToShow();
     second.findChild<QAction*>("mnuRecent_1")->trigger();
     EXPECT_EQ(other.currentFileName() + second.windowTitle(), room1 + version + " - Room 1.qcd[*]");
 }

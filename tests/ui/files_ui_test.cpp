@@ -42,7 +42,7 @@ protected:
         return test::writeFile(dir.filePath(name), bytes);
     }
     TimerDialog* openTimer() {
-        main.mnuSetupTimer->trigger();
+        test::action(main, "mnuSetupTimer")->trigger();
         return main.findChild<TimerDialog*>("timerDialog");
     }
 };
@@ -105,7 +105,7 @@ TEST_F(FilesUi, SaveAndOpenThroughTheFileDialog) {
         dialog->selectFile(dir.filePath("setup"));
         static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, as the Save button does
     });
-    main.mnuSave->trigger();
+    test::action(main, "mnuSave")->trigger();
     EXPECT_EQ(filter, "Quellar Data (*.qcd)");
     EXPECT_EQ(folder, QDir(dir.path()).absolutePath());
     EXPECT_EQ(name, "CommonDialog1");
@@ -134,7 +134,7 @@ TEST_F(FilesUi, SaveAndOpenThroughTheFileDialog) {
         static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, as the Open button does
     });
     second.fileDialogFolder = dir.path();
-    second.mnuOpenFile->trigger();
+    test::action(second, "mnuOpenFile")->trigger();
     EXPECT_EQ(boxes.next().text, // 'Maker A' is not in the catalogue
               "\"" + QDir::toNativeSeparators(dir.filePath("setup.qcd")) +
                   "\" was opened, but:\n\nLine 2: the catalogue has no model \"Model 1\" of "
@@ -186,7 +186,7 @@ TEST_F(FilesUi, ClosingOrOpeningWithUnsavedChangesAsks) {
     main.show();
     state.updateButton(0, [&](ButtonConfig& record) { record.Button_type = TypeOn; });
     boxes.answerWith(QMessageBox::Cancel);
-    main.mnuExit->trigger();
+    test::action(main, "mnuExit")->trigger();
     EXPECT_EQ(boxes.next().text,
               "The configuration has changes that were not saved.Save them before closing?");
     EXPECT_EQ(closes, 1);

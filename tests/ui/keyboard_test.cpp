@@ -81,7 +81,7 @@ TEST(Keyboard, TabInTheButtonWindowFollowsTheScreen) {
 TEST(Keyboard, TheToolsOwnMenuItemsHaveMnemonicsThatDoNotClash) {
     ProjectState state;
     FrmMain main(state);
-    QStringList own{main.mnuRecent->title()};
+    QStringList own{test::menu(main, "mnuRecent")->title()};
     for (const char* item : {"mnuRoomSheet", "mnuSerialPorts", "mnuUserModels", "mnuManyRooms",
                              "mnuHistory", "mnuCheckPanel"})
         own << main.findChild<QAction*>(item)->text();

@@ -1,4 +1,5 @@
 #include "project/project_state.h"
+#include "support/ui_helpers.h"
 #include "ui/frm_config_buttons.h"
 #include "ui/frm_control_port_settings.h"
 #include "ui/frm_main.h"
@@ -21,14 +22,15 @@ TEST(FrmMain, StartsWithHiddenLabelsEmptyListsAndOneUploadPortMarked) {
         EXPECT_TRUE(main.Combo2(i)->isHidden()) << i;
         EXPECT_EQ(main.Combo1(i)->count() + main.Combo2(i)->count(), 0) << i;
     }
-    EXPECT_FALSE(main.mnuControl[1]->isEnabled());
+    EXPECT_FALSE(test::action(main, "mnuControl_1")->isEnabled());
     EXPECT_FALSE(state.isModified());
-    main.uploadport[3]->trigger();
+    test::action(main, "uploadport_3")->trigger();
     for (int p = 1; p <= 3; ++p)
-        EXPECT_EQ(main.uploadport[size_t(p)]->isChecked(), p == 3) << p;
+        EXPECT_EQ(test::action(main, QStringLiteral("uploadport_%1").arg(p))->isChecked(), p == 3)
+            << p;
     EXPECT_EQ(state.uploadPort(), 3);
-    main.mnuKdx->trigger();
-    EXPECT_TRUE(state.kdxDevicePresent() && main.mnuKdx->isChecked());
+    test::action(main, "mnuKdx")->trigger();
+    EXPECT_TRUE(state.kdxDevicePresent() && test::action(main, "mnuKdx")->isChecked());
     EXPECT_EQ(state.kdxCodeTable()[13], 43);
 }
 
@@ -53,9 +55,9 @@ TEST(FrmMain, RendersTheViewStateOfTheProject) {
     EXPECT_EQ(main.Label3(0)->text(), "Acme  X1");
     EXPECT_FALSE(main.Label3(0)->isHidden());
     EXPECT_TRUE(main.Label4(0)->isHidden());
-    EXPECT_TRUE(main.mnuEnable2->isChecked());
-    EXPECT_TRUE(main.mnuControl[1]->isEnabled());
-    EXPECT_FALSE(main.mnuControl[0]->isEnabled());
+    EXPECT_TRUE(test::action(main, "mnuEnable2")->isChecked());
+    EXPECT_TRUE(test::action(main, "mnuControl_1")->isEnabled());
+    EXPECT_FALSE(test::action(main, "mnuControl_0")->isEnabled());
     EXPECT_EQ(main.Text1(2)->text(), "30");
 }
 
@@ -69,7 +71,7 @@ TEST(FrmMain, ExitClosesEveryOtherWindowToo) {
     QWidget* portSettings = main.showPortSettings(0);
     QWidget* configuration = main.openButtonConfiguration(2);
     EXPECT_TRUE(portSettings->isVisible());
-    main.mnuExit->trigger();
+    test::action(main, "mnuExit")->trigger();
     EXPECT_FALSE(main.isVisible());
     EXPECT_EQ(closed, 1);
     // Every other window goes with it.

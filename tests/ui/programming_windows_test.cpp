@@ -71,10 +71,14 @@ protected:
     PanelMemory memory() { return panel_->memory(); }
     // Every programming command and upload port item, enabled (1), disabled (0) or mixed (-1).
     int commandsEnabled() const {
-        const QList<QObject*> all{main_->uploadButton(), main_->restoreButton(),
-                                  main_->mnuUpload,      main_->mnuRestore,
-                                  main_->mnuFrmWare,     main_->uploadport[1],
-                                  main_->uploadport[2],  main_->uploadport[3]};
+        const QList<QObject*> all{main_->uploadButton(),
+                                  main_->restoreButton(),
+                                  test::action(*main_, "mnuUpload"),
+                                  test::action(*main_, "mnuRestore"),
+                                  test::action(*main_, "mnuFrmWare"),
+                                  test::action(*main_, "uploadport_1"),
+                                  test::action(*main_, "uploadport_2"),
+                                  test::action(*main_, "uploadport_3")};
         int enabled = 0;
         for (QObject* o : all)
             enabled += o->property("enabled").toBool();
@@ -83,7 +87,7 @@ protected:
     QString reportBox() { return programming().upload()->Text1()->toPlainText(); }
     // Picks `path` in the firmware file dialog that "Update Firmware" opens.
     void chooseFirmware(const QString& path) {
-        main_->mnuFrmWare->trigger();
+        test::action(*main_, "mnuFrmWare")->trigger();
         QFileDialog* dialog = programming().firmwareDialog();
         ASSERT_NE(dialog, nullptr);
         ASSERT_TRUE(dialog->isVisible());
@@ -123,7 +127,7 @@ TEST_F(Programming, UploadShowsPromptProgressAndReportAndLeavesTheImageInThePane
     EXPECT_EQ(prompt->Label1()->text(), "Press Reset");
     EXPECT_TRUE(prompt->isModal());
     EXPECT_EQ(commandsEnabled(), 0);
-    EXPECT_TRUE(main_->mnuViewDta->isEnabled());
+    EXPECT_TRUE(test::action(*main_, "mnuViewDta")->isEnabled());
     EXPECT_TRUE(reportBox().isEmpty());
 
     const test::MessageBoxes::Box done = boxes_.next(10000);
@@ -171,7 +175,7 @@ TEST_F(Programming, EscAtThePromptSendsNothingAndLeavesTheReportEmpty) {
     programming().upload()->Text1()->setPlainText(QStringLiteral("report of an earlier upload"));
     bool ended = false;
     QObject::connect(&programming(), &PanelProgramming::finished, [&] { ended = true; });
-    main_->mnuUpload->trigger();
+    test::action(*main_, "mnuUpload")->trigger();
     ui::ResetPrompt* prompt = programming().resetPrompt();
     ASSERT_TRUE(test::waitUntil([&] { return prompt->isVisible(); }, 2000));
     QElapsedTimer timer;
@@ -266,7 +270,7 @@ TEST_F(Programming, APanelThatStopsAnsweringEndsWithErrorWhileTheWindowStaysAliv
 TEST_F(Programming, RestoreWritesTheFactoryDataAfterClosingTheMonitorsPort) {
     startPanel();
     // The monitor watches port 1, the upload port: the restore needs it back.
-    main_->mnuIncmDta->trigger();
+    test::action(*main_, "mnuIncmDta")->trigger();
     auto* monitor = main_->findChild<ui::Diagnostic_in*>();
     ASSERT_NE(monitor, nullptr);
     ASSERT_TRUE(monitor->isPortOpen());
@@ -280,7 +284,7 @@ TEST_F(Programming, RestoreWritesTheFactoryDataAfterClosingTheMonitorsPort) {
 
 TEST_F(Programming, FirmwareUpdateFromTheChosenFile) {
     startPanel();
-    main_->mnuFrmWare->trigger();
+    test::action(*main_, "mnuFrmWare")->trigger();
     QFileDialog* dialog = programming().firmwareDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), "Firmware");
@@ -316,10 +320,11 @@ TEST_F(Programming, FirmwareWithAReservedAddressIsRefusedBeforeAnythingIsSent) {
 
 TEST_F(Programming, UploadPortItemsNameTheirDeviceAndNothingStartsWithoutAPortOrAValidImage) {
     startPanel();
-    emit main_->mnuCommSett->aboutToShow();
-    EXPECT_TRUE(main_->uploadport[1]->statusTip().contains(panel_->path()));
-    EXPECT_EQ(main_->uploadport[1]->toolTip(), main_->uploadport[1]->statusTip());
-    EXPECT_FALSE(main_->uploadport[2]->statusTip().isEmpty());
+    emit test::menu(*main_, "mnuCommSett")->aboutToShow();
+    EXPECT_TRUE(test::action(*main_, "uploadport_1")->statusTip().contains(panel_->path()));
+    EXPECT_EQ(test::action(*main_, "uploadport_1")->toolTip(),
+              test::action(*main_, "uploadport_1")->statusTip());
+    EXPECT_FALSE(test::action(*main_, "uploadport_2")->statusTip().isEmpty());
 
     // A configuration the panel cannot take is refused before the port is touched.
     const Value type = state_.button(2).Button_type;
@@ -332,7 +337,7 @@ TEST_F(Programming, UploadPortItemsNameTheirDeviceAndNothingStartsWithoutAPortOr
     state_.updateButton(2, [&](ButtonConfig& record) { record.Button_type = type; });
     // So is a baud rate the panel does not know on a port Button One sends on (from a file).
     state_.updatePort(0, [&](CommSets& settings) { settings.BaudRate = "96OO"; });
-    main_->mnuUpload->trigger();
+    test::action(*main_, "mnuUpload")->trigger();
     const test::MessageBoxes::Box baud = boxes_.next(3000);
     EXPECT_EQ(baud.title, "Error");
     EXPECT_TRUE(baud.text.startsWith("Control port 1 has a setting the panel does not know: baud "

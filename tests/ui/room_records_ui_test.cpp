@@ -41,7 +41,7 @@ TEST(RoomRecordsUi, ManyRoomsGiveOneRecordPerPanelShownNewestFirst) {
     main.show();
     main.chooseConfigurationFile = [&](bool) { return file; };
     test::MessageBoxes boxes;
-    main.mnuOpenFile->trigger();
+    test::action(main, "mnuOpenFile")->trigger();
     EXPECT_TRUE(boxes.next().text.contains("was opened, but")); // 'Maker A' is not catalogued
     ui::PanelProgramming& programming = main.programming();
     programming.programDir = dir.path();

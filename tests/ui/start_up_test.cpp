@@ -127,7 +127,7 @@ TEST(StartUp, AFileNamedOnTheCommandLineOpensAsFileOpenOpensIt) {
     ProjectState fromMenu, fromLine, fresh;
     FrmMain menuWindow(fromMenu), lineWindow(fromLine);
     menuWindow.chooseConfigurationFile = [&](bool) { return bad; };
-    menuWindow.mnuOpenFile->trigger();
+    test::action(menuWindow, "mnuOpenFile")->trigger();
     const QString fileOpenText = boxes.next().text;
     startWith(lineWindow, bad);
     EXPECT_EQ(boxes.next().text, fileOpenText);
@@ -140,7 +140,7 @@ TEST(HelpMenu, LastOnTheBarOpensTheBuiltGuideAndTheAboutWindow) {
     ProjectState state;
     FrmMain main(state);
     main.show();
-    EXPECT_EQ(main.menuBar()->actions().last(), main.mnuHelp->menuAction());
+    EXPECT_EQ(main.menuBar()->actions().last(), test::menu(main, "mnuHelp")->menuAction());
 
     // The guide as built: one file, its images inside, every link to a heading resolved.
     const QString guide = binDir() + "/user-guide.html";
@@ -157,15 +157,15 @@ TEST(HelpMenu, LastOnTheBarOpensTheBuiltGuideAndTheAboutWindow) {
     EXPECT_EQ(browser.urls, QList<QUrl>{QUrl::fromLocalFile(guide)});
     // The test program has no guide beside it; the offscreen platform has no browser.
     MessageBoxes boxes;
-    main.mnuUserGuide->trigger();
+    test::action(main, "mnuUserGuide")->trigger();
     EXPECT_TRUE(
         boxes.next().text.startsWith("The user guide is missing: \"" +
                                      QDir::toNativeSeparators(QApplication::applicationDirPath())));
     ui::openUserGuide(&main, guide);
     EXPECT_TRUE(boxes.next().text.startsWith("No program on this computer opened the user guide."));
 
-    main.mnuAbout->trigger();
-    main.mnuAbout->trigger();
+    test::action(main, "mnuAbout")->trigger();
+    test::action(main, "mnuAbout")->trigger();
     const auto windows = main.findChildren<ui::FrmAbout*>();
     ASSERT_EQ(windows.size(), 1);
     EXPECT_TRUE(windows[0]->lblVersion()->text().contains(

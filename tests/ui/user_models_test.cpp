@@ -31,7 +31,7 @@ TEST(UserModelsWindow, EditingTheModelInUseUpdatesItsLists) {
     const Catalogue catalogue(test::binDir() + "/Proj.qdb", userCataloguePath());
     ASSERT_TRUE(selectModel(state, catalogue, 0, "Epson", "EB-85").value().found);
 
-    main.mnuUserModels->trigger();
+    test::action(main, "mnuUserModels")->trigger();
     ui::frmUserModels* window = main.userModels();
     ASSERT_NE(window, nullptr);
     window->load("Epson", "EB-85");
@@ -43,7 +43,7 @@ TEST(UserModelsWindow, EditingTheModelInUseUpdatesItsLists) {
     ASSERT_TRUE(chooseCommand(state, catalogue, 0, 4, "Computer_1").ok());
     EXPECT_EQ(state.button(4).commandString1().toBytes(), QByteArray("SOURCE 12\r"));
 
-    main.mnuControl[0]->trigger(); // the model list marks the own model
+    test::action(main, "mnuControl_0")->trigger(); // the model list marks the own model
     ui::frmProjectorSelect* select = main.projectorSelect();
     select->Combo1()->setCurrentText("Epson");
     select->Combo1_Click();
@@ -68,7 +68,7 @@ TEST(UserModelsWindow, UnsavedChangesAreAskedAboutBeforeTheWindowCloses) {
     test::MessageBoxes boxes;
     QPointer<ui::frmUserModels> window;
     const auto changeAModel = [&] {
-        main.mnuUserModels->trigger();
+        test::action(main, "mnuUserModels")->trigger();
         window = main.userModels();
         window->load("Epson", "EB-85");
         test::typeInto(window->findChild<QLineEdit*>("txtModel"), "EB-85 hall 2");
@@ -91,7 +91,7 @@ TEST(UserModelsWindow, UnsavedChangesAreAskedAboutBeforeTheWindowCloses) {
         EXPECT_EQ(UserCatalogue(userCataloguePath()).models().value().size(),
                   answer == QMessageBox::Save ? 1 : 0);
     }
-    main.mnuUserModels->trigger(); // nothing changed since: closes without asking
+    test::action(main, "mnuUserModels")->trigger(); // nothing changed since: closes without asking
     main.userModels()->close();
     EXPECT_EQ(boxes.seen().size(), 5);
     QFile::remove(userCataloguePath());

@@ -110,9 +110,8 @@ TEST(RoomSheet, DeviceRowsShowTheDevicesInUse) {
         ProjectState state;
         if (worked)
             setUpWorkedExample(state);
-        state.secondProjectorEnabled = second;
-        state.deviceModel[1] = model;
-        state.deviceManufacturer[1] = *model ? "Maker B" : "";
+        state.setSecondProjectorEnabled(second);
+        state.setDeviceNames(1, *model ? "Maker B" : "", model);
         const QList<QStringList> rows = buildRoomSheet(state, "r.qcd", QDate()).tables[0].rows;
         ASSERT_EQ(rows.size(), 2);
         EXPECT_EQ(rows[0],

@@ -3,6 +3,8 @@
 #include "project/project_state.h"
 #include "ui/frm_main.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QString>
 #include <memory>
 
@@ -18,6 +20,9 @@ public:
 
     ProjectState& state() { return *state_; }
     ui::FrmMain& mainWindow() { return *main_; }
+    // A menu item, or a menu, of the main window by its object name.
+    QAction* action(const QString& name) { return main_->findChild<QAction*>(name); }
+    QMenu* menu(const QString& name) { return main_->findChild<QMenu*>(name); }
 
     // Shows `window` (if hidden), lets it lay out and paint, and writes DIR/<name>.png; the name
     // defaults to the window's object name; a pixel ratio draws it as on a scaled screen (2: 200

@@ -45,7 +45,7 @@ void serialToolShots(ondrel::shots::Shots& shots) {
         record.setCommandString1(4, ByteList{2, 73, 49, 3});
     });
 
-    shots.mainWindow().mnuIncmDta->trigger();
+    shots.action(QStringLiteral("mnuIncmDta"))->trigger();
     auto* monitor = shots.mainWindow().findChild<Diagnostic_in*>();
     monitor->findChild<QRadioButton*>(QStringLiteral("PresntInas_1"))->click();
     ports[0].send(QByteArray("\x06\x0D\x02OK\x03", 6));
@@ -53,7 +53,7 @@ void serialToolShots(ondrel::shots::Shots& shots) {
     shots.save(monitor);
     monitor->close();
 
-    shots.mainWindow().mnuSim->trigger();
+    shots.action(QStringLiteral("mnuSim"))->trigger();
     auto* simulator = shots.mainWindow().findChild<Simulator*>();
     simulator->findChild<QPushButton*>(QStringLiteral("Command1_0"))->click();
     simulator->findChild<QPushButton*>(QStringLiteral("Command1_3"))->click();
@@ -67,7 +67,7 @@ void serialToolShots(ondrel::shots::Shots& shots) {
 
 void auxShots(ondrel::shots::Shots& shots) {
     using namespace ondrel::ui;
-    shots.mainWindow().mnuLabelLayout->trigger();
+    shots.action(QStringLiteral("mnuLabelLayout"))->trigger();
     auto* labels = shots.mainWindow().findChild<FrmLabels*>(QStringLiteral("frmLabels"));
     shots.save(labels);
     auto* label = labels->findChild<QLabel*>(QStringLiteral("Label1_3"));

@@ -11,7 +11,7 @@ namespace {
 using ondrel::ui::frmProjectorSelect;
 
 frmProjectorSelect* openSelection(ondrel::ui::FrmMain& main, int device, const QString& maker) {
-    main.mnuControl[size_t(device)]->trigger();
+    main.findChild<QAction*>(QStringLiteral("mnuControl_%1").arg(device))->trigger();
     frmProjectorSelect* window = main.projectorSelect();
     if (!window)
         return nullptr;
@@ -38,7 +38,7 @@ void catalogueShots(ondrel::shots::Shots& shots) {
     }
 
     select(main, 0, QStringLiteral("Epson"), QStringLiteral("EB-85"));
-    main.mnuEnable2->trigger();
+    shots.action(QStringLiteral("mnuEnable2"))->trigger();
     select(main, 1, QStringLiteral("Sony"), QStringLiteral("VPL-HW15"));
     shots.save(&main, QStringLiteral("FrmMain-two-models"));
 }

@@ -46,7 +46,7 @@ void checkShots(ondrel::shots::Shots& shots) {
     state.updatePort(0, [&](CommSets& settings) { settings.BaudRate = 9600; });
     state.updatePort(1, [&](CommSets& settings) { settings.BaudRate = 19200; });
 
-    shots.mainWindow().mnuIncmDta->trigger();
+    shots.action(QStringLiteral("mnuIncmDta"))->trigger();
     auto* monitor = shots.mainWindow().findChild<Diagnostic_in*>();
     monitor->findChild<QCheckBox*>(QStringLiteral("chkTimeStamps"))->click();
     monitor->findChild<QCheckBox*>(QStringLiteral("chkHexAscii"))->click();

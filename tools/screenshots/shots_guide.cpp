@@ -17,18 +17,21 @@ void showMenu(ondrel::shots::Shots& shots, QMenu* menu, const QString& name,
 void guideShots(ondrel::shots::Shots& shots) {
     ondrel::ui::FrmMain& main = shots.mainWindow();
     main.show();
-    showMenu(shots, main.mnuFike, QStringLiteral("menu-file"));
-    showMenu(shots, main.mnuControlPorts, QStringLiteral("menu-control-ports"));
-    showMenu(shots, main.mnuProjector, QStringLiteral("menu-projector"));
-    showMenu(shots, main.mnuSelectModel, QStringLiteral("menu-select-model"));
-    showMenu(shots, main.Relays, QStringLiteral("menu-relays"));
-    main.RL[0][0]->trigger(); // Relay One of Button 1 pulses: the mark shows it
-    showMenu(shots, main.RB[0], QStringLiteral("menu-relays-button"));
-    showMenu(shots, main.mnuPrgrm, QStringLiteral("menu-program"));
-    showMenu(shots, main.mnuDiag, QStringLiteral("menu-diagnostics"));
-    showMenu(shots, main.mnuHelp, QStringLiteral("menu-help"));
-    showMenu(shots, main.mnuHelp, QStringLiteral("menu-help-200"), 2);
-    main.mnuAbout->trigger();
+    showMenu(shots, shots.menu(QStringLiteral("mnuFike")), QStringLiteral("menu-file"));
+    showMenu(shots, shots.menu(QStringLiteral("mnuControlPorts")),
+             QStringLiteral("menu-control-ports"));
+    showMenu(shots, shots.menu(QStringLiteral("mnuProjector")), QStringLiteral("menu-projector"));
+    showMenu(shots, shots.menu(QStringLiteral("mnuSelectModel")),
+             QStringLiteral("menu-select-model"));
+    showMenu(shots, shots.menu(QStringLiteral("Relays")), QStringLiteral("menu-relays"));
+    shots.action(QStringLiteral("RL1_0"))
+        ->trigger(); // Relay One of Button 1 pulses: the mark shows it
+    showMenu(shots, shots.menu(QStringLiteral("RB_0")), QStringLiteral("menu-relays-button"));
+    showMenu(shots, shots.menu(QStringLiteral("mnuPrgrm")), QStringLiteral("menu-program"));
+    showMenu(shots, shots.menu(QStringLiteral("mnuDiag")), QStringLiteral("menu-diagnostics"));
+    showMenu(shots, shots.menu(QStringLiteral("mnuHelp")), QStringLiteral("menu-help"));
+    showMenu(shots, shots.menu(QStringLiteral("mnuHelp")), QStringLiteral("menu-help-200"), 2);
+    shots.action(QStringLiteral("mnuAbout"))->trigger();
     auto* about = main.findChild<ondrel::ui::FrmAbout*>();
     shots.save(about);
     shots.save(about, QStringLiteral("frmAbout-200"), 2);

@@ -67,7 +67,7 @@ int runProjector(const QStringList& args) {
         const Notation form =
             parser.isSet(notation)
                 ? notationFromName(parser.value(notation)).value_or(Notation::Text)
-                : (m.definition.presentAs == 2 ? Notation::Hex : Notation::Text);
+                : m.definition.presentAs;
         if (parser.isSet(notation) && !notationFromName(parser.value(notation)))
             return usageError(kName, QStringLiteral("--notation is text, hex or decimal"));
         const ParsedCommand parsed = parseCommandNotation(parser.value(bytes), form);
@@ -86,10 +86,10 @@ int runProjector(const QStringList& args) {
             return usageError(kName, QStringLiteral("--baud needs a positive number"));
     }
     if (parser.isSet(parity)) {
-        const QString p = parser.value(parity).toUpper();
-        if (p != QLatin1String("NONE") && p != QLatin1String("EVEN") && p != QLatin1String("ODD"))
+        const auto p = parityFromName(parser.value(parity).toUpper());
+        if (!p)
             return usageError(kName, QStringLiteral("--parity is NONE, EVEN or ODD"));
-        settings.parity = p.at(0).toLatin1();
+        settings.parity = *p;
     }
     const QtSerialLineFactory lines;
     bool isNumber = false;

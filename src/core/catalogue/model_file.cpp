@@ -1,4 +1,5 @@
 #include "catalogue/model_file.h"
+#include "serial/parity.h"
 
 #include "projector/reply_rules.h"
 
@@ -85,9 +86,9 @@ QList<Error> checkModelSettings(const ModelDefinition& d) {
     if (d.stopBits != 1)
         faults << makeError(
             QStringLiteral("stop_bits %1: the panel's ports send 1 stop bit").arg(d.stopBits));
-    if (!QStringList{"NONE", "EVEN", "ODD"}.contains(d.parity))
+    if (!parityFromName(d.parity))
         faults << makeError(QStringLiteral("parity %1 is not None, Even or Odd").arg(d.parity));
-    if (d.presentAs != 1 && d.presentAs != 2)
+    if (d.presentAs != Notation::Text && d.presentAs != Notation::Hex)
         faults << makeError(QStringLiteral("present_as must be ASCII or Binary"));
     if (d.commands.isEmpty())
         faults << makeError(QStringLiteral("the model has no commands"));
@@ -234,18 +235,21 @@ Result<ModelDefinition> parseModelFile(const QString& text, const QStringList& c
     if (keys.contains(QStringLiteral("parity"))) {
         d.parity = keys[QStringLiteral("parity")].value.toUpper();
         checked("parity",
-                QStringList{"NONE", "EVEN", "ODD"}.contains(d.parity)
+                parityFromName(d.parity)
                     ? std::nullopt
                     : std::optional<QString>(QStringLiteral("parity must be None, Even or Odd")));
     }
     if (const auto e = required("present_as")) {
         const QString form = e->value.toLower();
-        d.presentAs = form == QLatin1String("ascii") ? 1 : form == QLatin1String("binary") ? 2 : 0;
+        d.presentAs = form == QLatin1String("ascii")    ? Notation::Text
+                      : form == QLatin1String("binary") ? Notation::Hex
+                                                        : Notation::Decimal;
         checked("present_as",
-                d.presentAs ? std::nullopt
-                            : std::optional<QString>(
-                                  QStringLiteral("present_as must be ASCII or Binary, not \"%1\"")
-                                      .arg(e->value)));
+                d.presentAs != Notation::Decimal
+                    ? std::nullopt
+                    : std::optional<QString>(
+                          QStringLiteral("present_as must be ASCII or Binary, not \"%1\"")
+                              .arg(e->value)));
     }
     if (keys.contains(QStringLiteral("notation"))) {
         const Entry& e = keys[QStringLiteral("notation")];
@@ -323,9 +327,10 @@ QString writeModelFile(const ModelDefinition& d) {
                 .arg(d.dataBits)
                 .arg(parityName(d.parity))
                 .arg(d.stopBits);
-    text += QStringLiteral("present_as = %1\nnotation = %2\n\n[commands]\n")
-                .arg(d.presentAs == 2 ? QStringLiteral("Binary") : QStringLiteral("ASCII"),
-                     notationName(d.notation));
+    text +=
+        QStringLiteral("present_as = %1\nnotation = %2\n\n[commands]\n")
+            .arg(d.presentAs == Notation::Hex ? QStringLiteral("Binary") : QStringLiteral("ASCII"),
+                 notationName(d.notation));
     for (const ModelCommand& c : d.commands) {
         auto written = [&](const QByteArray& bytes) {
             const QString part = formatCommandNotation(bytes, d.notation);

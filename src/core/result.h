@@ -49,4 +49,12 @@ inline Error makeError(ErrorKind kind, QString message, int line = 0) {
     return Error{std::move(message), line, kind};
 }
 
+// "FILE:LINE: message", or "FILE: message" for an error without a line: how a file's errors are
+// written on the command line and in lists of faults.
+inline QString fileErrorText(const QString& path, const Error& error) {
+    if (error.line > 0)
+        return QStringLiteral("%1:%2: %3").arg(path).arg(error.line).arg(error.message);
+    return QStringLiteral("%1: %2").arg(path, error.message);
+}
+
 } // namespace ondrel

@@ -1,4 +1,5 @@
 #include "platform/network_serial_line.h"
+#include "platform/serial_failure.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -93,7 +94,7 @@ QList<Ask> asksFor(const SerialSettings& s, bool modemLines) {
     if (modemLines)
         for (quint8 line : {Telnet::kDtrOn, Telnet::kRtsOn})
             asks << Ask{Telnet::kSetControl, QByteArray(1, char(line)), false};
-    const quint8 parity = s.parity == 'O' ? 2 : s.parity == 'E' ? 3 : 1;
+    const quint8 parity = s.parity == Parity::Odd ? 2 : s.parity == Parity::Even ? 3 : 1;
     asks << Ask{Telnet::kSetBaudRate, bigEndian(quint32(s.baudRate))}
          << Ask{Telnet::kSetDataSize, QByteArray(1, char(s.dataBits))}
          << Ask{Telnet::kSetParity, QByteArray(1, char(parity))}
@@ -329,9 +330,8 @@ Error NetworkSerialLine::lineFailure(const QString& doing) {
     // in text before it hangs up.
     const QString said = opening_ ? serverText(data_) : QString();
     close();
-    failure_ = QStringLiteral("The serial port %1 failed while %2 (the connection to the serial "
-                              "server was closed or lost); it was closed.")
-                   .arg(address_, doing);
+    failure_ = serial_failure::failedWhile(
+        address_, doing, QStringLiteral("the connection to the serial server was closed or lost"));
     if (!said.isEmpty())
         failure_ = QStringLiteral("The serial server %1 closed the connection as the line was "
                                   "being opened, saying \"%2\". Another program may be using its "
@@ -341,9 +341,7 @@ Error NetworkSerialLine::lineFailure(const QString& doing) {
 }
 
 Error NetworkSerialLine::notOpen() const {
-    if (!failure_.isEmpty())
-        return makeError(failure_);
-    return makeError(QStringLiteral("The serial port %1 is not open.").arg(address_));
+    return serial_failure::notOpen(address_, failure_);
 }
 
 Status NetworkSerialLine::write(const QByteArray& bytes) {
@@ -365,10 +363,7 @@ Status NetworkSerialLine::waitForWritten(int timeoutMs) {
             if (socket_->state() != QAbstractSocket::ConnectedState)
                 return lineFailure(QStringLiteral("sending"));
             if (deadline.hasExpired())
-                return makeError(
-                    QStringLiteral("The serial port %1 did not send its data within %2 ms.")
-                        .arg(address_)
-                        .arg(timeoutMs));
+                return serial_failure::notSent(address_, timeoutMs);
         }
     }
     return Ok{};

@@ -1,4 +1,5 @@
 #include "platform/qt_serial_line.h"
+#include "platform/serial_failure.h"
 
 #include "platform/serial_permission.h"
 
@@ -53,7 +54,7 @@ QString failureReason(const QSerialPort& port) {
     case QSerialPort::ReadError:
     case QSerialPort::WriteError:
     case QSerialPort::ResourceError:
-        return QStringLiteral("the serial line was closed or the adapter unplugged");
+        return serial_failure::lineGone();
     default:
         return port.errorString();
     }
@@ -80,14 +81,13 @@ Status QtSerialLine::open(const SerialSettings& settings) {
         QString message;
         switch (port_->error()) {
         case QSerialPort::DeviceNotFoundError:
-            message = QStringLiteral("The serial port %1 does not exist.").arg(device_);
+            message = serial_failure::missing(device_);
             break;
         case QSerialPort::PermissionError:
             message = permissionFailureMessage(device_, port_->errorString());
             break;
         default:
-            message = QStringLiteral("The serial port %1 could not be opened: %2.")
-                          .arg(device_, port_->errorString());
+            message = serial_failure::notOpened(device_, port_->errorString());
         }
         port_.reset();
         return makeError(message);
@@ -124,9 +124,9 @@ Status QtSerialLine::setSettings(const SerialSettings& settings) {
 
 Status QtSerialLine::applySettings(const SerialSettings& s) {
     settings_ = s;
-    const QSerialPort::Parity parity = s.parity == 'E'   ? QSerialPort::EvenParity
-                                       : s.parity == 'O' ? QSerialPort::OddParity
-                                                         : QSerialPort::NoParity;
+    const QSerialPort::Parity parity = s.parity == Parity::Even  ? QSerialPort::EvenParity
+                                       : s.parity == Parity::Odd ? QSerialPort::OddParity
+                                                                 : QSerialPort::NoParity;
     const bool ok =
         port_->setBaudRate(s.baudRate) && port_->setParity(parity) &&
         port_->setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits)) &&
@@ -134,8 +134,7 @@ Status QtSerialLine::applySettings(const SerialSettings& s) {
     if (!ok) {
         const QString why = port_->errorString();
         port_->clearError();
-        return makeError(QStringLiteral("The serial port %1 does not accept the settings %2 (%3).")
-                             .arg(device_, s.toString(), why));
+        return makeError(serial_failure::settingsRefused(device_, s.toString(), why));
     }
     return Ok{};
 }
@@ -154,16 +153,13 @@ Error QtSerialLine::lineFailure(const QString& doing) {
         return notOpen();
     const QString why = failureReason(*port_);
     close();
-    failure_ = QStringLiteral("The serial port %1 failed while %2 (%3); it was closed.")
-                   .arg(device_, doing, why);
+    failure_ = serial_failure::failedWhile(device_, doing, why);
     return makeError(failure_);
 }
 
 Error QtSerialLine::notOpen() const {
     // After a failure, say what failed rather than only that the port is closed.
-    if (!failure_.isEmpty())
-        return makeError(failure_);
-    return makeError(QStringLiteral("The serial port %1 is not open.").arg(device_));
+    return serial_failure::notOpen(device_, failure_);
 }
 
 Status QtSerialLine::write(const QByteArray& bytes) {
@@ -187,10 +183,7 @@ Status QtSerialLine::waitForWritten(int timeoutMs) {
                 return lineFailure(QStringLiteral("sending"));
             port_->clearError();
             if (deadline.hasExpired())
-                return makeError(
-                    QStringLiteral("The serial port %1 did not send its data within %2 ms.")
-                        .arg(device_)
-                        .arg(timeoutMs));
+                return serial_failure::notSent(device_, timeoutMs);
         }
     }
     return Ok{};

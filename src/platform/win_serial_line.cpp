@@ -1,4 +1,5 @@
 #include "platform/win_serial_line.h"
+#include "platform/serial_failure.h"
 
 #include "platform/serial_permission.h"
 
@@ -65,7 +66,7 @@ std::wstring systemPath(const QString& device) {
 
 // Milliseconds one character takes on the line, rounded up, for the write time-out.
 DWORD msPerByte(const SerialSettings& s) {
-    const int bits = 1 + s.dataBits + (s.parity == 'N' ? 0 : 1) + s.stopBits;
+    const int bits = 1 + s.dataBits + (s.parity == Parity::None ? 0 : 1) + s.stopBits;
     return s.baudRate > 0 ? DWORD(bits * 1000 / s.baudRate + 1) : 1;
 }
 
@@ -98,13 +99,12 @@ Status WinSerialLine::open(const SerialSettings& settings) {
         switch (code) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
-            return makeError(QStringLiteral("The serial port %1 does not exist.").arg(device_));
+            return makeError(serial_failure::missing(device_));
         case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
             return makeError(permissionFailureMessage(device_, systemText(code)));
         default:
-            return makeError(QStringLiteral("The serial port %1 could not be opened: %2.")
-                                 .arg(device_, systemText(code)));
+            return makeError(serial_failure::notOpened(device_, systemText(code)));
         }
     }
     handle_ = handle;
@@ -113,9 +113,8 @@ Status WinSerialLine::open(const SerialSettings& settings) {
     if (!GetCommState(handle, &probe)) { // a file or device that is no serial port
         const DWORD code = GetLastError();
         close();
-        return makeError(
-            QStringLiteral("The serial port %1 could not be opened: it is not a serial port (%2).")
-                .arg(device_, systemText(code)));
+        return makeError(serial_failure::notOpened(
+            device_, QStringLiteral("it is not a serial port (%1)").arg(systemText(code))));
     }
     // Buffer sizes are a request; drivers with fixed buffers refuse it and work all the same.
     SetupComm(handle, kBufferBytes, kBufferBytes);
@@ -128,8 +127,7 @@ Status WinSerialLine::open(const SerialSettings& settings) {
     if (!setTimeouts(handle, readWaitMs_, writeMsPerByte_)) {
         const DWORD code = GetLastError();
         close();
-        return makeError(QStringLiteral("The serial port %1 could not be opened: %2.")
-                             .arg(device_, systemText(code)));
+        return makeError(serial_failure::notOpened(device_, systemText(code)));
     }
     PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT);
     DWORD errors = 0;
@@ -153,7 +151,9 @@ Status WinSerialLine::applySettings(const SerialSettings& s) {
     if (ok) {
         dcb.BaudRate = DWORD(s.baudRate);
         dcb.ByteSize = BYTE(s.dataBits);
-        dcb.Parity = s.parity == 'E' ? EVENPARITY : s.parity == 'O' ? ODDPARITY : NOPARITY;
+        dcb.Parity = s.parity == Parity::Even  ? EVENPARITY
+                     : s.parity == Parity::Odd ? ODDPARITY
+                                               : NOPARITY;
         dcb.fParity = dcb.Parity != NOPARITY;
         dcb.StopBits = s.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
         dcb.fBinary = TRUE;
@@ -172,8 +172,8 @@ Status WinSerialLine::applySettings(const SerialSettings& s) {
         ok = SetCommState(asHandle(handle_), &dcb) != 0;
     }
     if (!ok)
-        return makeError(QStringLiteral("The serial port %1 does not accept the settings %2 (%3).")
-                             .arg(device_, s.toString(), systemText(GetLastError())));
+        return makeError(
+            serial_failure::settingsRefused(device_, s.toString(), systemText(GetLastError())));
     return Ok{};
 }
 
@@ -198,20 +198,15 @@ bool WinSerialLine::useTimeouts(quint32 readWaitMs) {
 Error WinSerialLine::lineFailure(const QString& doing, quint32 code) {
     if (!isOpen())
         return notOpen();
-    const QString why = lineGone(code)
-                            ? QStringLiteral("the serial line was closed or the adapter unplugged")
-                            : systemText(code);
+    const QString why = lineGone(code) ? serial_failure::lineGone() : systemText(code);
     close();
-    failure_ = QStringLiteral("The serial port %1 failed while %2 (%3); it was closed.")
-                   .arg(device_, doing, why);
+    failure_ = serial_failure::failedWhile(device_, doing, why);
     return makeError(failure_);
 }
 
 Error WinSerialLine::notOpen() const {
     // After a failure, say what failed rather than only that the port is closed.
-    if (!failure_.isEmpty())
-        return makeError(failure_);
-    return makeError(QStringLiteral("The serial port %1 is not open.").arg(device_));
+    return serial_failure::notOpen(device_, failure_);
 }
 
 Status WinSerialLine::write(const QByteArray& bytes) {
@@ -225,10 +220,8 @@ Status WinSerialLine::write(const QByteArray& bytes) {
         if (!WriteFile(asHandle(handle_), bytes.constData() + at, chunk, &written, nullptr))
             return lineFailure(QStringLiteral("sending"), GetLastError());
         if (written < chunk) // the write time-out ran out: the line does not move
-            return makeError(
-                QStringLiteral("The serial port %1 did not send its data within %2 ms.")
-                    .arg(device_)
-                    .arg(kWriteSlackMs + qint64(chunk) * writeMsPerByte_));
+            return serial_failure::notSent(device_,
+                                           kWriteSlackMs + qint64(chunk) * writeMsPerByte_);
         at += written;
     }
     return Ok{};
@@ -247,10 +240,7 @@ Status WinSerialLine::waitForWritten(int timeoutMs) {
         if (status.cbOutQue == 0)
             return Ok{};
         if (deadline.hasExpired())
-            return makeError(
-                QStringLiteral("The serial port %1 did not send its data within %2 ms.")
-                    .arg(device_)
-                    .arg(timeoutMs));
+            return serial_failure::notSent(device_, timeoutMs);
         Sleep(1);
     }
 }

@@ -162,9 +162,9 @@ void CommandNotationEdit::refresh() {
     parsed_ = parseCommandNotation(command_->text(), shown_);
     example_->setText(exampleFor(shown_));
     const ByteList list = ByteList::fromBytes(parsed_.ok() ? parsed_.bytes : QByteArray());
-    decimal_->setText(list.textForm(Presentation::Decimal));
-    ascii_->setText(list.textForm(Presentation::Ascii));
-    hex_->setText(list.textForm(Presentation::Hex));
+    decimal_->setText(list.textForm(Notation::Decimal));
+    ascii_->setText(list.textForm(Notation::Text));
+    hex_->setText(list.textForm(Notation::Hex));
     count_->setText(parsed_.ok() ? tr("%n byte(s)", nullptr, int(parsed_.bytes.size()))
                                  : QString());
     fault_->setText(parsed_.ok() ? QString() : parsed_.fault->message());

@@ -26,7 +26,7 @@ FrmCommandEditor::FrmCommandEditor(QWidget* parent, const ProjectState& state, i
     what->setObjectName(QStringLiteral("lblTarget"));
 
     // Start in the form the port shows its strings in, on the string as stored.
-    edit_->setNotation(notationForPresentation(state.port(portOne ? 0 : 1).prsentAs));
+    edit_->setNotation(notationOf(state.port(portOne ? 0 : 1).prsentAs));
     const ButtonConfig& record = state.button(button);
     const ByteList& list =
         portOne ? (target.dual == 0 ? record.commandString1() : record.commandString1_2())
@@ -35,7 +35,7 @@ FrmCommandEditor::FrmCommandEditor(QWidget* parent, const ProjectState& state, i
         edit_->setBytes(*bytes);
     else { // a slot that is no byte (a file can bring one in): show the decimal form to mend
         edit_->setNotation(Notation::Decimal);
-        edit_->setText(list.textForm(Presentation::Decimal).trimmed());
+        edit_->setText(list.textForm(Notation::Decimal).trimmed());
     }
 
     ok_->setObjectName(QStringLiteral("OKButton"));

@@ -1,4 +1,5 @@
 #include "frm_control_port_settings.h"
+#include "serial/parity.h"
 
 #include "messages.h"
 #include "project/project_state.h"
@@ -37,7 +38,7 @@ FrmControlPortSettings::FrmControlPortSettings(ProjectState& state, QWidget* par
     baudRate_ = addList("Label2", tr("Baud Rate"), "cmbBaudRate",
                         {"7600", "9600", "19200", "28800", "38400", "115200"});
     bits_ = addList("Label4", tr("Bits"), "cmbBits", {"8"});
-    parity_ = addList("Label1", tr("Parity"), "cmbParity", {"NONE", "EVEN", "ODD"});
+    parity_ = addList("Label1", tr("Parity"), "cmbParity", parityNames());
     stopBit_ = addList("Label3", tr("Stop Bit"), "cmbSbit", {"1"});
 
     auto* format = new QGroupBox(tr("Format"), this);
@@ -79,9 +80,9 @@ void FrmControlPortSettings::openForPort(int index) {
         option->setChecked(false);
         option->setAutoExclusive(true);
     }
-    if (port.prsentAs == Value(2))
+    if (notationOf(port.prsentAs) == Notation::Hex)
         hex_->setChecked(true);
-    else if (port.prsentAs == Value(1))
+    else if (notationOf(port.prsentAs) == Notation::Text)
         ascii_->setChecked(true);
 }
 
@@ -112,9 +113,9 @@ void FrmControlPortSettings::enter() {
         return;
     }
     if (ascii_->isChecked())
-        port.prsentAs = 1;
+        port.prsentAs = notationCode(Notation::Text);
     else if (hex_->isChecked())
-        port.prsentAs = 2;
+        port.prsentAs = notationCode(Notation::Hex);
     state_.setPort(portNumber_, port);
     close();
 }

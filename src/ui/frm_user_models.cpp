@@ -1,4 +1,5 @@
 #include "frm_user_models.h"
+#include "serial/parity.h"
 
 #include "catalogue/user_catalogue.h"
 #include "command_notation_edit.h"
@@ -247,9 +248,8 @@ void frmUserModels::showDefinition() {
     manufacturer_->setText(current_.manufacturer);
     model_->setText(current_.model);
     baud_->setCurrentText(QString::number(current_.baud));
-    parity_->setCurrentIndex(
-        std::max(0, int(QStringList{"NONE", "EVEN", "ODD"}.indexOf(current_.parity))));
-    (current_.presentAs == 2 ? binary_ : ascii_)->setChecked(true);
+    parity_->setCurrentIndex(std::max(0, int(parityNames().indexOf(current_.parity))));
+    (current_.presentAs == Notation::Hex ? binary_ : ascii_)->setChecked(true);
     edit_->setNotation(current_.notation);
     for (int row = 0; row < table_->rowCount(); ++row)
         showCommandRow(row);
@@ -354,8 +354,8 @@ void frmUserModels::readForm() {
     current_.manufacturer = manufacturer_->text().trimmed();
     current_.model = model_->text().trimmed();
     current_.baud = baud_->currentText().toInt();
-    current_.parity = QStringList{"NONE", "EVEN", "ODD"}.value(parity_->currentIndex());
-    current_.presentAs = binary_->isChecked() ? 2 : 1;
+    current_.parity = parityNames().value(parity_->currentIndex());
+    current_.presentAs = binary_->isChecked() ? Notation::Hex : Notation::Text;
     current_.notation = edit_->notation();
 }
 

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (!split.secondFunction.isEmpty()) {
         if (split.commandTokens.upperBound() < 0)
             std::abort();
-        (void)split.commandTokens.textForm(ondrel::Presentation::Hex);
+        (void)split.commandTokens.textForm(ondrel::Notation::Hex);
         split = ondrel::SplitCommandText(split.secondFunction);
     }
     (void)split.commandTokens.toBytes();

@@ -89,7 +89,7 @@ TEST_F(Monitor, AMissingPortIsReportedAndLeftClosedAndTheBaudRateKeepsAnOpenPort
     EXPECT_TRUE(box.text.contains(QStringLiteral("/dev/ondrel-none-3"))) << box.text.toStdString();
     EXPECT_FALSE(window->isPortOpen());
     QtSerialLine other(pty1.path()); // port one is free again for others
-    EXPECT_TRUE(other.open({9600, 'N', 8, 1}).ok());
+    EXPECT_TRUE(other.open({9600, Parity::None, 8, 1}).ok());
 
     choose(QStringLiteral("inDiagCom_2"));
     ASSERT_TRUE(window->isPortOpen());

@@ -20,7 +20,7 @@ using Mode = Ser2net::Mode;
 
 namespace {
 
-const SerialSettings kLoader{19200, 'N', 8, 1};
+const SerialSettings kLoader{19200, Parity::None, 8, 1};
 
 } // namespace
 

@@ -12,12 +12,12 @@ using ondrel::test::PtyPair;
 using ondrel::test::Ser2net;
 
 namespace {
-const SerialSettings kLoader{19200, 'N', 8, 1};
+const SerialSettings kLoader{19200, Parity::None, 8, 1};
 }
 
 TEST(SerialSettingsText, ParsesAndWritesTheToolsSettings) {
     EXPECT_EQ(SerialSettings::parse(QStringLiteral("19200,N,8,1")).value(), kLoader);
-    EXPECT_EQ(SerialSettings::parse(QStringLiteral("9600,e,8,1")).value().parity, 'E');
+    EXPECT_EQ(SerialSettings::parse(QStringLiteral("9600,e,8,1")).value().parity, Parity::Even);
     for (const char* bad : {"19200,X,8,1", "fast,N,8,1", "19200,N,8"})
         EXPECT_FALSE(SerialSettings::parse(QString::fromLatin1(bad)).ok()) << bad;
 }

@@ -48,15 +48,15 @@ TEST(ButtonConfig, DefaultsRelaysAndPortTwo) {
 TEST(SplitCommandText, DualTextGivesTwoListsAndUpperBoundsFollowTheBlankCount) {
     const auto first = SplitCommandText("2 80 3 / 2 81 3");
     EXPECT_EQ(first.commandTokens.upperBound(), 3);
-    EXPECT_EQ(first.commandTokens.textForm(Presentation::Decimal), " 2 80 3");
+    EXPECT_EQ(first.commandTokens.textForm(Notation::Decimal), " 2 80 3");
     EXPECT_EQ(first.secondFunction, " 2 81 3");
     const auto second = SplitCommandText(first.secondFunction);
-    EXPECT_EQ(second.commandTokens.textForm(Presentation::Decimal), " 2 81 3");
+    EXPECT_EQ(second.commandTokens.textForm(Notation::Decimal), " 2 81 3");
     EXPECT_TRUE(second.secondFunction.isEmpty());
     EXPECT_EQ(SplitCommandText(" 2 80 3").commandTokens, SplitCommandText("2 80 3").commandTokens);
     // Without a blank before "/" the last primary value falls on the closing slot.
     const auto tight = SplitCommandText("2 80 3/ 2 81 3");
-    EXPECT_EQ(tight.commandTokens.textForm(Presentation::Decimal), " 2 80");
+    EXPECT_EQ(tight.commandTokens.textForm(Notation::Decimal), " 2 80");
     for (const auto& [text, bound] : {std::pair{"1 2", 2},
                                       {" 2 80 3", 3},
                                       {"2 80 3/ 2 81 3", 2},

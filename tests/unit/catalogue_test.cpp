@@ -41,7 +41,7 @@ protected:
 
 // A stored command string in its decimal text form (" 2 16 3").
 QString dec(const ByteList& list) {
-    return list.textForm(Presentation::Decimal);
+    return list.textForm(Notation::Decimal);
 }
 
 } // namespace

@@ -122,9 +122,9 @@ TEST(CommandNotation, EveryByteRoundTripsAndTheToolsFormsReadBack) {
     noTabOrLf.remove(9, 2);
     for (const QByteArray& list : {noTabOrLf, all.mid(128), bytesOf("12 13 13 32 13 32")}) {
         const ByteList record = ByteList::fromBytes(list);
-        EXPECT_EQ(parseCommandNotation(record.textForm(Presentation::Decimal), D).bytes, list);
-        EXPECT_EQ(parseCommandNotation(record.textForm(Presentation::Ascii), T).bytes, list);
-        EXPECT_EQ(parseCommandNotation(record.textForm(Presentation::Hex), H).bytes, list);
+        EXPECT_EQ(parseCommandNotation(record.textForm(Notation::Decimal), D).bytes, list);
+        EXPECT_EQ(parseCommandNotation(record.textForm(Notation::Text), T).bytes, list);
+        EXPECT_EQ(parseCommandNotation(record.textForm(Notation::Hex), H).bytes, list);
     }
     const ParsedCommand tooLong = parseCommandNotation(QString(256, 'A'), T);
     ASSERT_FALSE(tooLong.ok());

@@ -7,26 +7,26 @@
 using namespace ondrel;
 
 TEST(BytePresentation, ReceivedAndSentBytesInEachForm) {
-    using P = Presentation;
+    using P = Notation;
     const QString euro = QString(" ") + QChar(0x20AC); // the tool's single-byte code page
     for (const auto& [bytes, form, text] :
          {std::tuple{QByteArray("\x0D\x02"), P::Hex, QString(" D 2")},
-          {"\r", P::Ascii, "  <CR>"},
-          {"ABC", P::Ascii, " A B C"},
+          {"\r", P::Text, "  <CR>"},
+          {"ABC", P::Text, " A B C"},
           {"\x0A\xAB\xFF", P::Hex, " A AB FF"},
           {QByteArray("\x00\xFF", 2), P::Decimal, " 0 255"},
-          {"\x80", P::Ascii, euro},
+          {"\x80", P::Text, euro},
           {"", P::Hex, ""}})
         EXPECT_EQ(presentReceived(bytes, form), text) << bytes.toHex().toStdString();
     for (const auto& [bytes, form, text] : {std::tuple{QByteArray("\x02\x50"), P::Hex, " 2H 50H"},
-                                            {"AB\rC", P::Ascii, " A B<CR> C"},
+                                            {"AB\rC", P::Text, " A B<CR> C"},
                                             {"\x02\x50", P::Decimal, " 2 80"}})
         EXPECT_EQ(presentSent(bytes, form), text) << bytes.toHex().toStdString();
-    for (const auto& [setting, form] : {std::pair{Value(1), P::Ascii},
+    for (const auto& [setting, form] : {std::pair{Value(1), P::Text},
                                         {Value("2"), P::Hex},
                                         {Value(), P::Decimal},
                                         {Value(0), P::Decimal}})
-        EXPECT_EQ(presentationOf(setting), form);
+        EXPECT_EQ(notationOf(setting), form);
 }
 
 TEST(BytePresentation, BytesToSend) {

@@ -34,10 +34,10 @@ int runBytes(const QStringList& args) {
         err(QStringLiteral("warning: ") + warning.message() + QLatin1Char('\n'));
     const ByteList list = ByteList::fromBytes(parsed.bytes);
     // The decimal and hexadecimal forms start with a blank before each byte; the line does not.
-    out(list.textForm(Presentation::Decimal).mid(1) + QLatin1Char('\n'));
+    out(list.textForm(Notation::Decimal).mid(1) + QLatin1Char('\n'));
     if (parser.isSet(forms))
-        out(list.textForm(Presentation::Ascii) + QLatin1Char('\n') +
-            list.textForm(Presentation::Hex).mid(1) + QLatin1Char('\n'));
+        out(list.textForm(Notation::Text) + QLatin1Char('\n') +
+            list.textForm(Notation::Hex).mid(1) + QLatin1Char('\n'));
     return ExitOk;
 }
 

@@ -3,6 +3,7 @@
 #include "app_paths.h"
 #include "catalogue/catalogue.h"
 #include "cli/cli_command.h"
+#include "cli/cli_port.h"
 #include "cli/cli_project.h"
 #include "platform/serial_ports.h"
 #include "project/project_state.h"
@@ -13,32 +14,12 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
-#include <atomic>
-#include <csignal>
 #include <optional>
 
 namespace ondrel::cli {
 namespace {
 
 const QString kName = QStringLiteral("monitor");
-std::atomic<bool> interrupted{false};
-
-extern "C" void onMonitorInterrupt(int) {
-    interrupted = true;
-}
-
-Result<QString> deviceFor(const QString& port) {
-    bool isNumber = false;
-    const int number = port.toInt(&isNumber);
-    if (isNumber)
-        return QtSerialLineFactory().deviceForPort(number);
-    return port;
-}
-
-char parityLetter(const Value& parity) {
-    const QString text = parity.toText();
-    return text == QLatin1String("EVEN") ? 'E' : text == QLatin1String("ODD") ? 'O' : 'N';
-}
 
 struct Options {
     QString port;
@@ -98,115 +79,152 @@ int parse(const QStringList& args, Options& o) {
     return ExitOk;
 }
 
-int runMonitor(const QStringList& args) {
+// One run of the monitor: what the options asked for and what was opened for them.
+struct Session {
     Options o;
-    if (const int status = parse(args, o))
-        return status;
     ProjectState state;
     std::optional<PanelCheck> check;
     BurstNamer namer;
-    SerialSettings settings{o.baud.value_or(9600), 'N', 8, 1};
-    if (!o.check.isEmpty()) {
-        if (!openProjectFile(o.check, state))
-            return ExitFailure;
-        const CommSets& port = state.port(o.controlPort);
-        if (!o.baud && port.BaudRate.toInteger().value_or(0) > 0)
-            settings.baudRate = qint32(*port.BaudRate.toInteger());
-        settings.parity = parityLetter(port.Parity);
-        check.emplace(state, std::vector<int>{o.controlPort});
-        if (check->items().empty()) {
-            err(QStringLiteral("%1: no button has a string for control port %2; nothing to "
-                               "check.\n")
-                    .arg(o.check)
-                    .arg(o.controlPort + 1));
-            return ExitFailure;
-        }
-        const Catalogue catalogue(catalogPath());
-        namer = BurstNamer(state, catalogueStrings(state, catalogue));
+    SerialSettings settings;
+    std::optional<QFile> logFile;
+    std::unique_ptr<SerialLine> line;
+    QString portText;
+    bool failed = false;
+};
+
+// With --check: the configuration, its control port's settings and what to expect from it.
+bool prepareCheck(Session& s) {
+    if (!openProjectFile(s.o.check, s.state))
+        return false;
+    const CommSets& port = s.state.port(s.o.controlPort);
+    if (!s.o.baud && port.BaudRate.toInteger().value_or(0) > 0)
+        s.settings.baudRate = qint32(*port.BaudRate.toInteger());
+    s.settings.parity = parityOrNone(port.Parity.toText());
+    s.check.emplace(s.state, std::vector<int>{s.o.controlPort});
+    if (s.check->items().empty()) {
+        err(QStringLiteral("%1: no button has a string for control port %2; nothing to "
+                           "check.\n")
+                .arg(s.o.check)
+                .arg(s.o.controlPort + 1));
+        return false;
     }
-    const Result<QString> device = deviceFor(o.port);
+    const Catalogue catalogue(catalogPath());
+    s.namer = BurstNamer(s.state, catalogueStrings(s.state, catalogue));
+    return true;
+}
+
+bool openLog(Session& s) {
+    if (s.o.log.isEmpty())
+        return true;
+    s.logFile.emplace(s.o.log);
+    if (!s.logFile->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        err(QStringLiteral("cannot write the log %1: %2\n").arg(s.o.log, s.logFile->errorString()));
+        return false;
+    }
+    return true;
+}
+
+// The port, then the log: a port that does not exist leaves no log behind.
+bool openPortAndLog(Session& s) {
+    const Result<QString> device = resolvePort(s.o.port);
     if (!device) {
         err(device.error().message + QLatin1Char('\n'));
-        return ExitFailure;
+        return false;
     }
-    std::optional<QFile> logFile;
-    if (!o.log.isEmpty()) {
-        logFile.emplace(o.log);
-        if (!logFile->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-            err(QStringLiteral("cannot write the log %1: %2\n").arg(o.log, logFile->errorString()));
-            return ExitFailure;
-        }
-    }
-    const std::unique_ptr<SerialLine> line = makeSerialLine(device.value());
-    if (Status opened = line->open(settings); !opened) {
+    if (!openLog(s))
+        return false;
+    s.line = makeSerialLine(device.value());
+    if (Status opened = s.line->open(s.settings); !opened) {
         err(opened.error().message + QLatin1Char('\n'));
-        return ExitFailure;
+        return false;
     }
-    if (!line->notice().isEmpty())
-        err(QStringLiteral("note: %1\n").arg(line->notice()));
-    const QString portText = QStringLiteral("port %1 (%2)").arg(o.port, device.value());
-    const QString header = QStringLiteral("Monitoring %1 at %2%3 from %4\n")
-                               .arg(portText, settings.toString(),
-                                    check ? QStringLiteral(", checking control port %1 of %2")
-                                                .arg(o.controlPort + 1)
-                                                .arg(o.check)
-                                          : QString(),
-                                    burstDateTime(QDateTime::currentMSecsSinceEpoch()));
-    out(header);
-    if (logFile)
-        logFile->write(header.toUtf8());
-    if (check) // what to press
-        for (const PanelCheck::Item& item : check->items())
+    if (!s.line->notice().isEmpty())
+        err(QStringLiteral("note: %1\n").arg(s.line->notice()));
+    s.portText = QStringLiteral("port %1 (%2)").arg(s.o.port, device.value());
+    return true;
+}
+
+// What to the standard output goes to the log too.
+void show(Session& s, const QString& text) {
+    out(text);
+    if (s.logFile)
+        s.logFile->write(text.toUtf8());
+}
+
+void printHeader(Session& s) {
+    show(s, QStringLiteral("Monitoring %1 at %2%3 from %4\n")
+                .arg(s.portText, s.settings.toString(),
+                     s.check ? QStringLiteral(", checking control port %1 of %2")
+                                   .arg(s.o.controlPort + 1)
+                                   .arg(s.o.check)
+                             : QString(),
+                     burstDateTime(QDateTime::currentMSecsSinceEpoch())));
+    if (s.check) // what to press
+        for (const PanelCheck::Item& item : s.check->items())
             out(QStringLiteral("  expecting %1 (%2)\n")
                     .arg(item.expected.name(), hexText(item.expected.bytes)));
+}
 
-    interrupted = false;
-    std::signal(SIGINT, onMonitorInterrupt);
-    BurstSplitter splitter(o.gapMs);
+void handleBurst(Session& s, const Burst& burst) {
+    const QString text =
+        monitorLogLine(burst, s.portText, s.settings.toString(), s.namer.name(burst.bytes));
+    out(text + QLatin1Char('\n'));
+    if (s.logFile &&
+        (s.logFile->write((text + QLatin1Char('\n')).toUtf8()) < 0 || !s.logFile->flush())) {
+        err(QStringLiteral("cannot write the log %1: %2\n").arg(s.o.log, s.logFile->errorString()));
+        s.failed = true;
+    }
+    if (s.check)
+        s.check->feed(s.o.controlPort, burst.bytes);
+}
+
+// Reads bursts until Ctrl+C, the end of --seconds, a failure or a complete check.
+void watch(Session& s) {
+    const InterruptScope interruptible;
+    BurstSplitter splitter(s.o.gapMs);
     QElapsedTimer clock;
     clock.start();
-    bool failed = false;
-    auto handle = [&](const Burst& burst) {
-        const QString text =
-            monitorLogLine(burst, portText, settings.toString(), namer.name(burst.bytes));
-        out(text + QLatin1Char('\n'));
-        if (logFile &&
-            (logFile->write((text + QLatin1Char('\n')).toUtf8()) < 0 || !logFile->flush())) {
-            err(QStringLiteral("cannot write the log %1: %2\n").arg(o.log, logFile->errorString()));
-            failed = true;
-        }
-        if (check)
-            check->feed(o.controlPort, burst.bytes);
-    };
-    while (!interrupted && !failed && !(check && check->complete()) &&
-           (!o.seconds || clock.elapsed() < qint64(*o.seconds * 1000))) {
-        const Result<QByteArray> bytes = line->read(4096, 20);
+    while (!interruptFlag() && !s.failed && !(s.check && s.check->complete()) &&
+           (!s.o.seconds || clock.elapsed() < qint64(*s.o.seconds * 1000))) {
+        const Result<QByteArray> bytes = s.line->read(4096, 20);
         if (!bytes) {
             err(bytes.error().message + QLatin1Char('\n'));
-            failed = true;
+            s.failed = true;
             break;
         }
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         for (const Burst& burst : splitter.feed(bytes.value(), now))
-            handle(burst);
+            handleBurst(s, burst);
         if (auto burst = splitter.flush(now))
-            handle(*burst);
+            handleBurst(s, *burst);
     }
     if (auto burst = splitter.finish())
-        handle(*burst);
-    std::signal(SIGINT, SIG_DFL);
-    line->close();
-    if (check) {
-        const QString report = check->report();
-        out(report);
-        if (logFile)
-            logFile->write(report.toUtf8());
+        handleBurst(s, *burst);
+}
+
+int finish(Session& s) {
+    s.line->close();
+    if (s.check)
+        show(s, s.check->report());
+    if (s.logFile && !s.failed && !s.logFile->flush()) { // the last lines must reach the disk too
+        err(QStringLiteral("cannot write the log %1: %2\n").arg(s.o.log, s.logFile->errorString()));
+        s.failed = true;
     }
-    if (logFile && !failed && !logFile->flush()) { // the last lines must reach the disk too
-        err(QStringLiteral("cannot write the log %1: %2\n").arg(o.log, logFile->errorString()));
-        failed = true;
-    }
-    return !failed && (!check || check->complete()) ? ExitOk : ExitFailure;
+    return !s.failed && (!s.check || s.check->complete()) ? ExitOk : ExitFailure;
+}
+
+int runMonitor(const QStringList& args) {
+    Session s;
+    if (const int status = parse(args, s.o))
+        return status;
+    s.settings = SerialSettings{s.o.baud.value_or(9600), Parity::None, 8, 1};
+    if (!s.o.check.isEmpty() && !prepareCheck(s))
+        return ExitFailure;
+    if (!openPortAndLog(s))
+        return ExitFailure;
+    printHeader(s);
+    watch(s);
+    return finish(s);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // procedures the windows use. Ctrl+C, SIGTERM and SIGHUP do what Esc does in the windows.
 #include "app_paths.h"
 #include "cli/cli_command.h"
+#include "cli/cli_port.h"
 #include "cli/cli_project.h"
 #include "platform/serial_ports.h"
 #include "programming/config_image.h"
@@ -101,14 +102,6 @@ int readArguments(const QString& name, const QStringList& args, bool takesFile, 
     if (parsed.port.isEmpty())
         return usageError(name, QStringLiteral("expects --port N or --port DEVICE"));
     return ExitOk;
-}
-
-Result<QString> resolvePort(const QString& port) {
-    bool isNumber = false;
-    const int number = port.toInt(&isNumber);
-    if (isNumber)
-        return QtSerialLineFactory().deviceForPort(number);
-    return port;
 }
 
 // Prints stage changes and progress in tenths, so a log shows the run without flooding. What
@@ -237,10 +230,13 @@ int runFirmware(const QStringList& argv) {
     Arguments args;
     if (int status = readArguments(QStringLiteral("firmware"), argv, true, args))
         return status;
-    return runOnPort(args, startFirmwareRecord(args.file),
-                     [&](SerialLine& line, const ProgrammingOptions& options) {
-                         return UpdateFirmware(line, args.file, options);
-                     });
+    Status read = Ok{};
+    HistoryRecord record = startFirmwareRecord(args.file, &read);
+    if (!read)
+        err(QStringLiteral("warning: %1\n").arg(read.error().message));
+    return runOnPort(args, record, [&](SerialLine& line, const ProgrammingOptions& options) {
+        return UpdateFirmware(line, args.file, options);
+    });
 }
 
 int runPorts(const QStringList& argv) {

@@ -52,7 +52,7 @@ int requestBytes(const QCommandLineParser& parser, const ProjectorModel& m,
                  std::optional<ExchangeRequest>& request) {
     const Notation form = parser.isSet(notation)
                               ? notationFromName(parser.value(notation)).value_or(Notation::Text)
-                              : (m.definition.presentAs == 2 ? Notation::Hex : Notation::Text);
+                              : m.definition.presentAs;
     if (parser.isSet(notation) && !notationFromName(parser.value(notation)))
         return usageError(kName, QStringLiteral("--notation is text, hex or decimal"));
     const ParsedCommand parsed = parseCommandNotation(parser.value(bytes), form);
@@ -74,10 +74,10 @@ int readSettings(const QCommandLineParser& parser, const QCommandLineOption& bau
             return usageError(kName, QStringLiteral("--baud needs a positive number"));
     }
     if (parser.isSet(parity)) {
-        const QString p = parser.value(parity).toUpper();
-        if (p != QLatin1String("NONE") && p != QLatin1String("EVEN") && p != QLatin1String("ODD"))
+        const auto p = parityFromName(parser.value(parity).toUpper());
+        if (!p)
             return usageError(kName, QStringLiteral("--parity is NONE, EVEN or ODD"));
-        settings.parity = p.at(0).toLatin1();
+        settings.parity = *p;
     }
     return ExitOk;
 }

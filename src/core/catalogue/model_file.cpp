@@ -1,4 +1,5 @@
 #include "catalogue/model_file.h"
+#include "serial/parity.h"
 
 #include "projector/reply_rules.h"
 
@@ -46,6 +47,38 @@ std::optional<QString> nameFault(const QString& what, const QString& name) {
     return std::nullopt;
 }
 
+// The rules of the [model] settings, one text each, for files and for the window alike.
+std::optional<QString> baudFault(int baud) {
+    if (std::find(std::begin(kPanelBaudRates), std::end(kPanelBaudRates), baud) !=
+        std::end(kPanelBaudRates))
+        return std::nullopt;
+    return QStringLiteral("baud %1 is not one of %2").arg(baud).arg(baudList());
+}
+
+std::optional<QString> dataBitsFault(int dataBits) {
+    if (dataBits == 8)
+        return std::nullopt;
+    return QStringLiteral("data_bits must be 8: the panel's ports send 8");
+}
+
+std::optional<QString> stopBitsFault(int stopBits) {
+    if (stopBits == 1)
+        return std::nullopt;
+    return QStringLiteral("stop_bits must be 1: the panel's ports send 1");
+}
+
+std::optional<QString> parityFault(const QString& parity) {
+    if (parityFromName(parity))
+        return std::nullopt;
+    return QStringLiteral("parity must be None, Even or Odd");
+}
+
+std::optional<QString> presentAsFault(Notation presentAs) {
+    if (presentAs == Notation::Text || presentAs == Notation::Hex)
+        return std::nullopt;
+    return QStringLiteral("present_as must be ASCII or Binary");
+}
+
 // A command written in a text notation must not contain the toggle separator, nor lose blanks
 // at its ends when the file's line is trimmed.
 QString protectText(QString part) {
@@ -64,9 +97,7 @@ QString protectText(QString part) {
 QString ModelFileFaults::text(const QString& fileName) const {
     QString out;
     for (const Error& e : faults)
-        out += (e.line > 0 ? QStringLiteral("%1:%2: %3").arg(fileName).arg(e.line).arg(e.message)
-                           : QStringLiteral("%1: %2").arg(fileName, e.message)) +
-               QLatin1Char('\n');
+        out += fileErrorText(fileName, e) + QLatin1Char('\n');
     return out;
 }
 
@@ -76,242 +107,272 @@ QList<Error> checkModelSettings(const ModelDefinition& d) {
                                      std::pair{QStringLiteral("model"), d.model}})
         if (const auto fault = nameFault(what, name))
             faults << makeError(*fault);
-    if (std::find(std::begin(kPanelBaudRates), std::end(kPanelBaudRates), d.baud) ==
-        std::end(kPanelBaudRates))
-        faults << makeError(QStringLiteral("baud %1 is not one of %2").arg(d.baud).arg(baudList()));
-    if (d.dataBits != 8)
-        faults << makeError(
-            QStringLiteral("data_bits %1: the panel's ports send 8 data bits").arg(d.dataBits));
-    if (d.stopBits != 1)
-        faults << makeError(
-            QStringLiteral("stop_bits %1: the panel's ports send 1 stop bit").arg(d.stopBits));
-    if (!QStringList{"NONE", "EVEN", "ODD"}.contains(d.parity))
-        faults << makeError(QStringLiteral("parity %1 is not None, Even or Odd").arg(d.parity));
-    if (d.presentAs != 1 && d.presentAs != 2)
-        faults << makeError(QStringLiteral("present_as must be ASCII or Binary"));
+    for (const std::optional<QString>& fault :
+         {baudFault(d.baud), dataBitsFault(d.dataBits), stopBitsFault(d.stopBits),
+          parityFault(d.parity), presentAsFault(d.presentAs)})
+        if (fault)
+            faults << makeError(*fault);
     if (d.commands.isEmpty())
         faults << makeError(QStringLiteral("the model has no commands"));
     return faults;
 }
 
-Result<ModelDefinition> parseModelFile(const QString& text, const QStringList& commandNames,
-                                       ModelFileFaults* faultsOut) {
+namespace {
+
+// The lines of a model file sorted into its sections, and the faults found on the way.
+struct ModelFileText {
+    explicit ModelFileText(const QStringList& names) : commandNames(names) {}
+    const QStringList& commandNames;
     QList<Error> faults;
-    auto fault = [&faults](int line, const QString& message) {
-        faults << makeError(message, line);
-    };
-    QHash<QString, Entry> keys;
-    QHash<QString, Entry> commands; // by the catalogue's spelling of the name
-    QString section;
+    QHash<QString, Entry> keys;     // [model], by the key's lower-case name
+    QHash<QString, Entry> commands; // [commands], by the catalogue's spelling of the name
+    QString section;                // "?" for a section whose lines are not looked at
     int modelLine = 0, lineNumber = 0, repliesLine = 0;
-    QStringList replies; // the section's lines as written
-    QString body = text;
+    QStringList replies; // the [replies] section's lines as written
+
+    void fault(int line, const QString& message) { faults << makeError(message, line); }
+};
+
+void readHeader(ModelFileText& f, const QString& trimmed) {
+    f.section = trimmed.mid(1, trimmed.size() - 2).trimmed().toLower();
+    if (f.section == QLatin1String("model")) {
+        f.modelLine = f.modelLine ? f.modelLine : f.lineNumber;
+    } else if (f.section == QLatin1String("replies") && f.repliesLine) {
+        f.fault(f.lineNumber,
+                QStringLiteral("[replies] is given twice (first on line %1)").arg(f.repliesLine));
+        f.section = QStringLiteral("?");
+    } else if (f.section == QLatin1String("replies")) {
+        f.repliesLine = f.lineNumber;
+    } else if (f.section != QLatin1String("commands")) {
+        f.fault(f.lineNumber, QStringLiteral("unknown section %1; a model file has [model], "
+                                             "[commands] and [replies]")
+                                  .arg(trimmed));
+        f.section = QStringLiteral("?");
+    }
+}
+
+void readModelKey(ModelFileText& f, const QString& key, const Entry& entry) {
+    const QString name = key.toLower();
+    if (std::none_of(std::begin(kModelKeys), std::end(kModelKeys),
+                     [&](const char* k) { return name == QLatin1String(k); }))
+        f.fault(f.lineNumber, QStringLiteral("unknown key \"%1\" in [model]").arg(key));
+    else if (f.keys.contains(name))
+        f.fault(f.lineNumber, QStringLiteral("%1 is given twice (first on line %2)")
+                                  .arg(name)
+                                  .arg(f.keys[name].line));
+    else
+        f.keys.insert(name, entry);
+}
+
+void readCommandLine(ModelFileText& f, const QString& key, const Entry& entry) {
+    const auto known =
+        std::find_if(f.commandNames.begin(), f.commandNames.end(),
+                     [&](const QString& n) { return n.compare(key, Qt::CaseInsensitive) == 0; });
+    if (known == f.commandNames.end())
+        f.fault(f.lineNumber, QStringLiteral("unknown command name \"%1\"; the catalogue's "
+                                             "commands are %2")
+                                  .arg(key, f.commandNames.join(QStringLiteral(", "))));
+    else if (f.commands.contains(*known))
+        f.fault(f.lineNumber, QStringLiteral("%1 is given twice (first on line %2)")
+                                  .arg(*known)
+                                  .arg(f.commands[*known].line));
+    else
+        f.commands.insert(*known, entry);
+}
+
+// A "NAME = VALUE" line of [model] or [commands].
+void readEntry(ModelFileText& f, const QString& line, const QString& trimmed) {
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    if (equals < 0) {
+        f.fault(f.lineNumber, QStringLiteral("expected NAME = VALUE, found \"%1\"").arg(trimmed));
+        return;
+    }
+    const QString key = line.left(equals).trimmed();
+    Entry entry{f.lineNumber, line.mid(equals + 1).trimmed(), 0};
+    entry.valueColumn = int(equals + 1);
+    while (entry.valueColumn < line.size() && line[entry.valueColumn].isSpace())
+        ++entry.valueColumn;
+    ++entry.valueColumn;
+    if (f.section == QLatin1String("model"))
+        readModelKey(f, key, entry);
+    else if (f.section == QLatin1String("commands"))
+        readCommandLine(f, key, entry);
+    else
+        f.fault(f.lineNumber, QStringLiteral("\"%1\" stands before [model]").arg(trimmed));
+}
+
+void readLines(ModelFileText& f, QString body) {
     if (body.startsWith(QChar(0xFEFF)))
         body.remove(0, 1);
     for (QString line : body.split(QLatin1Char('\n'))) {
-        ++lineNumber;
+        ++f.lineNumber;
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         const QString trimmed = line.trimmed();
         const bool header =
             trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'));
-        if (section == QLatin1String("replies") && !header) {
-            replies << line;
+        if (f.section == QLatin1String("replies") && !header)
+            f.replies << line;
+        else if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#')))
             continue;
-        }
-        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#')))
-            continue;
-        if (header) {
-            section = trimmed.mid(1, trimmed.size() - 2).trimmed().toLower();
-            if (section == QLatin1String("model"))
-                modelLine = modelLine ? modelLine : lineNumber;
-            else if (section == QLatin1String("replies") && repliesLine) {
-                fault(
-                    lineNumber,
-                    QStringLiteral("[replies] is given twice (first on line %1)").arg(repliesLine));
-                section = QStringLiteral("?");
-            } else if (section == QLatin1String("replies"))
-                repliesLine = lineNumber;
-            else if (section != QLatin1String("commands")) {
-                fault(lineNumber, QStringLiteral("unknown section %1; a model file has [model], "
-                                                 "[commands] and [replies]")
-                                      .arg(trimmed));
-                section = QStringLiteral("?"); // its lines are not looked at
-            }
-            continue;
-        }
-        if (section == QLatin1String("?"))
-            continue;
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (equals < 0) {
-            fault(lineNumber, QStringLiteral("expected NAME = VALUE, found \"%1\"").arg(trimmed));
-            continue;
-        }
-        const QString key = line.left(equals).trimmed();
-        Entry entry{lineNumber, line.mid(equals + 1).trimmed(), 0};
-        entry.valueColumn = int(equals + 1);
-        while (entry.valueColumn < line.size() && line[entry.valueColumn].isSpace())
-            ++entry.valueColumn;
-        ++entry.valueColumn;
-        if (section == QLatin1String("model")) {
-            const QString name = key.toLower();
-            if (std::none_of(std::begin(kModelKeys), std::end(kModelKeys),
-                             [&](const char* k) { return name == QLatin1String(k); }))
-                fault(lineNumber, QStringLiteral("unknown key \"%1\" in [model]").arg(key));
-            else if (keys.contains(name))
-                fault(lineNumber, QStringLiteral("%1 is given twice (first on line %2)")
-                                      .arg(name)
-                                      .arg(keys[name].line));
-            else
-                keys.insert(name, entry);
-        } else if (section == QLatin1String("commands")) {
-            const auto known =
-                std::find_if(commandNames.begin(), commandNames.end(), [&](const QString& n) {
-                    return n.compare(key, Qt::CaseInsensitive) == 0;
-                });
-            if (known == commandNames.end())
-                fault(lineNumber, QStringLiteral("unknown command name \"%1\"; the catalogue's "
-                                                 "commands are %2")
-                                      .arg(key, commandNames.join(QStringLiteral(", "))));
-            else if (commands.contains(*known))
-                fault(lineNumber, QStringLiteral("%1 is given twice (first on line %2)")
-                                      .arg(*known)
-                                      .arg(commands[*known].line));
-            else
-                commands.insert(*known, entry);
-        } else {
-            fault(lineNumber, QStringLiteral("\"%1\" stands before [model]").arg(trimmed));
-        }
+        else if (header)
+            readHeader(f, trimmed);
+        else if (f.section != QLatin1String("?"))
+            readEntry(f, line, trimmed);
     }
+}
 
-    ModelDefinition d;
-    const int sectionLine = modelLine ? modelLine : 1;
-    auto required = [&](const char* key) -> std::optional<Entry> {
+// The values of [model]: each missing, malformed or refused one is a fault on its line.
+class ModelKeys {
+public:
+    explicit ModelKeys(ModelFileText& f) : f_(f), sectionLine_(f.modelLine ? f.modelLine : 1) {}
+
+    std::optional<Entry> required(const char* key) {
         const QString name = QString::fromLatin1(key);
-        if (!keys.contains(name)) {
-            fault(sectionLine, QStringLiteral("%1 is missing from [model]").arg(name));
+        if (!f_.keys.contains(name)) {
+            f_.fault(sectionLine_, QStringLiteral("%1 is missing from [model]").arg(name));
             return std::nullopt;
         }
-        return keys[name];
-    };
-    auto number = [&](const char* key, int fallback) {
+        return f_.keys[name];
+    }
+    int number(const char* key, int fallback) {
         const QString name = QString::fromLatin1(key);
-        if (!keys.contains(name))
+        if (!f_.keys.contains(name))
             return fallback;
         bool ok = false;
-        const int n = keys[name].value.toInt(&ok);
+        const int n = f_.keys[name].value.toInt(&ok);
         if (!ok)
-            fault(keys[name].line,
-                  QStringLiteral("%1 \"%2\" is not a whole number").arg(name, keys[name].value));
+            f_.fault(
+                f_.keys[name].line,
+                QStringLiteral("%1 \"%2\" is not a whole number").arg(name, f_.keys[name].value));
         return ok ? n : fallback;
-    };
-    auto checked = [&](const char* key, const std::optional<QString>& problem) {
-        if (problem && keys.contains(QString::fromLatin1(key)))
-            fault(keys[QString::fromLatin1(key)].line, *problem);
-    };
-    if (const auto e = required("manufacturer")) {
+    }
+    void checked(const char* key, const std::optional<QString>& problem) {
+        if (problem && f_.keys.contains(QString::fromLatin1(key)))
+            f_.fault(f_.keys[QString::fromLatin1(key)].line, *problem);
+    }
+    bool has(const char* key) const { return f_.keys.contains(QString::fromLatin1(key)); }
+    const Entry& at(const char* key) const { return f_.keys[QString::fromLatin1(key)]; }
+
+private:
+    ModelFileText& f_;
+    int sectionLine_;
+};
+
+void readSerialKeys(ModelKeys& k, ModelDefinition& d) {
+    if (k.required("baud")) {
+        d.baud = k.number("baud", d.baud);
+        k.checked("baud", baudFault(d.baud));
+    }
+    d.dataBits = k.number("data_bits", 8);
+    k.checked("data_bits", dataBitsFault(d.dataBits));
+    d.stopBits = k.number("stop_bits", 1);
+    k.checked("stop_bits", stopBitsFault(d.stopBits));
+    if (k.has("parity")) {
+        d.parity = k.at("parity").value.toUpper();
+        k.checked("parity", parityFault(d.parity));
+    }
+}
+
+void readModelKeys(ModelFileText& f, ModelDefinition& d) {
+    ModelKeys k(f);
+    if (const auto e = k.required("manufacturer")) {
         d.manufacturer = e->value;
-        checked("manufacturer", nameFault(QStringLiteral("manufacturer"), d.manufacturer));
+        k.checked("manufacturer", nameFault(QStringLiteral("manufacturer"), d.manufacturer));
     }
-    if (const auto e = required("model")) {
+    if (const auto e = k.required("model")) {
         d.model = e->value;
-        checked("model", nameFault(QStringLiteral("model"), d.model));
+        k.checked("model", nameFault(QStringLiteral("model"), d.model));
     }
-    if (required("baud")) {
-        d.baud = number("baud", d.baud);
-        if (std::find(std::begin(kPanelBaudRates), std::end(kPanelBaudRates), d.baud) ==
-            std::end(kPanelBaudRates))
-            checked("baud", QStringLiteral("baud %1 is not one of %2").arg(d.baud).arg(baudList()));
-    }
-    d.dataBits = number("data_bits", 8);
-    checked("data_bits", d.dataBits != 8 ? std::optional<QString>(QStringLiteral(
-                                               "data_bits must be 8: the panel's ports send 8"))
-                                         : std::nullopt);
-    d.stopBits = number("stop_bits", 1);
-    checked("stop_bits", d.stopBits != 1 ? std::optional<QString>(QStringLiteral(
-                                               "stop_bits must be 1: the panel's ports send 1"))
-                                         : std::nullopt);
-    if (keys.contains(QStringLiteral("parity"))) {
-        d.parity = keys[QStringLiteral("parity")].value.toUpper();
-        checked("parity",
-                QStringList{"NONE", "EVEN", "ODD"}.contains(d.parity)
-                    ? std::nullopt
-                    : std::optional<QString>(QStringLiteral("parity must be None, Even or Odd")));
-    }
-    if (const auto e = required("present_as")) {
+    readSerialKeys(k, d);
+    if (const auto e = k.required("present_as")) {
         const QString form = e->value.toLower();
-        d.presentAs = form == QLatin1String("ascii") ? 1 : form == QLatin1String("binary") ? 2 : 0;
-        checked("present_as",
-                d.presentAs ? std::nullopt
-                            : std::optional<QString>(
-                                  QStringLiteral("present_as must be ASCII or Binary, not \"%1\"")
-                                      .arg(e->value)));
+        d.presentAs = form == QLatin1String("ascii")    ? Notation::Text
+                      : form == QLatin1String("binary") ? Notation::Hex
+                                                        : Notation::Decimal;
+        if (const auto fault = presentAsFault(d.presentAs))
+            k.checked("present_as", QStringLiteral("%1, not \"%2\"").arg(*fault, e->value));
     }
-    if (keys.contains(QStringLiteral("notation"))) {
-        const Entry& e = keys[QStringLiteral("notation")];
+    if (k.has("notation")) {
+        const Entry& e = k.at("notation");
         if (const auto n = notationFromName(e.value))
             d.notation = *n;
         else
-            fault(e.line,
-                  QStringLiteral("notation must be text, hex or decimal, not \"%1\"").arg(e.value));
+            f.fault(
+                e.line,
+                QStringLiteral("notation must be text, hex or decimal, not \"%1\"").arg(e.value));
     }
+}
 
-    for (const QString& name : commandNames) {
-        if (!commands.contains(name))
-            continue;
-        const Entry& e = commands[name];
-        ModelCommand command{name, {}, std::nullopt};
-        const QStringList parts = e.value.split(kToggleSeparator);
-        if (parts.size() > 2) {
-            fault(e.line, QStringLiteral("%1 holds more than one \" / \"; a command has at most "
-                                         "an on and an off string")
-                              .arg(name));
-            continue;
-        }
-        int offset = 0;
-        for (int p = 0; p < parts.size(); ++p) {
-            const QString part = parts[p];
-            qsizetype blanks = 0;
-            while (blanks < part.size() && part[blanks].isSpace())
-                ++blanks;
-            const ParsedCommand parsed = parseCommandNotation(part.trimmed(), d.notation);
-            if (!parsed.ok()) {
-                NotationFault where = *parsed.fault;
-                where.column += e.valueColumn - 1 + offset + int(blanks);
-                fault(e.line, QStringLiteral("%1: %2").arg(name, where.message()));
-            } else if (parsed.bytes.isEmpty()) {
-                fault(e.line,
-                      QStringLiteral("%1 has an empty %2 string")
-                          .arg(name, p == 0 ? QStringLiteral("on") : QStringLiteral("off")));
-            } else if (p == 0) {
-                command.primary = parsed.bytes;
-            } else {
-                command.secondary = parsed.bytes;
-            }
-            offset += int(part.size() + kToggleSeparator.size());
-        }
-        d.commands << command;
+// One command line: its on string and, after " / ", its off string.
+void readCommand(ModelFileText& f, const QString& name, const Notation notation,
+                 ModelDefinition& d) {
+    const Entry& e = f.commands[name];
+    ModelCommand command{name, {}, std::nullopt};
+    const QStringList parts = e.value.split(kToggleSeparator);
+    if (parts.size() > 2) {
+        f.fault(e.line, QStringLiteral("%1 holds more than one \" / \"; a command has at most "
+                                       "an on and an off string")
+                            .arg(name));
+        return;
     }
-    if (commands.isEmpty())
-        fault(lineNumber, QStringLiteral("the file has no commands; list them under [commands]"));
+    int offset = 0;
+    for (int p = 0; p < parts.size(); ++p) {
+        const QString part = parts[p];
+        qsizetype blanks = 0;
+        while (blanks < part.size() && part[blanks].isSpace())
+            ++blanks;
+        const ParsedCommand parsed = parseCommandNotation(part.trimmed(), notation);
+        if (!parsed.ok()) {
+            NotationFault where = *parsed.fault;
+            where.column += e.valueColumn - 1 + offset + int(blanks);
+            f.fault(e.line, QStringLiteral("%1: %2").arg(name, where.message()));
+        } else if (parsed.bytes.isEmpty()) {
+            f.fault(e.line, QStringLiteral("%1 has an empty %2 string")
+                                .arg(name, p == 0 ? QStringLiteral("on") : QStringLiteral("off")));
+        } else {
+            (p == 0 ? command.primary : command.secondary.emplace()) = parsed.bytes;
+        }
+        offset += int(part.size() + kToggleSeparator.size());
+    }
+    d.commands << command;
+}
+
+void readReplies(ModelFileText& f, ModelDefinition& d) {
+    QStringList& replies = f.replies;
     while (!replies.isEmpty() && replies.last().trimmed().isEmpty())
         replies.removeLast();
-    if (repliesLine) {
-        QList<Error> found;
-        static_cast<void>(
-            parseReplyRules(replies.join(QLatin1Char('\n')), repliesLine + 1, &found));
-        faults += found;
-        while (!replies.isEmpty() && replies.first().trimmed().isEmpty())
-            replies.removeFirst();
-        d.replies = replies.join(QLatin1Char('\n'));
-    }
+    if (!f.repliesLine)
+        return;
+    QList<Error> found;
+    static_cast<void>(parseReplyRules(replies.join(QLatin1Char('\n')), f.repliesLine + 1, &found));
+    f.faults += found;
+    while (!replies.isEmpty() && replies.first().trimmed().isEmpty())
+        replies.removeFirst();
+    d.replies = replies.join(QLatin1Char('\n'));
+}
 
-    std::stable_sort(faults.begin(), faults.end(),
+} // namespace
+
+Result<ModelDefinition> parseModelFile(const QString& text, const QStringList& commandNames,
+                                       ModelFileFaults* faultsOut) {
+    ModelFileText f(commandNames);
+    readLines(f, text);
+    ModelDefinition d;
+    readModelKeys(f, d);
+    for (const QString& name : commandNames)
+        if (f.commands.contains(name))
+            readCommand(f, name, d.notation, d);
+    if (f.commands.isEmpty())
+        f.fault(f.lineNumber,
+                QStringLiteral("the file has no commands; list them under [commands]"));
+    readReplies(f, d);
+    std::stable_sort(f.faults.begin(), f.faults.end(),
                      [](const Error& a, const Error& b) { return a.line < b.line; });
     if (faultsOut)
-        faultsOut->faults = faults;
-    if (!faults.isEmpty())
-        return faults.front();
+        faultsOut->faults = f.faults;
+    if (!f.faults.isEmpty())
+        return f.faults.front();
     return d;
 }
 
@@ -323,9 +384,10 @@ QString writeModelFile(const ModelDefinition& d) {
                 .arg(d.dataBits)
                 .arg(parityName(d.parity))
                 .arg(d.stopBits);
-    text += QStringLiteral("present_as = %1\nnotation = %2\n\n[commands]\n")
-                .arg(d.presentAs == 2 ? QStringLiteral("Binary") : QStringLiteral("ASCII"),
-                     notationName(d.notation));
+    text +=
+        QStringLiteral("present_as = %1\nnotation = %2\n\n[commands]\n")
+            .arg(d.presentAs == Notation::Hex ? QStringLiteral("Binary") : QStringLiteral("ASCII"),
+                 notationName(d.notation));
     for (const ModelCommand& c : d.commands) {
         auto written = [&](const QByteArray& bytes) {
             const QString part = formatCommandNotation(bytes, d.notation);

@@ -29,9 +29,9 @@ struct ModelDefinition {
     int dataBits = 8;
     QString parity = QStringLiteral("NONE"); // NONE, EVEN or ODD, as the catalogue writes it
     int stopBits = 1;
-    int presentAs = 1;                  // 1 ASCII, 2 binary (hexadecimal)
-    Notation notation = Notation::Text; // how the file writes the commands
-    QList<ModelCommand> commands;       // in the order of the catalogue's command names
+    Notation presentAs = Notation::Text; // Text (ASCII) or Hex (binary)
+    Notation notation = Notation::Text;  // how the file writes the commands
+    QList<ModelCommand> commands;        // in the order of the catalogue's command names
     QString replies; // what the projector answers (projector/reply_rules.h); empty: unknown
     friend bool operator==(const ModelDefinition&, const ModelDefinition&) = default;
 };

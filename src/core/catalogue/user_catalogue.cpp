@@ -1,4 +1,5 @@
 #include "catalogue/user_catalogue.h"
+#include "files/input_file.h"
 
 #include "app_paths.h"
 
@@ -188,7 +189,7 @@ Status UserCatalogue::store(const QList<ModelDefinition>& definitions) {
                 !run(q,
                      QStringLiteral("INSERT INTO make (manufacturer, model, protocal, "
                                     "rs_232Setup, Present_As) VALUES (?, ?, ?, ?, ?)"),
-                     {d.manufacturer, d.model, protocol, option, d.presentAs}))
+                     {d.manufacturer, d.model, protocol, option, notationCode(d.presentAs)}))
                 return fail();
             if (!d.replies.isEmpty() &&
                 !run(q, QStringLiteral("INSERT INTO replies (protocalNumber, rules) VALUES (?, ?)"),
@@ -246,13 +247,14 @@ Result<QList<ModelDefinition>> readModelFiles(const QStringList& paths,
     QList<ModelDefinition> models;
     QString faults;
     for (const QString& path : paths) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            faults += QStringLiteral("%1: %2\n").arg(path, file.errorString());
+        const Result<QByteArray> bytes =
+            readInputFile(path, kMaxModelFileBytes, QStringLiteral("a model file"));
+        if (!bytes) {
+            faults += QStringLiteral("%1: %2\n").arg(path, bytes.error().message);
             continue;
         }
         ModelFileFaults found;
-        const auto parsed = parseModelFile(QString::fromUtf8(file.readAll()), commandNames, &found);
+        const auto parsed = parseModelFile(QString::fromUtf8(bytes.value()), commandNames, &found);
         if (!parsed) {
             faults += found.text(path);
             continue;
@@ -279,8 +281,9 @@ readModelDefinition(const Catalogue& catalogue, const QString& manufacturer, con
     ModelDefinition d;
     d.manufacturer = manufacturer;
     d.model = model;
-    d.presentAs = row.value()->Present_As.toInteger() == 2 ? 2 : 1;
-    d.notation = d.presentAs == 2 ? Notation::Hex : Notation::Text;
+    d.presentAs =
+        notationOf(row.value()->Present_As) == Notation::Hex ? Notation::Hex : Notation::Text;
+    d.notation = d.presentAs;
     const auto settings = catalogue.serialSettings(row.value()->rs_232Setup);
     if (!settings)
         return settings.error();

@@ -1,4 +1,5 @@
 #include "files/atomic_write.h"
+#include "files/input_file.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -10,10 +11,11 @@ namespace {
 
 // The file's bytes, or nothing when there is no readable file.
 std::optional<QByteArray> currentContent(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    Result<QByteArray> content =
+        readInputFile(path, kMaxReplacedFileBytes, QStringLiteral("a file the tool replaces"));
+    if (!content)
         return std::nullopt;
-    return file.readAll();
+    return std::move(content).value();
 }
 
 } // namespace

@@ -15,6 +15,13 @@ inline constexpr qint64 kMaxConfigurationFileBytes = 1 << 20;
 inline constexpr qint64 kMaxFirmwareFileBytes = 1 << 20;
 // 4097 numbers of up to six characters with their commas and blanks stay under 40 KB.
 inline constexpr qint64 kMaxFactoryDataFileBytes = 256 << 10;
+// A model file of forty commands of 255 bytes written in hex ("0x02, ") is about 60 KB.
+inline constexpr qint64 kMaxModelFileBytes = 1 << 20;
+// The programming history grows by one line of about 200 bytes a run: 64 MB hold 300,000 runs.
+inline constexpr qint64 kMaxHistoryFileBytes = 64 << 20;
+// A file about to be replaced is read to see whether another program changed it meanwhile; the
+// tool writes none larger than its history.
+inline constexpr qint64 kMaxReplacedFileBytes = kMaxHistoryFileBytes;
 
 // Reads a whole input file. Only a regular file is read: a folder, a pipe or a device (which
 // could block or never end) is refused at once, and so is a file larger than `maxBytes`, before

@@ -568,10 +568,4 @@ Result<std::vector<Error>> openConfiguration(ProjectState& state, const QString&
     return warnings;
 }
 
-QString fileErrorText(const QString& path, const Error& error) {
-    if (error.line > 0)
-        return QStringLiteral("%1:%2: %3").arg(path).arg(error.line).arg(error.message);
-    return QStringLiteral("%1: %2").arg(path, error.message);
-}
-
 } // namespace ondrel

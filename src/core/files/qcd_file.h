@@ -99,7 +99,6 @@ std::vector<Error> applyQcd(const QcdContent& content, ProjectState& state,
 Result<std::vector<Error>> openConfiguration(ProjectState& state, const QString& path,
                                              const DatasetLookup& lookup);
 
-// "FILE:LINE: message", or "FILE: message" when no line applies.
-QString fileErrorText(const QString& path, const Error& error);
+// fileErrorText (result.h) writes its errors as "FILE:LINE: message".
 
 } // namespace ondrel

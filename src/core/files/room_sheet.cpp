@@ -35,12 +35,12 @@ QString relayCaption(const Value& action) {
 }
 
 QString presentationCaption(const Value& prsentAs) {
-    switch (presentationOf(prsentAs)) {
-    case Presentation::Ascii:
+    switch (notationOf(prsentAs)) {
+    case Notation::Text:
         return QStringLiteral("ASCII");
-    case Presentation::Hex:
+    case Notation::Hex:
         return QStringLiteral("Hexadecimal");
-    case Presentation::Decimal:
+    case Notation::Decimal:
         break;
     }
     return QStringLiteral("Decimal");
@@ -86,7 +86,7 @@ QStringList defaultLabelCaptions() {
 QString sheetBytesText(const ByteList& list, const Value& prsentAs) {
     if (list.isEmpty())
         return QStringLiteral("None");
-    const Presentation form = presentationOf(prsentAs);
+    const Notation form = notationOf(prsentAs);
     QString text;
     for (int i = 0; i < list.upperBound(); ++i) {
         const std::optional<quint8> byte = list.byteAt(i);
@@ -96,16 +96,16 @@ QString sheetBytesText(const ByteList& list, const Value& prsentAs) {
         }
         const int b = *byte;
         switch (form) {
-        case Presentation::Ascii:
+        case Notation::Text:
             if (b < 32 || b == 127)
                 text += controlMnemonic(b);
             else
                 text += singleByteChar(b);
             break;
-        case Presentation::Hex:
+        case Notation::Hex:
             text += QStringLiteral(" %1H").arg(b, 2, 16, QLatin1Char('0')).toUpper();
             break;
-        case Presentation::Decimal:
+        case Notation::Decimal:
             text += QStringLiteral(" %1").arg(b);
             break;
         }

@@ -67,8 +67,8 @@ BlockWriter::BlockWriter(SerialLine& line, const ProgrammingOptions& options,
                 (options.lateWindowMs < 0 ? 2 * timeoutMs_ : std::max(0, options.lateWindowMs));
     const Result<SerialSettings> settings =
         SerialSettings::parse(QString::fromLatin1(kLoaderSettings));
-    bitsPerByte_ = 1 + settings.value().dataBits + (settings.value().parity == 'N' ? 0 : 1) +
-                   settings.value().stopBits;
+    bitsPerByte_ = 1 + settings.value().dataBits +
+                   (settings.value().parity == Parity::None ? 0 : 1) + settings.value().stopBits;
     baud_ = settings.value().baudRate;
 }
 

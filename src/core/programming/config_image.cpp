@@ -1,4 +1,5 @@
 #include "programming/config_image.h"
+#include "serial/parity.h"
 
 #include "programming/loader_protocol.h"
 
@@ -293,10 +294,10 @@ Status writeButton(ImageWriter& image, const ProjectState& state, int i, const I
 
 int portSettingCode(const CommSets& port) {
     int code = baudCode(port.BaudRate);
-    const QString parity = port.Parity.toText();
-    if (parity == QStringLiteral("EVEN"))
+    const Parity parity = parityOrNone(port.Parity.toText());
+    if (parity == Parity::Even)
         code += 16;
-    else if (parity == QStringLiteral("ODD"))
+    else if (parity == Parity::Odd)
         code += 32;
     return code;
 }

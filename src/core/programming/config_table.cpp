@@ -1,4 +1,5 @@
 #include "programming/config_table.h"
+#include "serial/parity.h"
 
 #include "tools/panel_check.h"
 
@@ -50,7 +51,9 @@ Value baudRate(int code) {
 
 void readPort(int setting, CommSets& port) {
     port.BaudRate = baudRate(setting & 15);
-    port.Parity = setting & 32 ? Value("ODD") : setting & 16 ? Value("EVEN") : Value("NONE");
+    port.Parity = parityName(setting & 32   ? Parity::Odd
+                             : setting & 16 ? Parity::Even
+                                            : Parity::None);
 }
 
 int typeOf(int typeWord) {

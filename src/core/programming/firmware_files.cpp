@@ -1,4 +1,5 @@
 #include "programming/firmware_files.h"
+#include "files/input_file.h"
 
 #include "app_paths.h"
 #include "files/atomic_write.h"
@@ -37,10 +38,11 @@ bool firmwareFilePresent(const QString& programDir) {
 }
 
 Result<QString> installFirmwareFile(const QString& chosen) {
-    QFile file(chosen);
-    if (!file.open(QIODevice::ReadOnly))
-        return makeError(QStringLiteral("Cannot read %1: %2.").arg(chosen, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    const Result<QByteArray> read =
+        readInputFile(chosen, kMaxFirmwareFileBytes, QStringLiteral("a firmware file"));
+    if (!read)
+        return makeError(QStringLiteral("Cannot read %1: %2.").arg(chosen, read.error().message));
+    const QByteArray& bytes = read.value();
     const auto blocks = parseFirmwareText(QString::fromLatin1(bytes));
     if (!blocks)
         return makeError(

@@ -1,4 +1,5 @@
 #include "programming/programming_history.h"
+#include "files/input_file.h"
 
 #include "app_paths.h"
 #include "files/crc32.h"
@@ -117,10 +118,17 @@ HistoryRecord startRestoreRecord(const QString& programDir) {
     return startRecord(QStringLiteral("restore"), path, image ? image.value() : QByteArray());
 }
 
-HistoryRecord startFirmwareRecord(const QString& firmwarePath) {
-    QFile file(firmwarePath);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    return startRecord(QStringLiteral("firmware"), firmwarePath, bytes);
+HistoryRecord startFirmwareRecord(const QString& firmwarePath, Status* read) {
+    const Result<QByteArray> bytes =
+        readInputFile(firmwarePath, kMaxFirmwareFileBytes, QStringLiteral("a firmware file"));
+    if (read)
+        *read = bytes ? Status(Ok{})
+                      : Status(makeError(QStringLiteral("cannot read the firmware file %1 for the "
+                                                        "programming history: %2")
+                                             .arg(QDir::toNativeSeparators(firmwarePath),
+                                                  bytes.error().message)));
+    return startRecord(QStringLiteral("firmware"), firmwarePath,
+                       bytes ? bytes.value() : QByteArray());
 }
 
 void finishRecord(HistoryRecord& record, const ProgrammingResult& result, qint64 durationMs) {
@@ -212,13 +220,14 @@ HistoryContents parseHistory(const QByteArray& bytes) {
 }
 
 Result<HistoryContents> readHistory(const QString& path) {
-    QFile file(path);
-    if (!file.exists())
+    if (!QFile::exists(path))
         return HistoryContents{};
-    if (!file.open(QIODevice::ReadOnly))
+    const Result<QByteArray> bytes =
+        readInputFile(path, kMaxHistoryFileBytes, QStringLiteral("the programming history"));
+    if (!bytes)
         return makeError(QStringLiteral("cannot read the programming history %1: %2")
-                             .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return parseHistory(file.readAll());
+                             .arg(QDir::toNativeSeparators(path), bytes.error().message));
+    return parseHistory(bytes.value());
 }
 
 } // namespace ondrel

@@ -41,9 +41,11 @@ QString historyFilePath();
 // A record for a procedure about to start: the time now, and the size and CRC of `image`.
 HistoryRecord startRecord(const QString& procedure, const QString& file, const QByteArray& image);
 // The same for a factory restore (the 4097 bytes of default.dat in `programDir`) and for a
-// firmware update (the file's bytes); a file that cannot be read gives size 0 and no CRC.
+// firmware update (the file's bytes); a file that cannot be read gives size 0 and no CRC, and
+// the firmware's reason in `read` when given ("cannot read the firmware file PATH for the
+// programming history: REASON"), as the history's other failures read.
 HistoryRecord startRestoreRecord(const QString& programDir);
-HistoryRecord startFirmwareRecord(const QString& firmwarePath);
+HistoryRecord startFirmwareRecord(const QString& firmwarePath, Status* read = nullptr);
 // Fills in how the procedure ended.
 void finishRecord(HistoryRecord& record, const ProgrammingResult& result, qint64 durationMs);
 

@@ -37,18 +37,18 @@ QString noneIfEmpty(QString text) {
 QString ButtonConfig::getCommandString(const Value& buttonState) const {
     const auto s = buttonState.toInteger();
     if (s == 1)
-        return noneIfEmpty(commandString1_.textForm(Presentation::Decimal));
+        return noneIfEmpty(commandString1_.textForm(Notation::Decimal));
     if (s == 2)
-        return noneIfEmpty(commandString1_2_.textForm(Presentation::Decimal));
+        return noneIfEmpty(commandString1_2_.textForm(Notation::Decimal));
     return QStringLiteral("None");
 }
 
 QString ButtonConfig::getCommandString_2(const Value& buttonState) const {
     const auto s = buttonState.toInteger();
     if (s == 1)
-        return noneIfEmpty(commandString2_.textForm(Presentation::Decimal));
+        return noneIfEmpty(commandString2_.textForm(Notation::Decimal));
     if (s == 2)
-        return noneIfEmpty(commandString2_2_.textForm(Presentation::Decimal));
+        return noneIfEmpty(commandString2_2_.textForm(Notation::Decimal));
     return QStringLiteral("None");
 }
 

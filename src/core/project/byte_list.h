@@ -1,5 +1,6 @@
 #pragma once
 
+#include "project/notation.h"
 #include "project/value.h"
 
 #include <QByteArray>
@@ -9,9 +10,6 @@
 #include <vector>
 
 namespace ondrel {
-
-// How a command string is shown to the installer.
-enum class Presentation { Decimal = 0, Ascii = 1, Hex = 2 };
 
 // A command string: value slots indexed from 0. A list of n bytes has upper bound n and n + 1
 // slots; slot n is never read. A slot holds the byte as a number, as its decimal text, or
@@ -42,7 +40,7 @@ public:
     // The three text forms of a command string (decimal, ASCII, hexadecimal). An unset format
     // counts as decimal; a format other than 0, 1 or 2 gives the empty text.
     QString textForm(const Value& format) const;
-    QString textForm(Presentation format) const { return textForm(Value(int(format))); }
+    QString textForm(Notation format) const { return textForm(Value(notationCode(format))); }
 
     friend bool operator==(const ByteList& a, const ByteList& b) { return a.slots_ == b.slots_; }
 

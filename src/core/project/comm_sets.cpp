@@ -1,4 +1,5 @@
 #include "project/comm_sets.h"
+#include "serial/parity.h"
 
 #include <algorithm>
 
@@ -30,7 +31,7 @@ QStringList unknownPortSettings(const CommSets& port) {
                                rates.last());
         }
     }
-    if (!isBlank(port.Parity) && !QStringList{"NONE", "EVEN", "ODD"}.contains(port.Parity.toText()))
+    if (!isBlank(port.Parity) && !parityFromName(port.Parity.toText()))
         faults << QStringLiteral("parity %1 (it knows NONE, EVEN or ODD)").arg(quoted(port.Parity));
     if (!isBlank(port.TransmitFormat) && port.TransmitFormat.toInteger() != 8)
         faults << QStringLiteral("data bits %1 (it sends 8)").arg(quoted(port.TransmitFormat));

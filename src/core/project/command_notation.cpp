@@ -441,15 +441,6 @@ QString formatCommandNotation(const QByteArray& bytes, Notation notation) {
     return parts.join(QLatin1Char(' '));
 }
 
-Notation notationForPresentation(const Value& prsentAs) {
-    const auto form = prsentAs.toInteger();
-    if (form == 1)
-        return Notation::Text;
-    if (form == 2)
-        return Notation::Hex;
-    return Notation::Decimal;
-}
-
 QString controlMnemonic(int byte) {
     if (byte >= 0 && byte < 32)
         return QLatin1Char('<') + QLatin1String(kControlNames[byte]) + QLatin1Char('>');

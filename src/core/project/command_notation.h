@@ -1,6 +1,6 @@
 #pragma once
 
-#include "project/value.h"
+#include "project/notation.h"
 
 #include <QByteArray>
 #include <QList>
@@ -16,7 +16,6 @@ namespace ondrel {
 //  Hex:     BE EF 03, BEEF03, 0x02,0x50, $0D$0A, 7Eh 30h, \x02, 0AH FFH; "quoted text".
 //  Decimal: whole numbers 0 to 255 separated by blanks or commas, as catalogue cells hold them.
 //  In hex and decimal, line breaks and tabs separate bytes (a frame copied over two lines).
-enum class Notation { Text, Hex, Decimal };
 
 // Why a command text was refused: where (1-based column and length in characters) and why.
 struct NotationFault {
@@ -47,10 +46,6 @@ bool looksLikeHex(const QString& text);
 
 // Writes `bytes` so that parseCommandNotation with the same notation gives them back.
 QString formatCommandNotation(const QByteArray& bytes, Notation notation);
-
-// The notation matching a port's presentation form: 1 (ASCII) text, 2 (hexadecimal) hex,
-// anything else decimal, the form an unset presentation shows.
-Notation notationForPresentation(const Value& prsentAs);
 
 // "text", "hex", "decimal" and back (case-insensitive); other names give nothing.
 QString notationName(Notation notation);

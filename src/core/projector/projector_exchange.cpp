@@ -48,9 +48,8 @@ QPair<QByteArray, QByteArray> commonEnds(const ModelDefinition& d) {
 } // namespace
 
 SerialSettings ProjectorModel::settings() const {
-    return SerialSettings{definition.baud,
-                          definition.parity.isEmpty() ? 'N' : definition.parity.at(0).toLatin1(),
-                          definition.dataBits, definition.stopBits};
+    return SerialSettings{definition.baud, parityOrNone(definition.parity), definition.dataBits,
+                          definition.stopBits};
 }
 
 Result<ProjectorModel> loadProjectorModel(const Catalogue& catalogue,
@@ -326,7 +325,7 @@ QStringList noAnswerChecklist(const ProjectorModel& model, const Exchange& x) {
                   : QStringLiteral("Settings: %1 talks at %2; this test used %3.")
                         .arg(model.name(), wanted.toString(), x.settings.toString()));
     const auto [prefix, suffix] = commonEnds(d);
-    if (d.presentAs == 2) {
+    if (d.presentAs == Notation::Hex) {
         const bool known = !bytesRequest(model, x.sent).command.isEmpty() ||
                            !bytesRequest(model, x.sent).query.isEmpty();
         items << QStringLiteral("Bytes: %1 takes its binary commands byte for byte, checksum "

@@ -19,11 +19,11 @@ Result<SerialSettings> SerialSettings::parse(const QString& text) {
     s.baudRate = parts[0].trimmed().toInt(&ok);
     if (!ok || s.baudRate <= 0)
         return refuse(QStringLiteral("\"%1\" is not a baud rate").arg(parts[0].trimmed()));
-    const QString parity = parts[1].trimmed().toUpper();
-    if (parity != QLatin1String("N") && parity != QLatin1String("E") &&
-        parity != QLatin1String("O"))
+    const QString letter = parts[1].trimmed();
+    const auto parity = letter.size() == 1 ? parityFromLetter(letter.at(0)) : std::nullopt;
+    if (!parity)
         return refuse(QStringLiteral("the parity must be N, E or O"));
-    s.parity = parity.at(0).toLatin1();
+    s.parity = *parity;
     s.dataBits = parts[2].trimmed().toInt(&ok);
     if (!ok || s.dataBits < 5 || s.dataBits > 8)
         return refuse(QStringLiteral("the data bits must be 5 to 8"));
@@ -46,7 +46,7 @@ void SerialLine::pauseUs(qint64 us) {
 QString SerialSettings::toString() const {
     return QStringLiteral("%1,%2,%3,%4")
         .arg(baudRate)
-        .arg(QLatin1Char(parity))
+        .arg(QLatin1Char(parityLetter(parity)))
         .arg(dataBits)
         .arg(stopBits);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "result.h"
+#include "serial/parity.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,7 +12,7 @@ namespace ondrel {
 // Line settings as the tool writes them: "19200,N,8,1" (baud, parity letter, data bits, stop bits).
 struct SerialSettings {
     qint32 baudRate = 19200;
-    char parity = 'N'; // 'N', 'E' or 'O'
+    Parity parity = Parity::None;
     int dataBits = 8;
     int stopBits = 1;
 

@@ -9,19 +9,19 @@ QString hex(quint8 b) {
 }
 } // namespace
 
-QString presentReceived(const QByteArray& bytes, Presentation form) {
+QString presentReceived(const QByteArray& bytes, Notation form) {
     QString text;
     for (char c : bytes) {
         const auto b = static_cast<quint8>(c);
         text += QLatin1Char(' ');
         switch (form) {
-        case Presentation::Ascii:
+        case Notation::Text:
             text += b == 13 ? QStringLiteral(" <CR>") : singleByteChar(b);
             break;
-        case Presentation::Hex:
+        case Notation::Hex:
             text += hex(b);
             break;
-        case Presentation::Decimal:
+        case Notation::Decimal:
             text += QString::number(b);
             break;
         }
@@ -29,32 +29,23 @@ QString presentReceived(const QByteArray& bytes, Presentation form) {
     return text;
 }
 
-QString presentSent(const QByteArray& bytes, Presentation form) {
+QString presentSent(const QByteArray& bytes, Notation form) {
     QString text;
     for (char c : bytes) {
         const auto b = static_cast<quint8>(c);
         switch (form) {
-        case Presentation::Ascii:
+        case Notation::Text:
             text += b == 13 ? QStringLiteral("<CR>") : QLatin1Char(' ') + singleByteChar(b);
             break;
-        case Presentation::Hex:
+        case Notation::Hex:
             text += QLatin1Char(' ') + hex(b) + QLatin1Char('H');
             break;
-        case Presentation::Decimal:
+        case Notation::Decimal:
             text += QLatin1Char(' ') + QString::number(b);
             break;
         }
     }
     return text;
-}
-
-Presentation presentationOf(const Value& prsentAs) {
-    const auto n = prsentAs.toInteger();
-    if (n == 1)
-        return Presentation::Ascii;
-    if (n == 2)
-        return Presentation::Hex;
-    return Presentation::Decimal;
 }
 
 Result<QByteArray> bytesToSend(const ByteList& list) {

@@ -1,4 +1,5 @@
 #include "tools/simulator_panel.h"
+#include "serial/parity.h"
 
 namespace ondrel {
 namespace {
@@ -35,7 +36,7 @@ std::optional<QString> simulatorSettingsText(const CommSets& port) {
     const auto baud = port.BaudRate.toInteger();
     if (!baud || *baud <= 0)
         return std::nullopt;
-    const QChar parity = port.Parity.toText() == QLatin1String("EVEN") ? u'e' : u'n';
+    const QChar parity = parityOrNone(port.Parity.toText()) == Parity::Even ? u'e' : u'n';
     return QStringLiteral("%1,%2,8,1").arg(*baud).arg(parity);
 }
 

@@ -190,7 +190,7 @@ void Diagnostic_in::releasePort() {
 }
 
 void Diagnostic_in::chooseBaud(int index) {
-    settings_ = SerialSettings{kBaudSettings[index], 'N', 8, 1};
+    settings_ = SerialSettings{kBaudSettings[index], Parity::None, 8, 1};
     if (Status s = port_.setSettings(settings_); !s)
         showError(this, s.error().message);
 }
@@ -214,11 +214,11 @@ void Diagnostic_in::poll() {
     if (chkPause_->isChecked() || burstView() || bytes.value().isEmpty())
         return;
     bytesShown_ += bytes.value().size();
-    Presentation form = Presentation::Ascii;
+    Notation form = Notation::Text;
     if (presntInas_[1]->isChecked())
-        form = Presentation::Hex;
+        form = Notation::Hex;
     else if (presntInas_[2]->isChecked())
-        form = Presentation::Decimal;
+        form = Notation::Decimal;
     append(presentReceived(bytes.value(), form));
 }
 
@@ -255,11 +255,11 @@ void Diagnostic_in::handleBurst(const Burst& burst) {
     if (chkHexAscii_->isChecked()) {
         rows = hexAsciiRows(burst.bytes, 8);
     } else {
-        Presentation form = Presentation::Ascii;
+        Notation form = Notation::Text;
         if (presntInas_[1]->isChecked())
-            form = Presentation::Hex;
+            form = Notation::Hex;
         else if (presntInas_[2]->isChecked())
-            form = Presentation::Decimal;
+            form = Notation::Decimal;
         rows << presentReceived(burst.bytes, form);
     }
     rows[0] = stamp + rows[0] + QStringLiteral("  = ") + name;

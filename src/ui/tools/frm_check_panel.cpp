@@ -23,12 +23,8 @@ namespace ondrel::ui {
 namespace {
 
 SerialSettings settingsOf(const CommSets& port) {
-    const QString parity = port.Parity.toText();
     return SerialSettings{qint32(port.BaudRate.toInteger().value_or(9600)),
-                          parity == QLatin1String("EVEN")  ? 'E'
-                          : parity == QLatin1String("ODD") ? 'O'
-                                                           : 'N',
-                          8, 1};
+                          parityOrNone(port.Parity.toText()), 8, 1};
 }
 
 } // namespace

@@ -103,9 +103,7 @@ void FrmProjectorTest::buildInputs(const SerialLineFactory& lines) {
     for (int rate : kPanelBaudRates)
         rates << QString::number(rate);
     cmbBaud_ = makeCombo(this, "cmbBaud", rates, 6);
-    cmbParity_ =
-        makeCombo(this, "cmbParity",
-                  {QStringLiteral("NONE"), QStringLiteral("EVEN"), QStringLiteral("ODD")}, 4);
+    cmbParity_ = makeCombo(this, "cmbParity", parityNames(), 4);
     lblSettings_ = new QLabel(QStringLiteral("8 data bits, 1 stop bit"), this);
     lblSettings_->setObjectName(QStringLiteral("lblSettings"));
     cmbCommand_ = makeCombo(this, "cmbCommand", {}, 14);
@@ -334,18 +332,16 @@ void FrmProjectorTest::showModel() {
                                                            "this model answers."));
     cmbBaud_->setCurrentText(QString::number(d.baud));
     cmbParity_->setCurrentText(d.parity);
-    cmbNotation_->setCurrentIndex(d.presentAs == 2 ? 1 : 0);
+    cmbNotation_->setCurrentIndex(d.presentAs == Notation::Hex ? 1 : 0);
     txtBytes_->setPlaceholderText(
-        d.commands.isEmpty()
-            ? QString()
-            : formatCommandNotation(d.commands.first().primary,
-                                    d.presentAs == 2 ? Notation::Hex : Notation::Text));
+        d.commands.isEmpty() ? QString()
+                             : formatCommandNotation(d.commands.first().primary, d.presentAs));
     applySettings();
 }
 
 SerialSettings FrmProjectorTest::settings() const {
-    return SerialSettings{cmbBaud_->currentText().toInt(),
-                          cmbParity_->currentText().at(0).toLatin1(), 8, 1};
+    return SerialSettings{cmbBaud_->currentText().toInt(), parityOrNone(cmbParity_->currentText()),
+                          8, 1};
 }
 
 void FrmProjectorTest::applySettings() {

@@ -184,8 +184,8 @@ SimulatorPanel::TypeTexts Simulator::typeTexts() const {
     return types;
 }
 
-Presentation Simulator::presentation() const {
-    return presentationOf(state_.port(simPort_).prsentAs);
+Notation Simulator::presentation() const {
+    return notationOf(state_.port(simPort_).prsentAs);
 }
 
 void Simulator::showTypes() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "project/notation.h"
 #include "project/project_state.h"
 #include "serial/serial_line.h"
 #include "tools/simulator_panel.h"
@@ -60,11 +61,11 @@ private:
     void showTypes();
     void log(const QString& line);
     SimulatorPanel::TypeTexts typeTexts() const;
-    Presentation presentation() const;
+    Notation presentation() const;
 
     ProjectState& state_;
     ToolPort port_;
-    SerialSettings settings_{9600, 'N', 8, 1};
+    SerialSettings settings_{9600, Parity::None, 8, 1};
     SimulatorPanel panel_;
     UploadStrings upload_;
     int simPort_ = 0;

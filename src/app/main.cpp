@@ -1,8 +1,8 @@
 #include "check_install.h"
 #include "project/project_state.h"
-#include "ui/frm_main.h"
-#include "ui/start_up.h"
-#include "ui/window_placement.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/start_up.h"
+#include "ui/widgets/window_placement.h"
 
 #include <QApplication>
 #include <QTextStream>

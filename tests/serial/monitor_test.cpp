@@ -2,7 +2,7 @@
 #include "support/port_env.h"
 #include "support/pty_pair.h"
 #include "support/ui_helpers.h"
-#include "ui/frm_main.h"
+#include "ui/main/frm_main.h"
 #include "ui/tools/diagnostic_in.h"
 #include "ui/tools/frm_projector_test.h"
 #include "ui/tools/simulator.h"

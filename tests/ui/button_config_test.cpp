@@ -1,10 +1,10 @@
 #include "project/project_state.h"
 #include "support/ui_helpers.h"
-#include "ui/dlg_btn_set_up.h"
-#include "ui/frm_config_buttons.h"
-#include "ui/frm_main.h"
-#include "ui/frm_string_enter.h"
-#include "ui/twips.h"
+#include "ui/buttons/dlg_btn_set_up.h"
+#include "ui/buttons/frm_config_buttons.h"
+#include "ui/buttons/frm_string_enter.h"
+#include "ui/main/frm_main.h"
+#include "ui/widgets/twips.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -2,8 +2,8 @@
 #include "project/project_state.h"
 #include "support/catalogue_fixture.h"
 #include "support/ui_helpers.h"
-#include "ui/frm_main.h"
-#include "ui/frm_projector_select.h"
+#include "ui/catalogue/frm_projector_select.h"
+#include "ui/main/frm_main.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "programming/config_image.h"
 #include "project/project_state.h"
-#include "ui/command_notation_edit.h"
-#include "ui/frm_command_editor.h"
-#include "ui/frm_config_buttons.h"
-#include "ui/frm_main.h"
+#include "ui/buttons/command_notation_edit.h"
+#include "ui/buttons/frm_command_editor.h"
+#include "ui/buttons/frm_config_buttons.h"
+#include "ui/main/frm_main.h"
 
 #include <QApplication>
 #include <QClipboard>

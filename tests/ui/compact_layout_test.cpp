@@ -1,6 +1,6 @@
 #include "project/project_state.h"
-#include "ui/frm_main.h"
-#include "ui/twips.h"
+#include "ui/main/frm_main.h"
+#include "ui/widgets/twips.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -3,7 +3,7 @@
 #include "files/qcd_file.h"
 #include "support/test_support.h"
 #include "support/ui_helpers.h"
-#include "ui/frm_main.h"
+#include "ui/main/frm_main.h"
 
 #include <QAction>
 #include <QApplication>

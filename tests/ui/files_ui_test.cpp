@@ -4,8 +4,8 @@
 #include "support/qcd_fixtures.h"
 #include "support/test_support.h"
 #include "support/ui_helpers.h"
-#include "ui/frm_main.h"
-#include "ui/timer_dialog.h"
+#include "ui/main/frm_main.h"
+#include "ui/settings/timer_dialog.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -6,8 +6,8 @@
 #include "support/qcd_fixtures.h"
 #include "support/ui_helpers.h"
 #include "support/virtual_panel.h"
-#include "ui/frm_main.h"
-#include "ui/panel_programming.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/panel_programming.h"
 
 #include <QFileDialog>
 #include <QLineEdit>

@@ -9,8 +9,8 @@
 #include "support/ui_helpers.h"
 #include "support/virtual_panel.h"
 #include "tools/shutoff_timer.h"
-#include "ui/frm_main.h"
-#include "ui/panel_programming.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/panel_programming.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -4,9 +4,9 @@
 #include "support/port_env.h"
 #include "support/test_support.h"
 #include "support/ui_helpers.h"
-#include "ui/frm_config_buttons.h"
-#include "ui/frm_main.h"
-#include "ui/frm_serial_ports.h"
+#include "ui/buttons/frm_config_buttons.h"
+#include "ui/main/frm_main.h"
+#include "ui/settings/frm_serial_ports.h"
 
 #include <QAction>
 #include <QMenu>

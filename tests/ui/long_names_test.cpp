@@ -1,7 +1,7 @@
 // A label insert text too large for its cell is shrunk to fit inside its cut lines.
 #include "ui/tools/frm_labels.h"
 #include "ui/tools/label_template.h"
-#include "ui/twips.h"
+#include "ui/widgets/twips.h"
 
 #include <QImage>
 #include <QLabel>

@@ -1,5 +1,5 @@
-#include "ui/main_layout.h"
-#include "ui/twips.h"
+#include "ui/main/main_layout.h"
+#include "ui/widgets/twips.h"
 
 #include <gtest/gtest.h>
 

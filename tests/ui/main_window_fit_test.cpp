@@ -1,7 +1,7 @@
 #include "project/project_state.h"
-#include "ui/frm_main.h"
-#include "ui/twips.h"
-#include "ui/window_placement.h"
+#include "ui/main/frm_main.h"
+#include "ui/widgets/twips.h"
+#include "ui/widgets/window_placement.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #include "project/project_state.h"
 #include "support/ui_helpers.h"
-#include "ui/frm_config_buttons.h"
-#include "ui/frm_control_port_settings.h"
-#include "ui/frm_main.h"
+#include "ui/buttons/frm_config_buttons.h"
+#include "ui/main/frm_main.h"
+#include "ui/settings/frm_control_port_settings.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "project/project_state.h"
 #include "support/ui_helpers.h"
-#include "ui/frm_control_port_settings.h"
-#include "ui/frm_main.h"
+#include "ui/main/frm_main.h"
+#include "ui/settings/frm_control_port_settings.h"
 
 #include <QAction>
 #include <QApplication>

@@ -11,10 +11,10 @@
 #include "support/ser2net.h"
 #include "support/ui_helpers.h"
 #include "support/virtual_panel.h"
-#include "ui/frm_main.h"
-#include "ui/frm_serial_ports.h"
-#include "ui/panel_programming.h"
-#include "ui/programming_windows.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/panel_programming.h"
+#include "ui/main/programming_windows.h"
+#include "ui/settings/frm_serial_ports.h"
 #include "ui/tools/diagnostic_in.h"
 
 #include <QAction>

@@ -1,5 +1,5 @@
 #include "project/project_state.h"
-#include "ui/frm_main.h"
+#include "ui/main/frm_main.h"
 
 #include <QAction>
 #include <gtest/gtest.h>

@@ -7,11 +7,11 @@
 #include "support/qcd_fixtures.h"
 #include "support/ui_helpers.h"
 #include "support/virtual_panel.h"
-#include "ui/frm_history.h"
-#include "ui/frm_main.h"
-#include "ui/panel_programming.h"
-#include "ui/programming_windows.h"
-#include "ui/room_records.h"
+#include "ui/main/frm_history.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/panel_programming.h"
+#include "ui/main/programming_windows.h"
+#include "ui/main/room_records.h"
 
 #include <QAction>
 #include <QLabel>

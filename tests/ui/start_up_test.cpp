@@ -3,10 +3,10 @@
 #include "support/cli_run.h"
 #include "support/qcd_fixtures.h"
 #include "support/ui_helpers.h"
-#include "ui/frm_about.h"
-#include "ui/frm_main.h"
-#include "ui/intro.h"
-#include "ui/start_up.h"
+#include "ui/main/frm_about.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/intro.h"
+#include "ui/main/start_up.h"
 
 #include <QDesktopServices>
 #include <QLabel>

@@ -2,10 +2,10 @@
 #include "catalogue/user_catalogue.h"
 #include "support/test_support.h"
 #include "support/ui_helpers.h"
-#include "ui/command_notation_edit.h"
-#include "ui/frm_main.h"
-#include "ui/frm_projector_select.h"
-#include "ui/frm_user_models.h"
+#include "ui/buttons/command_notation_edit.h"
+#include "ui/catalogue/frm_projector_select.h"
+#include "ui/catalogue/frm_user_models.h"
+#include "ui/main/frm_main.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "project/project_state.h"
-#include "ui/frm_main.h"
+#include "ui/main/frm_main.h"
 
 #include <QAction>
 #include <QMenu>

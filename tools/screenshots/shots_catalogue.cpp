@@ -1,6 +1,6 @@
 // The model selection window, and the main window after models were chosen for both devices.
 #include "shots.h"
-#include "ui/frm_projector_select.h"
+#include "ui/catalogue/frm_projector_select.h"
 
 #include <QAction>
 #include <QComboBox>

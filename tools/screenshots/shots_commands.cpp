@@ -1,9 +1,9 @@
 // The command editor: a manual's command typed whole, once good and once with a fault marked.
 #include "shots.h"
-#include "ui/command_notation_edit.h"
-#include "ui/frm_command_editor.h"
-#include "ui/frm_config_buttons.h"
-#include "ui/frm_user_models.h"
+#include "ui/buttons/command_notation_edit.h"
+#include "ui/buttons/frm_command_editor.h"
+#include "ui/buttons/frm_config_buttons.h"
+#include "ui/catalogue/frm_user_models.h"
 
 #include <QLineEdit>
 

@@ -1,7 +1,7 @@
 // The shut-off timer dialog, and the main window showing a timer.
 #include "shots.h"
 #include "tools/shutoff_timer.h"
-#include "ui/timer_dialog.h"
+#include "ui/settings/timer_dialog.h"
 
 #include <QLineEdit>
 

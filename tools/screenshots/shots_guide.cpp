@@ -1,6 +1,6 @@
 // The menus the user guide walks through, each opened as a user opens it.
 #include "shots.h"
-#include "ui/frm_about.h"
+#include "ui/main/frm_about.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,8 +1,8 @@
 // The PC serial ports window, over a made-up set of devices (the real ones differ per machine),
 // and the message of a first upload without the panel firmware.
 #include "shots.h"
-#include "ui/frm_serial_ports.h"
-#include "ui/panel_programming.h"
+#include "ui/main/panel_programming.h"
+#include "ui/settings/frm_serial_ports.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,8 +2,8 @@
 #include "programming/config_image.h"
 #include "programming/programming.h"
 #include "shots.h"
-#include "ui/panel_programming.h"
-#include "ui/programming_windows.h"
+#include "ui/main/panel_programming.h"
+#include "ui/main/programming_windows.h"
 
 #include <QPlainTextEdit>
 

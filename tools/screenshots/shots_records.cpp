@@ -4,7 +4,7 @@
 #include "programming/programming_history.h"
 #include "shots.h"
 #include "tools/shutoff_timer.h"
-#include "ui/frm_history.h"
+#include "ui/main/frm_history.h"
 
 #include <QDir>
 #include <QProcess>

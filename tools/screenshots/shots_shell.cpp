@@ -1,8 +1,8 @@
 // The main window (full and compact) and the splash.
 #include "shots.h"
-#include "ui/frm_config_buttons.h"
-#include "ui/frm_control_port_settings.h"
-#include "ui/intro.h"
+#include "ui/buttons/frm_config_buttons.h"
+#include "ui/main/intro.h"
+#include "ui/settings/frm_control_port_settings.h"
 
 #include <QComboBox>
 #include <QLineEdit>

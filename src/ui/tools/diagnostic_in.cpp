@@ -3,8 +3,8 @@
 #include "app_paths.h"
 #include "catalogue/catalogue.h"
 #include "tools/byte_presentation.h"
-#include "ui/messages.h"
-#include "ui/window_placement.h"
+#include "ui/widgets/messages.h"
+#include "ui/widgets/window_placement.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

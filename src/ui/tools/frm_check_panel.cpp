@@ -1,7 +1,7 @@
 #include "ui/tools/frm_check_panel.h"
 
-#include "ui/messages.h"
-#include "ui/window_placement.h"
+#include "ui/widgets/messages.h"
+#include "ui/widgets/window_placement.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #include "ui/tools/frm_labels.h"
 
-#include "ui/messages.h"
 #include "ui/tools/dlg_new_label.h"
-#include "ui/twips.h"
-#include "ui/window_placement.h"
+#include "ui/widgets/messages.h"
+#include "ui/widgets/twips.h"
+#include "ui/widgets/window_placement.h"
 
 #include <QDir>
 #include <QFileDialog>

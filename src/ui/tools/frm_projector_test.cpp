@@ -3,9 +3,9 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/user_catalogue.h"
 #include "tools/monitor_bursts.h"
-#include "ui/messages.h"
 #include "ui/tools/projector_session.h"
-#include "ui/window_placement.h"
+#include "ui/widgets/messages.h"
+#include "ui/widgets/window_placement.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #include "ui/tools/simulator.h"
 
 #include "tools/byte_presentation.h"
-#include "ui/messages.h"
-#include "ui/window_placement.h"
+#include "ui/widgets/messages.h"
+#include "ui/widgets/window_placement.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #include "ui/tools/tool_port.h"
 
-#include "ui/messages.h"
+#include "ui/widgets/messages.h"
 
 namespace ondrel::ui {
 

@@ -1,4 +1,4 @@
-#include "programming_windows.h"
+#include "ui/main/programming_windows.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "ui/messages.h"
+#include "ui/widgets/messages.h"
 
 namespace ondrel::ui {
 

@@ -1,4 +1,4 @@
-#include "elided_label.h"
+#include "ui/widgets/elided_label.h"
 
 #include <QEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "brand_picture.h"
+#include "ui/widgets/brand_picture.h"
 
 #include <QFont>
 #include <QLinearGradient>

@@ -1,7 +1,7 @@
-#include "dlg_btn_set_up.h"
+#include "ui/buttons/dlg_btn_set_up.h"
 
-#include "messages.h"
 #include "project/command_entry.h"
+#include "ui/widgets/messages.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

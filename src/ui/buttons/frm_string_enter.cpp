@@ -1,8 +1,8 @@
-#include "frm_string_enter.h"
+#include "ui/buttons/frm_string_enter.h"
 
-#include "messages.h"
-#include "twips.h"
-#include "window_placement.h"
+#include "ui/widgets/messages.h"
+#include "ui/widgets/twips.h"
+#include "ui/widgets/window_placement.h"
 
 #include <QComboBox>
 #include <QLabel>

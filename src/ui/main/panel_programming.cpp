@@ -1,11 +1,11 @@
-#include "panel_programming.h"
+#include "ui/main/panel_programming.h"
 
 #include "app_paths.h"
-#include "frm_main.h"
 #include "programming/config_image.h"
 #include "programming/firmware_files.h"
-#include "programming_windows.h"
-#include "ui/messages.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/programming_windows.h"
+#include "ui/widgets/messages.h"
 
 #include <QAction>
 #include <QApplication>

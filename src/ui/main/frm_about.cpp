@@ -1,9 +1,9 @@
-#include "ui/frm_about.h"
+#include "ui/main/frm_about.h"
 
 #include "app_version.h"
 #include "catalogue/catalogue.h"
-#include "ui/brand_picture.h"
-#include "ui/messages.h"
+#include "ui/widgets/brand_picture.h"
+#include "ui/widgets/messages.h"
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>

@@ -1,10 +1,10 @@
-#include "frm_user_models.h"
+#include "ui/catalogue/frm_user_models.h"
 #include "serial/parity.h"
 
 #include "catalogue/user_catalogue.h"
-#include "command_notation_edit.h"
 #include "files/atomic_write.h"
-#include "messages.h"
+#include "ui/buttons/command_notation_edit.h"
+#include "ui/widgets/messages.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "frm_projector_select.h"
+#include "ui/catalogue/frm_projector_select.h"
 
-#include "messages.h"
+#include "ui/widgets/messages.h"
 
 #include <QComboBox>
 #include <QFont>

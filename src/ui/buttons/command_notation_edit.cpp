@@ -1,4 +1,4 @@
-#include "command_notation_edit.h"
+#include "ui/buttons/command_notation_edit.h"
 
 #include "project/byte_list.h"
 

@@ -1,8 +1,8 @@
-#include "ui/start_up.h"
+#include "ui/main/start_up.h"
 
 #include "app_version.h"
-#include "ui/frm_main.h"
-#include "ui/intro.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/intro.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

@@ -2,9 +2,9 @@
 // the window closes, and the shut-off timer dialog.
 #include "app_paths.h"
 #include "app_version.h"
-#include "frm_main.h"
-#include "timer_dialog.h"
-#include "ui/messages.h"
+#include "ui/main/frm_main.h"
+#include "ui/settings/timer_dialog.h"
+#include "ui/widgets/messages.h"
 
 #include <QAction>
 #include <QDir>

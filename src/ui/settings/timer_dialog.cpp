@@ -1,9 +1,9 @@
-#include "timer_dialog.h"
+#include "ui/settings/timer_dialog.h"
 
-#include "messages.h"
 #include "project/project_state.h"
 #include "tools/shutoff_timer.h"
-#include "twips.h"
+#include "ui/widgets/messages.h"
+#include "ui/widgets/twips.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "project/command_entry.h"
-#include "ui/dlg_btn_set_up.h"
-#include "ui/frm_command_editor.h"
-#include "ui/frm_string_enter.h"
+#include "ui/buttons/dlg_btn_set_up.h"
+#include "ui/buttons/frm_command_editor.h"
+#include "ui/buttons/frm_string_enter.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -1,12 +1,12 @@
-#include "ui/room_records.h"
+#include "ui/main/room_records.h"
 
 #include "files/room_sheet.h"
 #include "platform/room_sheet_printer.h"
-#include "ui/frm_history.h"
-#include "ui/frm_main.h"
-#include "ui/messages.h"
-#include "ui/panel_programming.h"
+#include "ui/main/frm_history.h"
+#include "ui/main/frm_main.h"
+#include "ui/main/panel_programming.h"
 #include "ui/tools/frm_labels.h"
+#include "ui/widgets/messages.h"
 
 #include <QAction>
 #include <QDate>

@@ -1,4 +1,4 @@
-#include "window_placement.h"
+#include "ui/widgets/window_placement.h"
 
 #include <QApplication>
 #include <QEvent>

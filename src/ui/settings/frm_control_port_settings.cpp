@@ -1,8 +1,8 @@
-#include "frm_control_port_settings.h"
+#include "ui/settings/frm_control_port_settings.h"
 #include "serial/parity.h"
 
-#include "messages.h"
 #include "project/project_state.h"
+#include "ui/widgets/messages.h"
 
 #include <QComboBox>
 #include <QFormLayout>

@@ -1,6 +1,6 @@
-#include "ui/frm_history.h"
+#include "ui/main/frm_history.h"
 
-#include "ui/window_placement.h"
+#include "ui/widgets/window_placement.h"
 
 #include <QDir>
 #include <QFileInfo>

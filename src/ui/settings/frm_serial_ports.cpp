@@ -1,8 +1,8 @@
-#include "frm_serial_ports.h"
+#include "ui/settings/frm_serial_ports.h"
 
-#include "messages.h"
 #include "platform/qt_serial_line.h"
 #include "serial/network_address.h"
+#include "ui/widgets/messages.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,7 +1,7 @@
-#include "frm_command_editor.h"
+#include "ui/buttons/frm_command_editor.h"
 
-#include "command_notation_edit.h"
 #include "project/project_state.h"
+#include "ui/buttons/command_notation_edit.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

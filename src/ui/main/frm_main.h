@@ -1,8 +1,8 @@
 #pragma once
 
 #include "files/qcd_file.h"
-#include "main_layout.h"
 #include "project/project_state.h"
+#include "ui/main/main_layout.h"
 
 #include <QHash>
 #include <QMainWindow>

@@ -1,6 +1,6 @@
-#include "main_layout.h"
+#include "ui/main/main_layout.h"
 
-#include "twips.h"
+#include "ui/widgets/twips.h"
 
 #include <QFontMetrics>
 #include <algorithm>

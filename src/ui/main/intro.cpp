@@ -1,8 +1,8 @@
-#include "intro.h"
+#include "ui/main/intro.h"
 
 #include "app_version.h"
-#include "brand_picture.h"
-#include "twips.h"
+#include "ui/widgets/brand_picture.h"
+#include "ui/widgets/twips.h"
 
 #include <QLabel>
 #include <QTimer>

@@ -1,9 +1,9 @@
-#include "frm_config_buttons.h"
+#include "ui/buttons/frm_config_buttons.h"
 
-#include "dlg_btn_set_up.h"
-#include "frm_command_editor.h"
-#include "frm_string_enter.h"
 #include "project/project_state.h"
+#include "ui/buttons/dlg_btn_set_up.h"
+#include "ui/buttons/frm_command_editor.h"
+#include "ui/buttons/frm_string_enter.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

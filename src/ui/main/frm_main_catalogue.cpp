@@ -3,11 +3,11 @@
 #include "app_paths.h"
 #include "catalogue/command_assignment.h"
 #include "catalogue/user_catalogue.h"
-#include "frm_main.h"
-#include "frm_projector_select.h"
-#include "frm_user_models.h"
-#include "messages.h"
 #include "project/device_options.h"
+#include "ui/catalogue/frm_projector_select.h"
+#include "ui/catalogue/frm_user_models.h"
+#include "ui/main/frm_main.h"
+#include "ui/widgets/messages.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,17 +1,17 @@
-#include "frm_main.h"
+#include "ui/main/frm_main.h"
 
 #include "app_version.h"
-#include "brand_picture.h"
 #include "catalogue/catalogue.h"
-#include "elided_label.h"
-#include "frm_config_buttons.h"
-#include "frm_control_port_settings.h"
-#include "frm_user_models.h"
-#include "panel_programming.h"
-#include "room_records.h"
-#include "twips.h"
-#include "window_placement.h"
-#include "wrap_button.h"
+#include "ui/buttons/frm_config_buttons.h"
+#include "ui/catalogue/frm_user_models.h"
+#include "ui/main/panel_programming.h"
+#include "ui/main/room_records.h"
+#include "ui/settings/frm_control_port_settings.h"
+#include "ui/widgets/brand_picture.h"
+#include "ui/widgets/elided_label.h"
+#include "ui/widgets/twips.h"
+#include "ui/widgets/window_placement.h"
+#include "ui/widgets/wrap_button.h"
 
 #include <QAction>
 #include <QActionGroup>

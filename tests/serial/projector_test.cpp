@@ -1,5 +1,6 @@
 // The projector test end to end: the virtual projector of an ASCII and of a binary family, the
 // Projector Test window driven through its controls, and ondrel-cli projector.
+#include "catalogue/catalogue.h"
 #include "platform/qt_serial_line.h"
 #include "support/cli_run.h"
 #include "support/port_env.h"
@@ -29,8 +30,8 @@ TEST(ProjectorTest, WindowAndCommandLineHearAnAsciiAndABinaryProjector) {
         test::PortMapping ports(projector.path(), wrongBaud.path());
         test::MessageBoxes boxes;
 
-        ui::FrmProjectorTest window(test::binDir() + "/Proj.qdb", lines, model.section('/', 0, 0),
-                                    model.section('/', 1));
+        ui::FrmProjectorTest window(Catalogue(test::binDir() + "/Proj.qdb"), lines,
+                                    model.section('/', 0, 0), model.section('/', 1));
         window.setAttribute(Qt::WA_DeleteOnClose, false);
         window.show();
         auto* list = window.findChild<QTreeWidget*>("lstExchanges");

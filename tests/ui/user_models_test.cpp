@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
@@ -55,7 +56,6 @@ TEST(UserModelsWindow, EditingTheModelInUseUpdatesItsLists) {
     window->findChild<QPushButton*>("cmdRemove")->click();
     EXPECT_EQ(window->lstModels()->count(), 0);
     EXPECT_LT(state.device(0).protocol.toInteger(), kUserNumberBase);
-    QFile::remove(userCataloguePath());
 }
 
 // Unsaved typing is never thrown away without asking: Esc, "Close", the close box and closing the
@@ -94,5 +94,29 @@ TEST(UserModelsWindow, UnsavedChangesAreAskedAboutBeforeTheWindowCloses) {
     test::action(main, "mnuUserModels")->trigger(); // nothing changed since: closes without asking
     main.userModels()->close();
     EXPECT_EQ(boxes.seen().size(), 5);
-    QFile::remove(userCataloguePath());
+}
+
+// The window keeps the own models in the own catalogue it is given, which the catalogue it reads
+// from lists at once: saved, exported, removed and imported again, and nothing else is written.
+TEST(UserModelsWindow, KeepsTheModelsInTheOwnCatalogueItIsGiven) {
+    QTemporaryDir dir;
+    const QString ownPath = dir.filePath("own.qdb");
+    const Catalogue catalogue(test::binDir() + "/Proj.qdb", ownPath);
+    UserCatalogue own(ownPath);
+    test::MessageBoxes boxes;
+    ui::frmUserModels window(catalogue, own);
+    window.load("Epson", "EB-85");
+    window.findChild<QLineEdit*>("txtModel")->setText("EB-85 hall 2");
+    ASSERT_TRUE(window.save());
+    EXPECT_TRUE(catalogue.isUserModel("Epson", "EB-85 hall 2"));
+    const QString file = dir.filePath("hall.ondrel-model");
+    ASSERT_TRUE(window.exportTo(file));
+    ASSERT_TRUE(window.removeSelected());
+    EXPECT_EQ(window.lstModels()->count(), 0);
+    EXPECT_FALSE(catalogue.isUserModel("Epson", "EB-85 hall 2"));
+    ASSERT_TRUE(window.importFiles({file}));
+    EXPECT_EQ(own.models().value(), (QList<QPair<QString, QString>>{{"Epson", "EB-85 hall 2"}}));
+    EXPECT_TRUE(catalogue.models("Epson").value().contains("EB-85 hall 2"));
+    EXPECT_TRUE(boxes.seen().isEmpty());
+    EXPECT_FALSE(QFile::exists(userCataloguePath()));
 }

@@ -5,7 +5,6 @@
 #include "support/cli_run.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -214,5 +213,4 @@ TEST_F(UserFixture, ProcessesImportingAtOnceDoNotCorruptTheFile) {
         EXPECT_TRUE(checked.out.contains("Device #1: Acme PJ-3 (protocol 100000"));
         EXPECT_FALSE(checked.err.contains("warning")) << qPrintable(checked.err);
     }
-    QFile::remove(userCataloguePath());
 }

@@ -33,8 +33,8 @@ void projectorShots(ondrel::shots::Shots& shots) {
     qputenv("ONDREL_PORT1", projector.path().toLocal8Bit());
     qputenv("ONDREL_PORT2", wrongBaud.path().toLocal8Bit());
     static const QtSerialLineFactory lines;
-    auto* window = new ui::FrmProjectorTest(shots.mainWindow().catalogue().path(), lines, "Epson",
-                                            "EB-85", &shots.mainWindow());
+    auto* window = new ui::FrmProjectorTest(shots.mainWindow().catalogue(), lines, "Epson", "EB-85",
+                                            &shots.mainWindow());
     auto* list = window->findChild<QTreeWidget*>("lstExchanges");
     auto* query = window->findChild<QComboBox*>("cmbQuery");
     auto ask = [&](const QString& name) {

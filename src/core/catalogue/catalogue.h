@@ -77,6 +77,8 @@ public:
     Catalogue& operator=(const Catalogue&) = delete;
 
     const QString& path() const { return path_; }
+    // The installer's own catalogue read with this one; empty when there is none.
+    const QString& userPath() const { return userPath_; }
     // Whether the file opened and holds the catalogue's tables; otherwise why not.
     Status status() const;
 

@@ -43,40 +43,56 @@ ModelCommand* findCommand(ModelDefinition& d, const QString& name) {
 
 } // namespace
 
-frmUserModels::frmUserModels(const Catalogue& catalogue, QWidget* parent)
-    : QDialog(parent), catalogue_(catalogue) {
+frmUserModels::frmUserModels(const Catalogue& catalogue, UserCatalogue& own, QWidget* parent)
+    : QDialog(parent), catalogue_(catalogue), own_(own) {
     setObjectName(QStringLiteral("frmUserModels"));
     setWindowTitle(tr("Your Projector Models"));
     setAttribute(Qt::WA_DeleteOnClose);
     if (auto names = catalogue_.commandNames())
         names_ = names.value();
 
-    // Left: the own models and what can be done with them.
+    QLayout* left = buildListSide();
+    QLayout* form = buildModelForm();
+    QLayout* which = buildCommandEditor();
+    auto* saveButton = named(new QPushButton(tr("&Save"), this), "cmdSave");
+    auto* closeButton = named(new QPushButton(tr("Close"), this), "cmdClose");
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(saveButton);
+    bottom->addWidget(closeButton);
+
+    auto* right = new QVBoxLayout;
+    right->addLayout(form);
+    right->addWidget(table_, 1);
+    right->addLayout(which);
+    right->addWidget(edit_);
+    right->addLayout(bottom);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addLayout(right, 1);
+    connect(saveButton, &QPushButton::clicked, this, &frmUserModels::save);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+
+    // Enter saves, wherever the focus is; it never presses the button that has the focus.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
+    saveButton->setDefault(true);
+    refreshList();
+    showDefinition();
+    // As large as the form wants, within a small screen's room.
+    resize(screen() ? QSize(900, 640).boundedTo(screen()->availableGeometry().size())
+                    : QSize(900, 640));
+}
+
+// Left: the own models and what can be done with them.
+QLayout* frmUserModels::buildListSide() {
     list_ = named(new QListWidget(this), "lstModels");
     list_->setMinimumWidth(200);
     auto* addButton = named(new QPushButton(tr("&New"), this), "cmdAdd");
     auto* removeButton = named(new QPushButton(tr("&Remove"), this), "cmdRemove");
     auto* importButton = named(new QPushButton(tr("&Import…"), this), "cmdImport");
     auto* exportButton = named(new QPushButton(tr("E&xport…"), this), "cmdExport");
-    copyMaker_ = named(new QComboBox(this), "cmbCopyMaker");
-    copyModel_ = named(new QComboBox(this), "cmbCopyModel");
-    auto* copyButton = named(new QPushButton(tr("&Copy"), this), "cmdCopy");
-    if (auto makers = catalogue_.manufacturers())
-        copyMaker_->addItems(makers.value());
-    auto fillModels = [this] {
-        copyModel_->clear();
-        if (auto models = catalogue_.models(copyMaker_->currentText()))
-            copyModel_->addItems(models.value());
-    };
-    fillModels();
-    connect(copyMaker_, &QComboBox::currentIndexChanged, this, fillModels);
-    connect(copyButton, &QPushButton::clicked, this, [this] {
-        load(copyMaker_->currentText(), copyModel_->currentText());
-        list_->setCurrentRow(-1);
-        model_->setText(model_->text() + tr(" (copy)"));
-        model_->setFocus();
-        model_->selectAll();
-    });
+    QPushButton* copyButton = buildCopyChoice();
 
     auto* left = new QVBoxLayout;
     left->addWidget(new QLabel(tr("Your models:"), this));
@@ -96,7 +112,62 @@ frmUserModels::frmUserModels(const Catalogue& catalogue, QWidget* parent)
     copyLayout->addWidget(copyButton, 0, Qt::AlignRight);
     left->addWidget(copyBox);
 
-    // Right: the model in the form.
+    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            load(list_->item(row)->data(Qt::UserRole).toString(),
+                 list_->item(row)->data(Qt::UserRole + 1).toString());
+    });
+    connect(addButton, &QPushButton::clicked, this, [this] {
+        list_->setCurrentRow(-1);
+        current_ = ModelDefinition{};
+        showDefinition();
+        manufacturer_->setFocus();
+    });
+    connect(removeButton, &QPushButton::clicked, this, &frmUserModels::removeSelected);
+    connect(importButton, &QPushButton::clicked, this, [this] {
+        const QStringList paths =
+            QFileDialog::getOpenFileNames(this, tr("Import Projector Models"), QString(), kFilter);
+        if (!paths.isEmpty())
+            importFiles(paths);
+    });
+    connect(exportButton, &QPushButton::clicked, this, [this] {
+        readForm();
+        QString path = QFileDialog::getSaveFileName(
+            this, tr("Export Projector Model"),
+            QStringLiteral("%1 %2.ondrel-model").arg(current_.manufacturer, current_.model),
+            kFilter);
+        if (!path.isEmpty())
+            exportTo(path);
+    });
+    return left;
+}
+
+// Any model of the catalogue, own or shipped, as the start of a new one; the copy button.
+QPushButton* frmUserModels::buildCopyChoice() {
+    copyMaker_ = named(new QComboBox(this), "cmbCopyMaker");
+    copyModel_ = named(new QComboBox(this), "cmbCopyModel");
+    auto* copyButton = named(new QPushButton(tr("&Copy"), this), "cmdCopy");
+    if (auto makers = catalogue_.manufacturers())
+        copyMaker_->addItems(makers.value());
+    auto fillModels = [this] {
+        copyModel_->clear();
+        if (auto models = catalogue_.models(copyMaker_->currentText()))
+            copyModel_->addItems(models.value());
+    };
+    fillModels();
+    connect(copyMaker_, &QComboBox::currentIndexChanged, this, fillModels);
+    connect(copyButton, &QPushButton::clicked, this, [this] {
+        load(copyMaker_->currentText(), copyModel_->currentText());
+        list_->setCurrentRow(-1);
+        model_->setText(model_->text() + tr(" (copy)"));
+        model_->setFocus();
+        model_->selectAll();
+    });
+    return copyButton;
+}
+
+// Right, on top: the model's names, serial settings and how its commands are shown.
+QLayout* frmUserModels::buildModelForm() {
     manufacturer_ = named(new QLineEdit(this), "txtManufacturer");
     model_ = named(new QLineEdit(this), "txtModel");
     baud_ = named(new QComboBox(this), "cmbBaud");
@@ -126,7 +197,17 @@ frmUserModels::frmUserModels(const Catalogue& catalogue, QWidget* parent)
     shown->addWidget(binary_);
     shown->addStretch();
     form->addRow(tr("Commands are:"), shown);
+    // A binary protocol is written in hex, an ASCII one as text (the notation can still change).
+    connect(binary_, &QRadioButton::toggled, this, [this](bool binary) {
+        if (!loading_)
+            edit_->setNotation(binary ? Notation::Hex : Notation::Text);
+    });
+    return form;
+}
 
+// Right, below: the table of commands and the editor of the chosen one's on or off string; the
+// row that chooses between the two is returned (table_ and edit_ are laid out around it).
+QLayout* frmUserModels::buildCommandEditor() {
     table_ = named(new QTableWidget(int(names_.size()), 2, this), "grdCommands");
     table_->setHorizontalHeaderLabels({tr("Command"), tr("Command string (on / off)")});
     table_->horizontalHeader()->setStretchLastSection(true);
@@ -149,77 +230,16 @@ frmUserModels::frmUserModels(const Catalogue& catalogue, QWidget* parent)
     which->addWidget(onString_);
     which->addWidget(offString_);
     which->addStretch();
-
-    auto* saveButton = named(new QPushButton(tr("&Save"), this), "cmdSave");
-    auto* closeButton = named(new QPushButton(tr("Close"), this), "cmdClose");
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch();
-    bottom->addWidget(saveButton);
-    bottom->addWidget(closeButton);
-
-    auto* right = new QVBoxLayout;
-    right->addLayout(form);
-    right->addWidget(table_, 1);
-    right->addLayout(which);
-    right->addWidget(edit_);
-    right->addLayout(bottom);
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left);
-    layout->addLayout(right, 1);
-
-    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0)
-            load(list_->item(row)->data(Qt::UserRole).toString(),
-                 list_->item(row)->data(Qt::UserRole + 1).toString());
-    });
-    connect(addButton, &QPushButton::clicked, this, [this] {
-        list_->setCurrentRow(-1);
-        current_ = ModelDefinition{};
-        showDefinition();
-        manufacturer_->setFocus();
-    });
-    connect(removeButton, &QPushButton::clicked, this, &frmUserModels::removeSelected);
-    connect(importButton, &QPushButton::clicked, this, [this] {
-        const QStringList paths =
-            QFileDialog::getOpenFileNames(this, tr("Import Projector Models"), QString(), kFilter);
-        if (!paths.isEmpty())
-            importFiles(paths);
-    });
-    connect(exportButton, &QPushButton::clicked, this, [this] {
-        readForm();
-        QString path = QFileDialog::getSaveFileName(
-            this, tr("Export Projector Model"),
-            QStringLiteral("%1 %2.ondrel-model").arg(current_.manufacturer, current_.model),
-            kFilter);
-        if (!path.isEmpty())
-            exportTo(path);
-    });
-    connect(saveButton, &QPushButton::clicked, this, &frmUserModels::save);
-    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
     connect(table_, &QTableWidget::currentCellChanged, this, &frmUserModels::selectedCommand);
     connect(onString_, &QRadioButton::toggled, this, &frmUserModels::selectedCommand);
     connect(edit_, &CommandNotationEdit::changed, this, &frmUserModels::commandTyped);
-    // A binary protocol is written in hex, an ASCII one as text (the notation can still change).
-    connect(binary_, &QRadioButton::toggled, this, [this](bool binary) {
-        if (!loading_)
-            edit_->setNotation(binary ? Notation::Hex : Notation::Text);
-    });
-
-    // Enter saves, wherever the focus is; it never presses the button that has the focus.
-    for (QPushButton* button : findChildren<QPushButton*>())
-        button->setAutoDefault(false);
-    saveButton->setDefault(true);
-    refreshList();
-    showDefinition();
-    // As large as the form wants, within a small screen's room.
-    resize(screen() ? QSize(900, 640).boundedTo(screen()->availableGeometry().size())
-                    : QSize(900, 640));
+    return which;
 }
 
 void frmUserModels::refreshList() {
     const QSignalBlocker block(list_);
     list_->clear();
-    const auto models = UserCatalogue(userCataloguePath()).models();
+    const auto models = own_.models();
     if (!models) {
         showMessage(this, QMessageBox::Warning, kTitle, models.error().message);
         return;
@@ -369,7 +389,7 @@ bool frmUserModels::save() {
                     tr("The model is not saved:\n%1").arg(faults.join(QLatin1Char('\n'))));
         return false;
     }
-    if (const Status stored = UserCatalogue(userCataloguePath()).store({current_}); !stored) {
+    if (const Status stored = own_.store({current_}); !stored) {
         showMessage(this, QMessageBox::Warning, kTitle, stored.error().message);
         return false;
     }
@@ -387,8 +407,7 @@ bool frmUserModels::save() {
 
 bool frmUserModels::importFiles(const QStringList& paths) {
     const auto read = readModelFiles(paths, names_);
-    const Status stored =
-        read ? UserCatalogue(userCataloguePath()).store(read.value()) : Status(read.error());
+    const Status stored = read ? own_.store(read.value()) : Status(read.error());
     if (!stored) {
         showMessage(this, QMessageBox::Warning, kTitle,
                     tr("Nothing was imported:\n%1").arg(stored.error().message));
@@ -418,7 +437,7 @@ bool frmUserModels::removeSelected() {
         return false;
     const QString maker = item->data(Qt::UserRole).toString();
     const QString model = item->data(Qt::UserRole + 1).toString();
-    if (const Status removed = UserCatalogue(userCataloguePath()).remove(maker, model); !removed) {
+    if (const Status removed = own_.remove(maker, model); !removed) {
         showMessage(this, QMessageBox::Warning, kTitle, removed.error().message);
         return false;
     }

@@ -6,6 +6,7 @@
 
 class QButtonGroup;
 class QComboBox;
+class QLayout;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -14,7 +15,8 @@ class QTableWidget;
 
 namespace ondrel {
 class Catalogue;
-}
+class UserCatalogue;
+} // namespace ondrel
 
 namespace ondrel::ui {
 
@@ -26,7 +28,10 @@ class CommandNotationEdit;
 class frmUserModels : public QDialog {
     Q_OBJECT
 public:
-    frmUserModels(const Catalogue& catalogue, QWidget* parent = nullptr);
+    // `own` is where the own models are written: the own catalogue `catalogue` reads (its
+    // userPath()), so a stored model is listed and chosen through `catalogue` at once. Both
+    // outlive the window.
+    frmUserModels(const Catalogue& catalogue, UserCatalogue& own, QWidget* parent = nullptr);
 
     // The model in the form, as it would be saved.
     const ModelDefinition& definition() const { return current_; }
@@ -57,6 +62,12 @@ public slots:
     void reject() override;
 
 private:
+    // The construction steps, in the order the widgets are made (the order Tab follows).
+    QLayout* buildListSide();
+    QPushButton* buildCopyChoice();
+    QLayout* buildModelForm();
+    QLayout* buildCommandEditor();
+
     void refreshList();
     void showDefinition();
     void showCommandRow(int row);
@@ -65,6 +76,7 @@ private:
     void readForm();
 
     const Catalogue& catalogue_;
+    UserCatalogue& own_;
     QStringList names_;
     ModelDefinition current_;
     ModelDefinition saved_; // as loaded or saved last: what "unsaved" is measured against

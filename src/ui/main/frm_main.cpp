@@ -2,6 +2,7 @@
 
 #include "app_version.h"
 #include "catalogue/catalogue.h"
+#include "catalogue/user_catalogue.h"
 #include "ui/buttons/frm_config_buttons.h"
 #include "ui/catalogue/frm_user_models.h"
 #include "ui/main/panel_programming.h"

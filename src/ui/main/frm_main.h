@@ -26,6 +26,7 @@ class QScrollArea;
 namespace ondrel {
 class Catalogue;
 class SerialLineFactory;
+class UserCatalogue;
 struct CommandListFill;
 } // namespace ondrel
 
@@ -230,6 +231,7 @@ private:
     std::unique_ptr<Catalogue> catalogue_;
     QPointer<frmProjectorSelect> projectorSelect_;
     QPointer<frmUserModels> userModels_;
+    std::unique_ptr<UserCatalogue> userCatalogue_; // what userModels_ writes; anew for each one
     void ownModelChanged(const QString& manufacturer, const QString& model);
     int currentButton_ = -1; // the button whose command was chosen last
     bool customWarningShown_ = false;

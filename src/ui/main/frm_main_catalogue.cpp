@@ -192,7 +192,8 @@ frmProjectorSelect* FrmMain::projectorSelect() const {
 
 frmUserModels* FrmMain::mnuUserModels_Click() {
     if (!userModels_) {
-        userModels_ = new frmUserModels(*catalogue_, this);
+        userCatalogue_ = std::make_unique<UserCatalogue>(catalogue_->userPath());
+        userModels_ = new frmUserModels(*catalogue_, *userCatalogue_, this);
         connect(userModels_, &frmUserModels::modelChanged, this, &FrmMain::ownModelChanged);
     }
     userModels_->show();

@@ -48,9 +48,8 @@ void FrmMain::connectToolWindows() {
     connect(mnuProjectorTest, &QAction::triggered, this, [this] {
         QPointer<FrmProjectorTest> window = findChild<FrmProjectorTest*>();
         showSingle(window, [this] {
-            return new FrmProjectorTest(catalogue().path(), serialLines(),
-                                        state_.device(0).manufacturer, state_.device(0).model,
-                                        this);
+            return new FrmProjectorTest(catalogue(), serialLines(), state_.device(0).manufacturer,
+                                        state_.device(0).model, this);
         });
     });
     connect(mnuSerialPorts, &QAction::triggered, this, [this] {

@@ -54,10 +54,10 @@ QString bytesCell(const QByteArray& bytes) {
 
 } // namespace
 
-FrmProjectorTest::FrmProjectorTest(const QString& cataloguePath, const SerialLineFactory& lines,
+FrmProjectorTest::FrmProjectorTest(const Catalogue& catalogue, const SerialLineFactory& lines,
                                    const QString& maker, const QString& model, QWidget* parent)
     : QWidget(parent, Qt::Window),
-      catalogue_(std::make_unique<Catalogue>(cataloguePath, userCataloguePath())) {
+      catalogue_(std::make_unique<Catalogue>(catalogue.path(), catalogue.userPath())) {
     setObjectName(QStringLiteral("frmProjectorTest"));
     setWindowTitle(QStringLiteral("Projector Test"));
     setAttribute(Qt::WA_DeleteOnClose);

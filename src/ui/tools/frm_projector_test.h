@@ -32,9 +32,10 @@ class ProjectorSession;
 class FrmProjectorTest : public QWidget {
     Q_OBJECT
 public:
-    // Opens the catalogue at `cataloguePath` (with the installer's own models) and starts with
-    // `maker` `model` chosen, when the catalogue has it.
-    FrmProjectorTest(const QString& cataloguePath, const SerialLineFactory& lines,
+    // Opens a connection of its own to the files of `catalogue` (the shipped models and the
+    // installer's own), so the window outlives a catalogue the main window replaces, and starts
+    // with `maker` `model` chosen, when the catalogue has it.
+    FrmProjectorTest(const Catalogue& catalogue, const SerialLineFactory& lines,
                      const QString& maker = {}, const QString& model = {},
                      QWidget* parent = nullptr);
     ~FrmProjectorTest() override;

@@ -1,5 +1,6 @@
 #include "platform/network_serial_line.h"
 #include "platform/serial_failure.h"
+#include "project/byte_text.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -105,13 +106,7 @@ QList<Ask> asksFor(const SerialSettings& s, bool modemLines) {
 
 // What the server sent as text before it hung up ("Port already in use"), printable only.
 QString serverText(const QByteArray& bytes) {
-    QString text;
-    for (const char c : bytes.left(120))
-        if (c >= 0x20 && c < 0x7F)
-            text += QLatin1Char(c);
-        else if (c == '\n' || c == '\r')
-            text += QLatin1Char(' ');
-    return text.simplified();
+    return printableText(bytes.left(120));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // back.
 #include "programming/config_image.h"
 #include "programming/config_table.h"
+#include "project/byte_text.h"
 #include "support/qcd_fixtures.h"
 #include "tools/monitor_bursts.h"
 #include "tools/panel_check.h"

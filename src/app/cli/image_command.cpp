@@ -3,18 +3,12 @@
 #include "cli/cli_project.h"
 #include "files/atomic_write.h"
 #include "programming/config_image.h"
+#include "project/byte_text.h"
 #include "project/device_options.h"
 #include "project/project_state.h"
 
 namespace ondrel::cli {
 namespace {
-
-QString hexLines(const QByteArray& bytes) {
-    QString text;
-    for (qsizetype i = 0; i < bytes.size(); i += 16)
-        text += QString::fromLatin1(bytes.mid(i, 16).toHex(' ').toUpper()) + QLatin1Char('\n');
-    return text;
-}
 
 int runImage(const QStringList& args) {
     const QString name = QStringLiteral("image");
@@ -41,7 +35,7 @@ int runImage(const QStringList& args) {
     }
     const QByteArray& bytes = image.value().bytes;
     if (output.isEmpty()) {
-        out(hexLines(bytes));
+        out(hexLines(bytes, 16));
     } else {
         const Status written = writeFileAtomically(output, bytes);
         if (!written) {

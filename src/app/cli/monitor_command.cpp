@@ -6,6 +6,7 @@
 #include "cli/cli_port.h"
 #include "cli/cli_project.h"
 #include "platform/serial_ports.h"
+#include "project/byte_text.h"
 #include "project/project_state.h"
 #include "tools/monitor_bursts.h"
 #include "tools/panel_check.h"

@@ -4,6 +4,7 @@
 #include "files/crc32.h"
 #include "programming/config_image.h"
 #include "programming/programming.h"
+#include "project/byte_text.h"
 #include "project/command_notation.h"
 #include "project/text_codec.h"
 #include "tools/byte_presentation.h"
@@ -95,20 +96,12 @@ QString sheetBytesText(const ByteList& list, const Value& prsentAs) {
             continue;
         }
         const int b = *byte;
-        switch (form) {
-        case Notation::Text:
-            if (b < 32 || b == 127)
-                text += controlMnemonic(b);
-            else
-                text += singleByteChar(b);
-            break;
-        case Notation::Hex:
-            text += QStringLiteral(" %1H").arg(b, 2, 16, QLatin1Char('0')).toUpper();
-            break;
-        case Notation::Decimal:
-            text += QStringLiteral(" %1").arg(b);
-            break;
-        }
+        if (form != Notation::Text)
+            text += QLatin1Char(' ') + byteNumber(b, form, HexWidth::Two, QLatin1String("H"));
+        else if (b < 32 || b == 127)
+            text += controlMnemonic(b);
+        else
+            text += singleByteChar(b);
     }
     return text;
 }

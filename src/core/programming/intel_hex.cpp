@@ -1,6 +1,7 @@
 #include "programming/intel_hex.h"
 
 #include "files/input_file.h"
+#include "project/byte_text.h"
 
 #include <QStringList>
 
@@ -16,10 +17,6 @@ bool isHexDigit(QChar c) {
     return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
            (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
            (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
-}
-
-QString hexByte(quint8 value) {
-    return QString::number(value, 16).toUpper().rightJustified(2, QLatin1Char('0'));
 }
 
 } // namespace
@@ -67,7 +64,7 @@ Result<HexLine> parseHexLine(const QString& rawLine, int lineNumber) {
         return lineError(lineNumber,
                          QStringLiteral("the checksum is %1, but the record's bytes "
                                         "give %2")
-                             .arg(hexByte(static_cast<quint8>(bytes.back())), hexByte(expected)));
+                             .arg(byteHex(static_cast<quint8>(bytes.back())), byteHex(expected)));
     }
     const quint32 byteAddress =
         (static_cast<quint32>(static_cast<quint8>(bytes[1])) << 8) | static_cast<quint8>(bytes[2]);
@@ -166,7 +163,7 @@ QString makeHexRecord(quint8 type, quint16 address, const QByteArray& data) {
     bytes.append(static_cast<char>(type));
     bytes.append(data);
     bytes.append(static_cast<char>(-blockChecksum(bytes)));
-    return QLatin1Char(':') + QString::fromLatin1(bytes.toHex().toUpper());
+    return QLatin1Char(':') + hexText(bytes, '\0');
 }
 
 } // namespace ondrel

@@ -1,6 +1,7 @@
 #include "project/command_notation.h"
 
 #include "edit_distance.h"
+#include "project/byte_text.h"
 #include "project/command_entry.h"
 #include "project/text_codec.h"
 
@@ -395,7 +396,7 @@ QString formatText(const QByteArray& bytes) {
             if (b < 128 || (ch.isPrint() && !ch.isSpace() && ch != QChar(0xAD)))
                 text += c;
             else
-                text += QStringLiteral("\\x") + QString::number(b, 16).toUpper();
+                text += QStringLiteral("\\x") + byteHex(quint8(b), HexWidth::Plain);
         }
     }
     return text;
@@ -429,16 +430,15 @@ ParsedCommand parseCommandNotation(const QString& text, Notation notation) {
 }
 
 QString formatCommandNotation(const QByteArray& bytes, Notation notation) {
-    if (notation == Notation::Text)
+    switch (notation) {
+    case Notation::Text:
         return formatText(bytes);
-    QStringList parts;
-    for (char c : bytes) {
-        const int b = static_cast<quint8>(c);
-        parts << (notation == Notation::Hex
-                      ? QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper()
-                      : QString::number(b));
+    case Notation::Hex:
+        return hexText(bytes);
+    case Notation::Decimal:
+        break;
     }
-    return parts.join(QLatin1Char(' '));
+    return decimalText(bytes);
 }
 
 QString controlMnemonic(int byte) {

@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/user_catalogue.h"
+#include "project/byte_text.h"
 #include "tools/monitor_bursts.h"
 
 #include <QDateTime>
@@ -15,10 +16,6 @@ namespace {
 constexpr int kSilentWaitMs = 300;   // long enough for a complaint about the frame, if one comes
 constexpr int kTryWaitMs = 1500;     // per rate: projectors answer queries within milliseconds
 constexpr int kGarbageQuietMs = 300; // garbage, then silence: nothing sensible is coming
-
-QString bytesText(const QByteArray& bytes) {
-    return QStringLiteral("%1 |%2|").arg(hexText(bytes), mnemonicText(bytes));
-}
 
 QString seconds(qint64 ms) {
     return ms % 1000 == 0 ? QStringLiteral("%1 s").arg(ms / 1000)
@@ -158,8 +155,8 @@ QString Exchange::meaning() const {
 
 QString Exchange::line() const {
     return QStringLiteral("%1  %2 %3  sent %4  received %5  %6%7")
-        .arg(burstTime(sentAtMs), label, settings.toString(), bytesText(sent),
-             received.isEmpty() ? QStringLiteral("nothing") : bytesText(received), meaning(),
+        .arg(burstTime(sentAtMs), label, settings.toString(), hexMnemonicText(sent),
+             received.isEmpty() ? QStringLiteral("nothing") : hexMnemonicText(received), meaning(),
              roundTripMs < 0 ? QString() : QStringLiteral("  %1 ms").arg(qRound64(roundTripMs)));
 }
 
@@ -186,7 +183,7 @@ QStringList readStale(SerialLine& line) {
         const Result<QByteArray> stale = line.read(line.bytesAvailable(), 0);
         if (!stale || stale.value().isEmpty())
             break;
-        before << stale.value().toHex(' ').toUpper();
+        before << hexText(stale.value());
     }
     return before;
 }

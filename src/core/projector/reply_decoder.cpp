@@ -1,6 +1,6 @@
 #include "projector/reply_decoder.h"
 
-#include "tools/monitor_bursts.h"
+#include "project/byte_text.h"
 
 #include <algorithm>
 
@@ -186,8 +186,7 @@ ReplyDecoding ReplyDecoder::finish() {
         reply = final_ ? *final_ : *provisional_;
     } else if (unmatched_) {
         reply.outcome = ReplyOutcome::NotUnderstood;
-        reply.meaning = QStringLiteral("not understood: %1 |%2|")
-                            .arg(hexText(received_), mnemonicText(received_));
+        reply.meaning = QStringLiteral("not understood: %1").arg(hexMnemonicText(received_));
     } else {
         reply.meaning = echoSeen_ ? QStringLiteral("no answer: only the command came back")
                                   : QStringLiteral("no answer");

@@ -1,5 +1,6 @@
 #include "projector/reply_rules.h"
 
+#include "project/byte_text.h"
 #include "project/command_notation.h"
 
 #include <QRegularExpression>
@@ -338,16 +339,14 @@ QString ReplyRules::decodeField(const TemplatePart& field, const QByteArray& raw
                 bits << e.text;
         if (!bits.isEmpty())
             return bits.join(QStringLiteral(", "));
-        return QStringLiteral("code ") +
-               (text ? QString::fromLatin1(raw) : QString::fromLatin1(raw.toHex().toUpper()));
+        return QStringLiteral("code ") + (text ? QString::fromLatin1(raw) : hexText(raw, '\0'));
     }
     if (field.number) {
         const qint64 value =
             form == ReplyForm::Text ? raw.trimmed().toLongLong() : numberOf(raw, field.bigEndian);
         return QString::number(value / field.divisor);
     }
-    return form == ReplyForm::Text ? QString::fromLatin1(raw).trimmed()
-                                   : QString::fromLatin1(raw.toHex(' ').toUpper());
+    return form == ReplyForm::Text ? QString::fromLatin1(raw).trimmed() : hexText(raw);
 }
 
 std::optional<QMap<QString, QString>>

@@ -1,30 +1,19 @@
 #include "tools/byte_presentation.h"
 
+#include "project/byte_text.h"
 #include "project/text_codec.h"
 
 namespace ondrel {
-namespace {
-QString hex(quint8 b) {
-    return QString::number(b, 16).toUpper();
-}
-} // namespace
 
 QString presentReceived(const QByteArray& bytes, Notation form) {
     QString text;
     for (char c : bytes) {
         const auto b = static_cast<quint8>(c);
         text += QLatin1Char(' ');
-        switch (form) {
-        case Notation::Text:
+        if (form == Notation::Text)
             text += b == 13 ? QStringLiteral(" <CR>") : singleByteChar(b);
-            break;
-        case Notation::Hex:
-            text += hex(b);
-            break;
-        case Notation::Decimal:
-            text += QString::number(b);
-            break;
-        }
+        else
+            text += byteNumber(b, form, HexWidth::Plain);
     }
     return text;
 }
@@ -33,17 +22,10 @@ QString presentSent(const QByteArray& bytes, Notation form) {
     QString text;
     for (char c : bytes) {
         const auto b = static_cast<quint8>(c);
-        switch (form) {
-        case Notation::Text:
+        if (form == Notation::Text)
             text += b == 13 ? QStringLiteral("<CR>") : QLatin1Char(' ') + singleByteChar(b);
-            break;
-        case Notation::Hex:
-            text += QLatin1Char(' ') + hex(b) + QLatin1Char('H');
-            break;
-        case Notation::Decimal:
-            text += QLatin1Char(' ') + QString::number(b);
-            break;
-        }
+        else
+            text += QLatin1Char(' ') + byteNumber(b, form, HexWidth::Plain, QLatin1String("H"));
     }
     return text;
 }

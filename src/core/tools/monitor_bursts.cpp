@@ -1,6 +1,6 @@
 #include "tools/monitor_bursts.h"
 
-#include "project/command_notation.h"
+#include "project/byte_text.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -36,24 +36,6 @@ std::optional<Burst> BurstSplitter::finish() {
     if (open_.bytes.isEmpty())
         return std::nullopt;
     return std::exchange(open_, Burst{});
-}
-
-QString hexText(const QByteArray& bytes) {
-    return QString::fromLatin1(bytes.toHex(' ').toUpper());
-}
-
-QString mnemonicText(const QByteArray& bytes) {
-    QString text;
-    for (char c : bytes) {
-        const auto b = quint8(c);
-        if (b < 32 || b == 127)
-            text += controlMnemonic(b);
-        else if (b > 127)
-            text += QStringLiteral("<%1>").arg(b, 2, 16, QLatin1Char('0')).toUpper();
-        else
-            text += QLatin1Char(c);
-    }
-    return text;
 }
 
 QStringList hexAsciiRows(const QByteArray& bytes, int perRow) {

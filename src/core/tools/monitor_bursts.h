@@ -35,11 +35,6 @@ private:
     qint64 lastMs_ = 0;
 };
 
-// "02 50 0D": upper-case hexadecimal with single blanks.
-QString hexText(const QByteArray& bytes);
-// Printable characters as they are, control characters as mnemonics ("<STX>", "<CR>", "<DEL>")
-// and bytes from 0x80 as their value ("<A9>"), so the text shows every byte unambiguously.
-QString mnemonicText(const QByteArray& bytes);
 // A burst as rows of `perRow` bytes: the hexadecimal on the left, padded to one width, the
 // mnemonic text on the right.
 QStringList hexAsciiRows(const QByteArray& bytes, int perRow = 16);

@@ -2,8 +2,8 @@
 
 #include "catalogue/catalogue.h"
 #include "edit_distance.h"
+#include "project/byte_text.h"
 #include "project/split_command_text.h"
-#include "tools/monitor_bursts.h"
 #include "tools/simulator_panel.h"
 
 #include <QStringList>
@@ -190,8 +190,8 @@ QString PanelCheck::summaryLine(int port) const {
 }
 
 QString PanelCheck::unexpectedText(const Unexpected& u) const {
-    QString text = QStringLiteral("Unexpected on %1: %2 |%3|")
-                       .arg(controlPortName(u.port), hexText(u.bytes), mnemonicText(u.bytes));
+    QString text = QStringLiteral("Unexpected on %1: %2")
+                       .arg(controlPortName(u.port), hexMnemonicText(u.bytes));
     if (u.nearest >= 0)
         text += QStringLiteral(", nearest %1 (%2 %3 apart)")
                     .arg(items_[size_t(u.nearest)].expected.name())

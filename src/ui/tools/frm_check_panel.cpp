@@ -1,5 +1,6 @@
 #include "ui/tools/frm_check_panel.h"
 
+#include "project/byte_text.h"
 #include "ui/widgets/messages.h"
 #include "ui/widgets/window_placement.h"
 

@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/user_catalogue.h"
+#include "project/byte_text.h"
 #include "tools/monitor_bursts.h"
 #include "ui/tools/projector_session.h"
 #include "ui/widgets/messages.h"
@@ -48,8 +49,7 @@ QLabel* makeLabel(QWidget* parent, const QString& text, QWidget* buddy) {
 }
 
 QString bytesCell(const QByteArray& bytes) {
-    return bytes.isEmpty() ? QStringLiteral("nothing")
-                           : QStringLiteral("%1 |%2|").arg(hexText(bytes), mnemonicText(bytes));
+    return bytes.isEmpty() ? QStringLiteral("nothing") : hexMnemonicText(bytes);
 }
 
 } // namespace

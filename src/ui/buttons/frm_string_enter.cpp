@@ -1,4 +1,5 @@
 #include "ui/buttons/frm_string_enter.h"
+#include "project/command_entry.h"
 
 #include "ui/widgets/messages.h"
 #include "ui/widgets/twips.h"

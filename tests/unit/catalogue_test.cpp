@@ -260,13 +260,15 @@ TEST(DeviceOptions, KdxTableSecondProjectorAndUploadPort) {
     EXPECT_FALSE(state.kdxDevicePresent());
     EXPECT_EQ(state.kdxCodeTable(), table);
 
-    state.updateButton(3, [&](ButtonConfig& record) {
-        record.setCommandString2(2, ByteList{1, 2});
-    });
+    for (const int b : {0, 3, kButtonCount - 1}) // the first, one between and the last button
+        state.updateButton(b, [&](ButtonConfig& record) {
+            record.setCommandString2(2, ByteList{1, 2});
+        });
     setSecondProjectorEnabled(state, true);
     state.setDeviceLabelVisible(1, true);
     setSecondProjectorEnabled(state, false);
-    EXPECT_TRUE(state.button(3).commandString2().isEmpty());
+    for (const int b : {0, 3, kButtonCount - 1})
+        EXPECT_TRUE(state.button(b).commandString2().isEmpty()) << b;
     EXPECT_FALSE(state.device(1).labelVisible);
     EXPECT_FALSE(state.commandList2Visible());
     setSecondProjectorEnabled(state, true);

@@ -121,6 +121,17 @@ TEST(RoomSheet, DeviceRowsShowTheDevicesInUse) {
     }
 }
 
+// A command cell in the port's notation: in text, control bytes by name and the blank and the
+// tilde as themselves, at both ends of the printable range.
+TEST(RoomSheet, CommandBytesInEachNotation) {
+    const ByteList bytes{0x1F, 0x20, 0x41, 0x7E, 0x7F, 0x0D};
+    for (const auto& [form, expected] : {std::pair{1, "<US> A~<DEL><CR>"},
+                                         {0, " 31 32 65 126 127 13"},
+                                         {2, " 1FH 20H 41H 7EH 7FH 0DH"}})
+        EXPECT_EQ(sheetBytesText(bytes, Value(form)), expected) << form;
+    EXPECT_EQ(sheetBytesText(ByteList(), Value(1)), "None");
+}
+
 TEST(RoomSheet, LongCustomStringsContinueOnTheNextPageWithoutCuttingARow) {
     ONDREL_SKIP_WITHOUT_PDFTOTEXT();
     QTemporaryDir dir;

@@ -41,6 +41,7 @@ HistoryRecord record(int n) {
     r.result = QStringLiteral("failed");
     r.failure = QStringLiteral("line one\nline two, with a comma");
     r.packets = n;
+    r.durationMs = 1234; // kept to a tenth of a second
     return r;
 }
 
@@ -191,6 +192,7 @@ TEST(History, RecordsReadBackWholeAndABrokenLastLineIsSkipped) {
     EXPECT_EQ(read.records[1].file, record(2).file);
     EXPECT_EQ(read.records[1].failure, QStringLiteral("line one line two, with a comma"));
     EXPECT_EQ(read.records[1].crc, crc32Text(crc32(QByteArray(108, char(2)))));
+    EXPECT_EQ(read.records[1].durationMs, 1200);
 
     // The next append ends the broken line first instead of joining it.
     ASSERT_TRUE(appendHistory(record(4), path).ok());

@@ -3,6 +3,7 @@
 // projectors show. Each case is fed whole and again one byte at a time.
 #include "catalogue/catalogue.h"
 #include "project/command_notation.h"
+#include "projector/projector_exchange.h"
 #include "projector/reply_decoder.h"
 #include "support/test_support.h"
 
@@ -153,6 +154,22 @@ TEST(ProjectorReplies, ShippedFamiliesDecodeTheirSourcesExamples) {
 }
 
 // One line added to a good section: the faults on that line, word for word ("" for none).
+// A model is named MANUFACTURER/MODEL, both parts present; the one named is the one read.
+TEST(ProjectorReplies, ModelsAreNamedMakerSlashModel) {
+    const Catalogue catalogue(test::binDir() + "/Proj.qdb");
+    const Result<ProjectorModel> named = loadProjectorModel(catalogue, "Epson/EB-85");
+    ASSERT_TRUE(named.ok());
+    EXPECT_EQ(named.value().name(), "Epson EB-85");
+    EXPECT_TRUE(named.value().replies.has_value());
+    for (const char* bad : {"Epson", "/EB-85", "Epson/"})
+        EXPECT_EQ(loadProjectorModel(catalogue, bad).error().message,
+                  QStringLiteral("Name the model as MANUFACTURER/MODEL, for example Epson/EB-85, "
+                                 "not \"%1\".")
+                      .arg(bad));
+    EXPECT_EQ(loadProjectorModel(catalogue, "Epson/EB-0").error().message,
+              "The catalogue has no model Epson EB-0.");
+}
+
 TEST(ProjectorReplies, FaultsOfAReplySectionNameTheirLine) {
     const QString textBase = "form = text\nend = <CR>\nack = OK {n:d}\n";
     const QString binaryBase = "form = binary\nlength = 2\nack = 06 {power}\n";
